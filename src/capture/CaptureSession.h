@@ -1,0 +1,52 @@
+#pragma once
+
+#include "capture/CaptureState.h"
+#include "capture/IgnoreList.h"
+#include "capture/MessageTable.h"
+#include "capture/RecordIngestion.h"
+#include "capture/SerialInputAssembly.h"
+#include "capture/TextSetting.h"
+
+#include <string_view>
+
+namespace vexmoor {
+
+class TimeOfDaySource;
+
+// Everything the capture keeps for the whole run, owned by the main window: the message table, the
+// two ignore lists, the two settings and the shared state values, with ingestion and the serial
+// scan working on them.
+class CaptureSession final {
+public:
+    static constexpr std::string_view kDefaultMinimumId = "250";
+    static constexpr std::string_view kDefaultAutoFilter = "1000";
+
+    explicit CaptureSession(TimeOfDaySource& clock);
+    CaptureSession(const CaptureSession&) = delete;
+    CaptureSession& operator=(const CaptureSession&) = delete;
+
+    MessageTable& table() { return m_table; }
+    const MessageTable& table() const { return m_table; }
+    IgnoreList& List1() { return m_messageIgnoreList; }
+    IgnoreList& List2() { return m_idIgnoreList; }
+    TextSetting& txtMinID() { return m_minimumId; }
+    TextSetting& txtAutoFilter() { return m_autoFilter; }
+    CaptureState& state() { return m_state; }
+    RecordIngestion& ingestion() { return m_ingestion; }
+    SerialInputAssembly& assembly() { return m_assembly; }
+
+    // What every generator does with a record it made: CurrentMessage := record, then ParseData.
+    void ingest(std::string_view recordText);
+
+private:
+    CaptureState m_state;
+    MessageTable m_table;
+    IgnoreList m_messageIgnoreList;
+    IgnoreList m_idIgnoreList;
+    TextSetting m_minimumId { kDefaultMinimumId };
+    TextSetting m_autoFilter { kDefaultAutoFilter };
+    RecordIngestion m_ingestion;
+    SerialInputAssembly m_assembly;
+};
+
+} // namespace vexmoor

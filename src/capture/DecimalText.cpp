@@ -1,0 +1,117 @@
+#include "capture/DecimalText.h"
+
+#include <charconv>
+#include <limits>
+
+namespace vexmoor::decimal {
+
+namespace {
+
+bool isDigit(char c)
+{
+    return c >= '0' && c <= '9';
+}
+
+bool isBlank(char c)
+{
+    return c == ' ' || c == '\t';
+}
+
+std::string_view trimmedSpaces(std::string_view text)
+{
+    const auto first = text.find_first_not_of(' ');
+    if (first == std::string_view::npos)
+        return {};
+    return text.substr(first, text.find_last_not_of(' ') - first + 1);
+}
+
+// Cuts the text down to the part of it that the view shows.
+void keepOnly(std::string& text, std::string_view part)
+{
+    const auto offset = static_cast<std::size_t>(part.data() - text.data());
+    text.erase(offset + part.size());
+    text.erase(0, offset);
+}
+
+// Adds one to a run of decimal digits in place; leading zeros are dropped and an empty run counts as 0.
+void incrementDigits(std::string& digits)
+{
+    const auto firstSignificant = digits.find_first_not_of('0');
+    digits.erase(0, firstSignificant == std::string::npos ? digits.size() : firstSignificant);
+    for (auto it = digits.rbegin(); it != digits.rend(); ++it) {
+        if (*it != '9') {
+            ++*it;
+            return;
+        }
+        *it = '0';
+    }
+    digits.insert(digits.begin(), '1');
+}
+
+} // namespace
+
+bool isWholeNumber(std::string_view text)
+{
+    const auto trimmed = trimmedSpaces(text);
+    if (trimmed.empty())
+        return false;
+    for (const char c : trimmed) {
+        if (!isDigit(c))
+            return false;
+    }
+    return true;
+}
+
+double leadingNumber(std::string_view text)
+{
+    std::size_t pos = 0;
+    while (pos < text.size() && isBlank(text[pos]))
+        ++pos;
+    const std::size_t start = pos;
+    if (pos < text.size() && (text[pos] == '+' || text[pos] == '-'))
+        ++pos;
+    const std::size_t digitsStart = pos;
+    while (pos < text.size() && isDigit(text[pos]))
+        ++pos;
+    bool hasDigits = pos > digitsStart;
+    if (pos < text.size() && text[pos] == '.') {
+        const std::size_t fractionStart = ++pos;
+        while (pos < text.size() && isDigit(text[pos]))
+            ++pos;
+        hasDigits = hasDigits || pos > fractionStart;
+    }
+    if (!hasDigits)
+        return 0.0;
+
+    // from_chars accepts no leading "+", so the sign is applied here.
+    const bool negative = text[start] == '-';
+    const std::size_t numberStart = (text[start] == '+' || negative) ? start + 1 : start;
+    double value = 0.0;
+    const auto result = std::from_chars(text.data() + numberStart, text.data() + pos, value);
+    if (result.ec == std::errc::result_out_of_range)
+        value = std::numeric_limits<double>::infinity();
+    return negative ? -value : value;
+}
+
+bool incrementWholeNumber(std::string& text)
+{
+    if (!isWholeNumber(text))
+        return false;
+    keepOnly(text, trimmedSpaces(text));
+    incrementDigits(text);
+    return true;
+}
+
+void incrementLeadingNumber(std::string& text)
+{
+    std::size_t pos = 0;
+    while (pos < text.size() && isBlank(text[pos]))
+        ++pos;
+    const std::size_t start = pos;
+    while (pos < text.size() && isDigit(text[pos]))
+        ++pos;
+    keepOnly(text, std::string_view(text).substr(start, pos - start));
+    incrementDigits(text);
+}
+
+} // namespace vexmoor::decimal

@@ -1,0 +1,26 @@
+#pragma once
+
+#include <string>
+#include <string_view>
+
+// Numbers travel through the table and the settings as decimal text. These helpers read and
+// advance such text without ever going through a fixed-width integer, so that no cell value,
+// however long, can overflow.
+namespace vexmoor::decimal {
+
+// True when the text, after the spaces around it are removed, is one or more digits and nothing else.
+bool isWholeNumber(std::string_view text);
+
+// The value of the number the text begins with (blanks before it skipped, an optional sign and a
+// fraction allowed), 0 when it begins with none. A number too large for a double is infinity.
+double leadingNumber(std::string_view text);
+
+// When the text is a whole number, replaces it by the decimal text of that number plus one and
+// returns true; otherwise leaves it as it is and returns false.
+bool incrementWholeNumber(std::string& text);
+
+// Replaces the text by the decimal text of 1 plus the whole number it begins with (blanks before it
+// skipped; 0 when it begins with no digit).
+void incrementLeadingNumber(std::string& text);
+
+} // namespace vexmoor::decimal

@@ -1,0 +1,76 @@
+#include "capture/MessageTable.h"
+
+#include <algorithm>
+#include <stdexcept>
+
+namespace vexmoor {
+
+MessageTable::MessageTable() = default;
+MessageTable::~MessageTable() = default;
+
+MessageRow& MessageTable::rowAt(int position) const
+{
+    if (!hasRow(position))
+        throw std::out_of_range("message table has no row at position " + std::to_string(position));
+    return *m_rows[static_cast<std::size_t>(position - 1)];
+}
+
+const MessageRow& MessageTable::row(int position) const
+{
+    return rowAt(position);
+}
+
+const std::string& MessageTable::canId(int position) const
+{
+    return rowAt(position)[MessageColumn::CanId];
+}
+
+const std::string& MessageTable::cell(int position, MessageColumn column) const
+{
+    return rowAt(position)[column];
+}
+
+void MessageTable::setCell(int position, MessageColumn column, std::string_view text)
+{
+    if (column == MessageColumn::CanId || column == MessageColumn::Count)
+        throw std::invalid_argument("only cells 1 to 7 of a row can be written");
+    rowAt(position)[column].assign(text);
+}
+
+MessageRow& MessageTable::appendRow(std::string_view canId)
+{
+    auto& row = *m_rows.emplace_back(std::make_unique<MessageRow>());
+    row[MessageColumn::CanId].assign(canId);
+    auto found = m_rowsByCanId.find(canId);
+    if (found == m_rowsByCanId.end())
+        found = m_rowsByCanId.emplace(std::string(canId), std::vector<MessageRow*>()).first;
+    found->second.push_back(&row);
+    return row;
+}
+
+void MessageTable::removeRow(int position)
+{
+    MessageRow* row = &rowAt(position);
+    const auto found = m_rowsByCanId.find(std::string_view((*row)[MessageColumn::CanId]));
+    auto& sameId = found->second;
+    sameId.erase(std::find(sameId.begin(), sameId.end(), row));
+    if (sameId.empty())
+        m_rowsByCanId.erase(found);
+    m_rows.erase(m_rows.begin() + (position - 1));
+}
+
+void MessageTable::clear()
+{
+    m_rowsByCanId.clear();
+    m_rows.clear();
+}
+
+std::span<MessageRow* const> MessageTable::rowsWithCanId(std::string_view canId)
+{
+    const auto found = m_rowsByCanId.find(canId);
+    if (found == m_rowsByCanId.end())
+        return {};
+    return found->second;
+}
+
+} // namespace vexmoor

@@ -1,0 +1,134 @@
+#include "capture/RecordIngestion.h"
+
+#include "capture/CaptureState.h"
+#include "capture/DecimalText.h"
+#include "capture/IgnoreList.h"
+#include "capture/MessageNotesLog.h"
+#include "capture/MessageTable.h"
+#include "capture/RecordText.h"
+#include "capture/TextSetting.h"
+
+#include <charconv>
+
+namespace vexmoor {
+
+namespace {
+
+constexpr std::string_view kChangedPrefix = "Data Changed - ";
+
+} // namespace
+
+RecordIngestion::RecordIngestion(CaptureState& state, MessageTable& table, const IgnoreList& messageIgnoreList,
+                                 const IgnoreList& idIgnoreList, const TextSetting& minimumId, TimeOfDaySource& clock)
+    : m_state(state)
+    , m_table(table)
+    , m_messageIgnoreList(messageIgnoreList)
+    , m_idIgnoreList(idIgnoreList)
+    , m_minimumId(minimumId)
+    , m_clock(clock)
+{
+}
+
+void RecordIngestion::ParseData()
+{
+    const std::string& message = m_state.CurrentMessage;
+    if (!record::passesShapeTest(message))
+        return;
+
+    // A record without an identifier is dropped whole. Carrying on with the identifier of the record
+    // before it would count it, and every extended-frame record, under an identifier it does not
+    // have. An empty text has no identifier either, so it ends here too.
+    auto identifier = record::takeIdentifier(message);
+    if (!identifier)
+        return;
+    m_state.HexID = std::move(identifier->hexId);
+    m_state.DecimalID = identifier->decimalId;
+
+    if (m_messageIgnoreList.contains(message) || m_idIgnoreList.contains(m_state.HexID))
+        return;
+
+    appendToNotes();
+    m_asciiTextReady = false;
+    m_timeTextReady = false;
+    if (!updateRows())
+        appendRow();
+}
+
+void RecordIngestion::appendToNotes()
+{
+    if (m_notesLog == nullptr || !m_notesLog->isShown())
+        return;
+    const int notesRow = m_state.NotesRowIndex;
+    if (!m_table.hasRow(notesRow) || m_table.canId(notesRow) != m_state.HexID)
+        return;
+    if (!m_notesLog->contains(m_state.CurrentMessage))
+        m_notesLog->appendLine(m_state.CurrentMessage);
+}
+
+bool RecordIngestion::updateRows()
+{
+    // The row scan visits every row with this CAN_ID, as a pass over all rows would; the scan values
+    // end as that pass leaves them.
+    const int rowCount = m_table.rowCount();
+    m_state.RowCount = rowCount;
+    m_state.RowIndex = rowCount + 1.0;
+    if (rowCount > 0)
+        m_state.RowText = m_table.canId(rowCount);
+
+    const auto rows = m_table.rowsWithCanId(m_state.HexID);
+    for (MessageRow* row : rows)
+        updateRow(*row);
+    return !rows.empty();
+}
+
+void RecordIngestion::updateRow(MessageRow& row)
+{
+    const std::string& message = m_state.CurrentMessage;
+    std::string& latest = row[MessageColumn::Message];
+    const bool changed = latest != message;
+    if (changed) {
+        std::string& change = row[MessageColumn::Change];
+        change.assign(kChangedPrefix);
+        change.append(latest);
+        latest.assign(message);
+    }
+    decimal::incrementWholeNumber(row[MessageColumn::MsgCount]);
+    row[MessageColumn::Time].assign(timeText());
+    if (!m_asciiTextReady) {
+        record::assignAsciiText(message, m_asciiText);
+        m_asciiTextReady = true;
+    }
+    row[MessageColumn::Ascii].assign(m_asciiText);
+    if (changed)
+        decimal::incrementLeadingNumber(row[MessageColumn::ChangeCount]);
+}
+
+void RecordIngestion::appendRow()
+{
+    if (m_state.DecimalID < m_minimumId.number())
+        return;
+    MessageRow& row = m_table.appendRow(m_state.HexID);
+    row[MessageColumn::Message].assign(m_state.CurrentMessage);
+    row[MessageColumn::MsgCount].assign(1, '1');
+    row[MessageColumn::ChangeCount].assign(1, '1');
+}
+
+const std::string& RecordIngestion::timeText()
+{
+    // Read the clock once per record, and format only when the second moved on.
+    if (!m_timeTextReady) {
+        const TimeOfDay now = m_clock.now();
+        if (now != m_formattedTime) {
+            char buffer[3 * 11];
+            char* end = buffer;
+            for (const int part : { now.hour, now.minute, now.second })
+                end = std::to_chars(end, buffer + sizeof(buffer), part).ptr;
+            m_timeText.assign(buffer, end);
+            m_formattedTime = now;
+        }
+        m_timeTextReady = true;
+    }
+    return m_timeText;
+}
+
+} // namespace vexmoor

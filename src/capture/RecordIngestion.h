@@ -1,0 +1,53 @@
+#pragma once
+
+#include "capture/RecordSink.h"
+#include "capture/TimeOfDaySource.h"
+
+#include <string>
+
+namespace vexmoor {
+
+struct CaptureState;
+class IgnoreList;
+class MessageNotesLog;
+class MessageTable;
+struct MessageRow;
+class TextSetting;
+
+// Folds the record in CurrentMessage into the message table. Every source of records, the serial
+// scan and the generators alike, sets CurrentMessage and calls ParseData at once; ParseData never
+// yields, so a record always reaches the table whole.
+class RecordIngestion final : public RecordSink {
+public:
+    RecordIngestion(CaptureState& state, MessageTable& table, const IgnoreList& messageIgnoreList,
+                    const IgnoreList& idIgnoreList, const TextSetting& minimumId, TimeOfDaySource& clock);
+
+    // The notes window while it exists; nullptr when there is none.
+    void setNotesLog(MessageNotesLog* notesLog) { m_notesLog = notesLog; }
+
+    void ParseData() override;
+
+private:
+    void appendToNotes();
+    bool updateRows();
+    void updateRow(MessageRow& row);
+    void appendRow();
+    const std::string& timeText();
+
+    CaptureState& m_state;
+    MessageTable& m_table;
+    const IgnoreList& m_messageIgnoreList;
+    const IgnoreList& m_idIgnoreList;
+    const TextSetting& m_minimumId;
+    TimeOfDaySource& m_clock;
+    MessageNotesLog* m_notesLog = nullptr;
+
+    // Working values of one record, kept as members only so that their buffers are reused.
+    std::string m_asciiText;
+    bool m_asciiTextReady = false;
+    bool m_timeTextReady = false;
+    TimeOfDay m_formattedTime { -1, -1, -1 };
+    std::string m_timeText;
+};
+
+} // namespace vexmoor

@@ -1,0 +1,115 @@
+#include "capture/SerialInputAssembly.h"
+
+#include "capture/CaptureState.h"
+#include "capture/RecordSink.h"
+
+#include <string_view>
+
+namespace vexmoor {
+
+namespace {
+
+class ScanningFlag final {
+public:
+    explicit ScanningFlag(bool& flag)
+        : m_flag(flag)
+    {
+        m_flag = true;
+    }
+    ~ScanningFlag() { m_flag = false; }
+    ScanningFlag(const ScanningFlag&) = delete;
+    ScanningFlag& operator=(const ScanningFlag&) = delete;
+
+private:
+    bool& m_flag;
+};
+
+} // namespace
+
+SerialInputAssembly::SerialInputAssembly(CaptureState& state, RecordSink& ingestion)
+    : m_state(state)
+    , m_ingestion(ingestion)
+{
+}
+
+bool SerialInputAssembly::poll(std::string text)
+{
+    if (m_scanning)
+        return false;
+    m_state.SerialInput = std::move(text);
+    if (!m_state.SerialInput.empty())
+        ReadMessages();
+    return true;
+}
+
+void SerialInputAssembly::ReadMessages()
+{
+    if (m_scanning)
+        return;
+    const ScanningFlag scanning(m_scanning);
+    // The yields may run handlers that set SerialInput again; the scan keeps to its own poll's text.
+    const std::string text = m_state.SerialInput;
+    const std::size_t length = text.size();
+
+    bool inRecord = m_carrying;
+    std::size_t recordStart = 0; // index of the first character after the "<"
+    for (std::size_t pos = 0; pos < length; ++pos) {
+        if (m_yield)
+            m_yield();
+        const char c = text[pos];
+        if (c == '<') {
+            inRecord = true;
+            m_carrying = false;
+            recordStart = pos + 1;
+        } else if (inRecord && c == '>') {
+            inRecord = false;
+            const std::string_view inner(text.data() + recordStart, pos - recordStart);
+            if (!m_carrying) {
+                ingest({}, inner);
+            } else {
+                m_carrying = false;
+                if (m_carried.size() + inner.size() <= kMaxCarriedRecordLength)
+                    ingest(m_carried, inner);
+            }
+        }
+    }
+
+    m_state.ScanPos = static_cast<std::int64_t>(length) + 1;
+    m_state.InRecord = false;
+    m_state.RecordLength = 0;
+    if (inRecord) {
+        const std::string_view rest(text.data() + recordStart, length - recordStart);
+        if (!m_carrying)
+            m_carried.clear();
+        m_carried.append(rest);
+        m_carrying = m_carried.size() <= kMaxCarriedRecordLength;
+        if (!m_carrying)
+            m_carried.clear();
+        m_state.InRecord = m_carrying;
+        m_state.RecordStart = static_cast<std::int64_t>(recordStart) + 1;
+        m_state.RecordLength = m_carrying ? static_cast<std::int64_t>(m_carried.size()) + 1 : 0;
+    }
+}
+
+void SerialInputAssembly::discardCarriedRecord()
+{
+    m_carrying = false;
+    m_carried.clear();
+}
+
+void SerialInputAssembly::ingest(std::string_view carried, std::string_view inner)
+{
+    m_state.RecordInner.assign(carried);
+    m_state.RecordInner.append(inner);
+    m_state.RecordLength = static_cast<std::int64_t>(m_state.RecordInner.size()) + 2;
+    std::string& message = m_state.CurrentMessage;
+    message.clear();
+    message.push_back('<');
+    message.append(m_state.RecordInner);
+    message.push_back('>');
+    m_ingestion.ParseData();
+    m_state.RecordInner.clear();
+    m_state.RecordLength = 0;
+}
+
+} // namespace vexmoor

@@ -1,0 +1,17 @@
+#pragma once
+
+#include <string>
+#include <string_view>
+
+// Table cells hold the bytes of the Windows-1252 code page, as the record's ASCII text produces
+// them; whatever shows or writes a cell converts it here.
+namespace vexmoor::windows1252 {
+
+// The Unicode code point of one Windows-1252 byte. The five bytes that the code page leaves
+// undefined (81, 8D, 8F, 90, 9D) map to the C1 control of the same value, as Windows does.
+char32_t toCodePoint(unsigned char byte);
+
+void appendAsUtf8(std::string_view windows1252Text, std::string& utf8);
+std::string toUtf8(std::string_view windows1252Text);
+
+} // namespace vexmoor::windows1252

@@ -1,0 +1,168 @@
+#include "app/ReplayCommand.h"
+#include "capture/TimeOfDaySource.h"
+
+#include "BoardStreamGenerator.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+
+namespace {
+
+namespace fs = std::filesystem;
+
+class FixedClock final : public vexmoor::TimeOfDaySource {
+public:
+    vexmoor::TimeOfDay now() override { return { 8, 0, 0 }; }
+};
+
+class ReplayCommandTest : public testing::Test {
+protected:
+    void SetUp() override
+    {
+        folder = fs::temp_directory_path()
+            / ("vexmoor-replay-" + std::to_string(::testing::UnitTest::GetInstance()->random_seed()) + "-"
+               + testing::UnitTest::GetInstance()->current_test_info()->name());
+        fs::remove_all(folder);
+        fs::create_directories(folder);
+    }
+    void TearDown() override { fs::remove_all(folder); }
+
+    int run(const std::vector<std::string>& arguments, const std::string& standardInput = {})
+    {
+        std::istringstream in(standardInput);
+        out.str({});
+        err.str({});
+        vexmoor::ReplayCommand command(in, out, err, clock);
+        return command.run(arguments);
+    }
+
+    std::string write(const std::string& name, const std::string& bytes)
+    {
+        std::ofstream(folder / name, std::ios::binary) << bytes;
+        return (folder / name).string();
+    }
+
+    static std::string read(const fs::path& path)
+    {
+        std::ifstream file(path, std::ios::binary);
+        std::ostringstream bytes;
+        bytes << file.rdbuf();
+        return bytes.str();
+    }
+
+    std::vector<std::string> filesInFolder() const
+    {
+        std::vector<std::string> names;
+        for (const auto& entry : fs::directory_iterator(folder))
+            names.push_back(entry.path().filename().string());
+        std::sort(names.begin(), names.end());
+        return names;
+    }
+
+    fs::path folder;
+    FixedClock clock;
+    std::ostringstream out;
+    std::ostringstream err;
+};
+
+constexpr std::string_view kHeader
+    = "CAN_ID,CAN Messages (Includding CAN_ID),Msg Count,Message Name,TIME,Change,ASCII,Change Count\r\n";
+
+TEST_F(ReplayCommandTest, WritesTheTableOfTheStreamAsCsv)
+{
+    const std::string input = write("stream.txt", "CAN BUS Shield init ok!\r\n<680,65,>\r\n<100,1,>\r\n<680,66,>\r\n");
+
+    ASSERT_EQ(run({ "--replay", input, "--chunk", "3" }), 0) << err.str();
+    EXPECT_EQ(out.str(), std::string(kHeader) + "2A8,\"<680,66,>\",2,,800,\"Data Changed - <680,65,>\",B,2\r\n");
+
+    const std::string csv = (folder / "table.csv").string();
+    ASSERT_EQ(run({ "--replay=" + input, "--min-id", "100", "--csv", csv }), 0) << err.str();
+    EXPECT_EQ(out.str(), "");
+    EXPECT_EQ(read(csv),
+              std::string(kHeader) + "2A8,\"<680,66,>\",2,,800,\"Data Changed - <680,65,>\",B,2\r\n"
+                  + "64,\"<100,1,>\",1,,,,,1\r\n");
+    EXPECT_EQ(filesInFolder(), (std::vector<std::string> { "stream.txt", "table.csv" }));
+}
+
+TEST_F(ReplayCommandTest, TheResultDoesNotDependOnThePollSize)
+{
+    vexmoor::tools::BoardStreamGenerator generator({ .seed = 11, .identifierCount = 30 });
+    const std::string stream = generator.records(2000);
+
+    ASSERT_EQ(run({ "--replay", "-" }, stream), 0);
+    const std::string table = out.str();
+    EXPECT_GT(std::count(table.begin(), table.end(), '\n'), 10);
+    for (const char* chunk : { "1", "5", "29", "100000" }) {
+        ASSERT_EQ(run({ "--replay", "-", "--chunk", chunk }, stream), 0);
+        EXPECT_EQ(out.str(), table) << "chunk " << chunk;
+    }
+}
+
+struct FailureCase {
+    std::string name;
+    std::vector<std::string> arguments; // "@" stands for the test's folder
+    std::string message;
+};
+
+void PrintTo(const FailureCase& testCase, std::ostream* out)
+{
+    *out << testCase.name;
+}
+
+class ReplayFailureTest : public ReplayCommandTest, public testing::WithParamInterface<FailureCase> { };
+
+TEST_P(ReplayFailureTest, ExplainsOnOneLineAndLeavesNoCsv)
+{
+    write("stream.txt", "<680,1,>\r\n");
+    std::vector<std::string> arguments;
+    for (std::string argument : GetParam().arguments) {
+        if (const auto at = argument.find('@'); at != std::string::npos)
+            argument.replace(at, 1, folder.string());
+        arguments.push_back(argument);
+    }
+
+    EXPECT_EQ(run(arguments), 2);
+    std::string expected = GetParam().message;
+    if (const auto at = expected.find('@'); at != std::string::npos)
+        expected.replace(at, 1, folder.string());
+    EXPECT_EQ(err.str(), "vexmoor: " + expected + "\n");
+    EXPECT_EQ(out.str(), "");
+    EXPECT_EQ(filesInFolder(), (std::vector<std::string> { "stream.txt" }));
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Arguments, ReplayFailureTest,
+    testing::Values(
+        FailureCase { "MissingInput",
+                      { "--replay", "@/none.txt", "--csv", "@/t.csv" },
+                      "cannot read '@/none.txt': No such file or directory" },
+        FailureCase { "InputIsAFolder", { "--replay", "@", "--csv", "@/t.csv" }, "cannot read '@': Is a directory" },
+        FailureCase { "OutputInAMissingFolder",
+                      { "--replay", "@/stream.txt", "--csv", "@/none/t.csv" },
+                      "cannot write '@/none/t.csv': No such file or directory" },
+        FailureCase {
+            "OutputIsAFolder", { "--replay", "@/stream.txt", "--csv", "@" }, "cannot write '@': Is a directory" },
+        FailureCase { "ChunkNotANumber",
+                      { "--replay", "@/stream.txt", "--chunk", "4k" },
+                      "--chunk needs a whole number of bytes from 1 to 1073741824, not '4k'" },
+        FailureCase { "ChunkZero",
+                      { "--replay", "@/stream.txt", "--chunk", "0" },
+                      "--chunk needs a whole number of bytes from 1 to 1073741824, not '0'" },
+        FailureCase { "MissingValue", { "--replay" }, "--replay needs a value (see --help)" },
+        FailureCase {
+            "UnknownArgument", { "--replay", "@/stream.txt", "--fast" }, "unknown argument '--fast' (see --help)" },
+        FailureCase { "NothingToDo", {}, "nothing to replay: give --replay FILE (see --help)" }),
+    [](const auto& testCase) { return testCase.param.name; });
+
+TEST_F(ReplayCommandTest, AnswersHelpAndVersion)
+{
+    EXPECT_EQ(run({ "--help" }), 0);
+    EXPECT_NE(out.str().find("--replay FILE"), std::string::npos);
+    EXPECT_EQ(run({ "--version" }), 0);
+    EXPECT_EQ(out.str().rfind("vexmoor ", 0), 0u);
+}
+
+} // namespace

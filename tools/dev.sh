@@ -1,0 +1,61 @@
+#!/usr/bin/env bash
+# Set-up, build and run on Debian 12. Installs the Debian packages that are missing (with sudo when
+# not root), then:
+#   tools/dev.sh run    builds the program and replays the sample stream, printing the table
+#   tools/dev.sh test   builds and runs every test, once plainly and once under the sanitizers
+set -euo pipefail
+
+root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
+jobs=$(nproc 2>/dev/null || echo 2)
+packages=(build-essential cmake ninja-build googletest libgtest-dev libgmock-dev libbenchmark-dev)
+
+install_missing_packages() {
+    local missing=() package
+    for package in "${packages[@]}"; do
+        if ! dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q "install ok installed"; then
+            missing+=("$package")
+        fi
+    done
+    [ ${#missing[@]} -eq 0 ] && return 0
+    local sudo=()
+    [ "$(id -u)" -ne 0 ] && sudo=(sudo)
+    echo "Installing ${missing[*]}"
+    "${sudo[@]}" apt-get update -q
+    DEBIAN_FRONTEND=noninteractive "${sudo[@]}" apt-get install -y -q --no-install-recommends "${missing[@]}"
+}
+
+build() {
+    local folder=$1
+    shift
+    cmake -S "$root" -B "$root/build/$folder" -G Ninja "$@" >/dev/null
+    cmake --build "$root/build/$folder" --parallel "$jobs"
+}
+
+run_tests() {
+    local folder=$1
+    QT_QPA_PLATFORM=offscreen ctest --test-dir "$root/build/$folder" --output-on-failure --parallel "$jobs"
+}
+
+case "${1:-}" in
+run)
+    install_missing_packages
+    build release -DCMAKE_BUILD_TYPE=Release -DVEXMOOR_BUILD_TESTS=OFF -DVEXMOOR_BUILD_BENCHMARKS=OFF
+    "$root/build/release/src/app/vexmoor" --replay "$root/samples/board-sample.txt"
+    ;;
+test)
+    install_missing_packages
+    build test -DCMAKE_BUILD_TYPE=Debug -DVEXMOOR_WERROR=ON
+    run_tests test
+    build sanitize -DCMAKE_BUILD_TYPE=Debug -DVEXMOOR_WERROR=ON -DVEXMOOR_SANITIZE=ON -DVEXMOOR_BUILD_BENCHMARKS=OFF
+    ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1 run_tests sanitize
+    if command -v clang++ >/dev/null 2>&1; then
+        # The fuzz target is built, so that it keeps compiling, but not run here.
+        CXX=clang++ build fuzz -DCMAKE_BUILD_TYPE=Debug -DVEXMOOR_WERROR=ON -DVEXMOOR_BUILD_FUZZERS=ON \
+            -DVEXMOOR_BUILD_TESTS=OFF -DVEXMOOR_BUILD_BENCHMARKS=OFF
+    fi
+    ;;
+*)
+    echo "usage: $0 run|test" >&2
+    exit 2
+    ;;
+esac
