@@ -8,6 +8,7 @@
 
 namespace vexmoor {
 
+class CaptureSession;
 class TimeOfDaySource;
 
 // The headless replay: bytes as they would arrive at the serial port go through the serial scan in
@@ -36,7 +37,7 @@ private:
 
     std::optional<Options> parse(const std::vector<std::string>& arguments);
     int replay(const Options& options);
-    bool replayStream(std::istream& input, const Options& options, class CaptureSession& session);
+    bool replayStream(std::istream& input, const Options& options, CaptureSession& session);
     int fail(const std::string& message);
 
     std::istream& m_in;

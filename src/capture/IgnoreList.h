@@ -5,6 +5,8 @@
 #include <unordered_set>
 #include <vector>
 
+#include "capture/TextHash.h"
+
 namespace vexmoor {
 
 // An ordered list of texts that holds records back: whole record texts, or CAN_ID texts. Entries
@@ -23,11 +25,6 @@ public:
     bool contains(std::string_view text) const;
 
 private:
-    struct TextHash {
-        using is_transparent = void;
-        std::size_t operator()(std::string_view text) const { return std::hash<std::string_view> {}(text); }
-    };
-
     std::vector<std::string> m_entries;
     std::unordered_set<std::string, TextHash, std::equal_to<>> m_lookup;
 };

@@ -10,6 +10,8 @@
 #include <unordered_map>
 #include <vector>
 
+#include "capture/TextHash.h"
+
 namespace vexmoor {
 
 // The one store of what has been seen on the bus: one row per CAN identifier, addressed by its
@@ -47,11 +49,6 @@ public:
     std::span<MessageRow* const> rowsWithCanId(std::string_view canId);
 
 private:
-    struct TextHash {
-        using is_transparent = void;
-        std::size_t operator()(std::string_view text) const { return std::hash<std::string_view> {}(text); }
-    };
-
     MessageRow& rowAt(int position) const;
 
     // Rows live on the heap so that the index can point at them while positions shift.
