@@ -1,7 +1,5 @@
 #pragma once
 
-#include "capture/MessageRow.h"
-
 #include <array>
 #include <memory>
 #include <span>
@@ -10,6 +8,7 @@
 #include <unordered_map>
 #include <vector>
 
+#include "capture/MessageRow.h"
 #include "capture/TextHash.h"
 
 namespace vexmoor {
