@@ -1,10 +1,10 @@
 #pragma once
 
+#include "app/CommandLine.h"
+
 #include <cstddef>
 #include <iosfwd>
-#include <optional>
 #include <string>
-#include <vector>
 
 namespace vexmoor {
 
@@ -15,29 +15,14 @@ class TimeOfDaySource;
 // polls of a fixed size, and the resulting message table is written as CSV. No window, no display.
 class ReplayCommand final {
 public:
-    static constexpr std::size_t kDefaultChunkBytes = 4096;
-    static constexpr std::size_t kMaxChunkBytes = std::size_t { 1 } << 30;
-    static constexpr int kExitFailure = 2;
-
     ReplayCommand(std::istream& standardInput, std::ostream& standardOutput, std::ostream& standardError,
                   TimeOfDaySource& clock);
 
-    // Runs the command line (without the program name) and returns the exit status.
-    int run(const std::vector<std::string>& arguments);
+    // Replays options.source and returns the exit status: 0, or 2 after a one-line error.
+    int run(const CommandLine::Options& options);
 
 private:
-    struct Options {
-        std::optional<std::string> inputPath;
-        std::size_t chunkBytes = kDefaultChunkBytes;
-        std::optional<std::string> minimumId;
-        std::string csvPath = "-";
-        bool help = false;
-        bool version = false;
-    };
-
-    std::optional<Options> parse(const std::vector<std::string>& arguments);
-    int replay(const Options& options);
-    bool replayStream(std::istream& input, const Options& options, CaptureSession& session);
+    bool replayStream(std::istream& input, std::size_t chunkBytes, CaptureSession& session);
     int fail(const std::string& message);
 
     std::istream& m_in;

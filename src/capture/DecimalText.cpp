@@ -1,6 +1,7 @@
 #include "capture/DecimalText.h"
 
 #include <charconv>
+#include <cmath>
 #include <limits>
 
 namespace vexmoor::decimal {
@@ -112,6 +113,31 @@ void incrementLeadingNumber(std::string& text)
         ++pos;
     keepOnly(text, std::string_view(text).substr(start, pos - start));
     incrementDigits(text);
+}
+
+WholeNumberSetting readWholeNumberSetting(std::string_view text, std::int64_t minimum, std::int64_t maximum)
+{
+    const auto first = text.find_first_not_of(" \t");
+    if (first == std::string_view::npos)
+        return {};
+    const auto number = text.substr(first, text.find_last_not_of(" \t") - first + 1);
+    std::size_t pos = (number[0] == '+' || number[0] == '-') ? 1 : 0;
+    std::size_t digits = 0;
+    for (; pos < number.size() && isDigit(number[pos]); ++pos)
+        ++digits;
+    if (pos < number.size() && number[pos] == '.') {
+        for (++pos; pos < number.size() && isDigit(number[pos]); ++pos)
+            ++digits;
+    }
+    if (digits == 0 || pos != number.size())
+        return {};
+
+    const double value = leadingNumber(number);
+    // nearbyint rounds in the default mode, to nearest with halves to even.
+    const double rounded = std::nearbyint(value);
+    if (!(rounded >= static_cast<double>(minimum) && rounded <= static_cast<double>(maximum)))
+        return { WholeNumberSetting::Status::OutOfRange, 0 };
+    return { WholeNumberSetting::Status::Valid, static_cast<std::int64_t>(rounded) };
 }
 
 } // namespace vexmoor::decimal

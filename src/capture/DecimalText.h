@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstdint>
 #include <string>
 #include <string_view>
 
@@ -22,5 +23,15 @@ bool incrementWholeNumber(std::string& text);
 // Replaces the text by the decimal text of 1 plus the whole number it begins with (blanks before it
 // skipped; 0 when it begins with no digit).
 void incrementLeadingNumber(std::string& text);
+
+// A text that must become a whole number for a setting (a port number, a timer interval): blanks
+// around it allowed, an optional sign, digits with an optional fraction, nothing else. A fraction
+// goes to the nearest whole number, a half to the even one.
+struct WholeNumberSetting {
+    enum class Status { Valid, NotANumber, OutOfRange };
+    Status status = Status::NotANumber;
+    std::int64_t value = 0;
+};
+WholeNumberSetting readWholeNumberSetting(std::string_view text, std::int64_t minimum, std::int64_t maximum);
 
 } // namespace vexmoor::decimal

@@ -76,3 +76,45 @@ INSTANTIATE_TEST_SUITE_P(ChangeCounts, IncrementLeadingNumberTest,
                                          IncrementCase { "99999999999999999999", "100000000000000000000" }));
 
 } // namespace
+
+namespace {
+
+using vexmoor::decimal::WholeNumberSetting;
+using Status = WholeNumberSetting::Status;
+
+struct SettingCase {
+    std::string text;
+    Status status;
+    std::int64_t value;
+};
+
+void PrintTo(const SettingCase& testCase, std::ostream* out)
+{
+    *out << testing::PrintToString(testCase.text);
+}
+
+class WholeNumberSettingTest : public testing::TestWithParam<SettingCase> { };
+
+TEST_P(WholeNumberSettingTest, RoundsHalvesToEvenAndRefusesTextThatIsNotANumber)
+{
+    const auto setting = vexmoor::decimal::readWholeNumberSetting(GetParam().text, -32768, 32767);
+    EXPECT_EQ(setting.status, GetParam().status);
+    if (setting.status == Status::Valid) {
+        EXPECT_EQ(setting.value, GetParam().value);
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Texts, WholeNumberSettingTest,
+    testing::Values(SettingCase { "4", Status::Valid, 4 }, SettingCase { " 6 ", Status::Valid, 6 },
+                    SettingCase { "-2", Status::Valid, -2 }, SettingCase { "+7", Status::Valid, 7 },
+                    SettingCase { "250.5", Status::Valid, 250 }, SettingCase { "251.5", Status::Valid, 252 },
+                    SettingCase { "2.4", Status::Valid, 2 }, SettingCase { ".5", Status::Valid, 0 },
+                    SettingCase { "32767", Status::Valid, 32767 }, SettingCase { "32767.5", Status::OutOfRange, 0 },
+                    SettingCase { "32768", Status::OutOfRange, 0 }, SettingCase { "-32769", Status::OutOfRange, 0 },
+                    SettingCase { std::string(400, '9'), Status::OutOfRange, 0 },
+                    SettingCase { "", Status::NotANumber, 0 }, SettingCase { "abc", Status::NotANumber, 0 },
+                    SettingCase { "6x", Status::NotANumber, 0 }, SettingCase { "6 6", Status::NotANumber, 0 },
+                    SettingCase { "-", Status::NotANumber, 0 }, SettingCase { ".", Status::NotANumber, 0 }));
+
+} // namespace

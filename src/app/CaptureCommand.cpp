@@ -1,0 +1,118 @@
+#include "app/CaptureCommand.h"
+
+#include "app/ConsoleMessageBox.h"
+#include "app/CsvDestination.h"
+#include "capture/CaptureSession.h"
+#include "capture/TableCsvWriter.h"
+#include "platform/EventLoopYield.h"
+#include "platform/Timer.h"
+#include "serial/SerialConnection.h"
+#include "serial/SerialPoll.h"
+
+#include <QCoreApplication>
+#include <QDeadlineTimer>
+
+#include <csignal>
+#include <ostream>
+
+namespace vexmoor {
+
+namespace {
+
+volatile std::sig_atomic_t g_stopRequested = 0;
+
+extern "C" void requestStop(int)
+{
+    g_stopRequested = 1;
+}
+
+// Ctrl+C and a polite kill end the capture with the table written, not lost.
+class StopSignals final {
+public:
+    StopSignals()
+    {
+        g_stopRequested = 0;
+        m_previousInterrupt = std::signal(SIGINT, requestStop);
+        m_previousTerminate = std::signal(SIGTERM, requestStop);
+    }
+    ~StopSignals()
+    {
+        std::signal(SIGINT, m_previousInterrupt);
+        std::signal(SIGTERM, m_previousTerminate);
+    }
+    StopSignals(const StopSignals&) = delete;
+    StopSignals& operator=(const StopSignals&) = delete;
+
+private:
+    void (*m_previousInterrupt)(int) = SIG_DFL;
+    void (*m_previousTerminate)(int) = SIG_DFL;
+};
+
+constexpr int kPollIntervalMs = 300;
+constexpr int kStopCheckIntervalMs = 50;
+
+} // namespace
+
+CaptureCommand::CaptureCommand(std::ostream& standardOutput, std::ostream& standardError, TimeOfDaySource& clock,
+                               SerialPort& port)
+    : m_out(standardOutput)
+    , m_err(standardError)
+    , m_clock(clock)
+    , m_port(port)
+{
+}
+
+int CaptureCommand::run(const CommandLine::Options& options)
+{
+    CaptureSession session(m_clock);
+    if (options.minimumId)
+        session.txtMinID().setText(*options.minimumId);
+
+    CsvDestination destination(options.csvPath);
+    if (!destination.open())
+        return fail("cannot write '" + options.csvPath + "': " + destination.reason());
+
+    Timer pollTimer(QStringLiteral("Timer2"), kPollIntervalMs, false);
+    Timer purgeTimer(QStringLiteral("Timer3"), 5000, true); // no upkeep runs here; connect enables it all the same
+    ConsoleMessageBox messageBox(m_err);
+    SerialConnection connection(m_port, pollTimer, purgeTimer, messageBox);
+    connection.setPortText(QString::fromStdString(options.source));
+    if (!connection.connectToCom())
+        return 2;
+
+    EventLoopYield yield;
+    session.assembly().setYieldHook([&yield] { yield(); });
+    SerialPoll poll(m_port, session.assembly());
+    QObject::connect(&pollTimer, &Timer::tick, &pollTimer, [&poll] { poll.tick(); });
+
+    const StopSignals stopSignals;
+    const QDeadlineTimer deadline = options.seconds ? QDeadlineTimer(static_cast<qint64>(*options.seconds * 1000.0))
+                                                    : QDeadlineTimer(QDeadlineTimer::Forever);
+    Timer stopCheck(QStringLiteral("stopCheck"), kStopCheckIntervalMs, true);
+    QObject::connect(&stopCheck, &Timer::tick, &stopCheck, [&] {
+        // The last poll must not start inside a scan's yield; the next check comes soon enough.
+        if ((g_stopRequested == 0 && !deadline.hasExpired()) || session.assembly().isScanning())
+            return;
+        stopCheck.setEnabled(false);
+        pollTimer.setEnabled(false);
+        poll.tick();
+        QCoreApplication::quit();
+    });
+    QCoreApplication::exec();
+    session.assembly().setYieldHook({});
+
+    TableCsvWriter::write(session.table(), destination.stream(m_out));
+    if (!destination.commit(m_out)) {
+        const std::string where = options.csvPath == "-" ? "standard output" : "'" + options.csvPath + "'";
+        return fail("cannot write " + where + ": " + destination.reason());
+    }
+    return 0;
+}
+
+int CaptureCommand::fail(const std::string& message)
+{
+    m_err << "vexmoor: " << message << '\n';
+    return 2;
+}
+
+} // namespace vexmoor

@@ -1,0 +1,32 @@
+#pragma once
+
+#include "app/CommandLine.h"
+
+#include <iosfwd>
+#include <string>
+
+namespace vexmoor {
+
+class SerialPort;
+class TimeOfDaySource;
+
+// The headless capture: connects to a serial port as "Connect To COM" does, polls it on the same
+// 300 ms timer, and when the time is up or the process is interrupted writes the table as CSV. It
+// runs no upkeep: a log keeps everything it saw.
+class CaptureCommand final {
+public:
+    CaptureCommand(std::ostream& standardOutput, std::ostream& standardError, TimeOfDaySource& clock, SerialPort& port);
+
+    // Runs the event loop of the QCoreApplication that must exist, and returns the exit status.
+    int run(const CommandLine::Options& options);
+
+private:
+    int fail(const std::string& message);
+
+    std::ostream& m_out;
+    std::ostream& m_err;
+    TimeOfDaySource& m_clock;
+    SerialPort& m_port;
+};
+
+} // namespace vexmoor

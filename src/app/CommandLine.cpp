@@ -1,0 +1,117 @@
+#include "app/CommandLine.h"
+
+#include <charconv>
+#include <cmath>
+
+namespace vexmoor {
+
+namespace {
+
+constexpr std::string_view kUsage
+    = "Usage: vexmoor\n"
+      "       vexmoor --replay FILE [--chunk BYTES] [--min-id TEXT] [--csv OUT]\n"
+      "       vexmoor --capture PORT [--seconds S] [--min-id TEXT] [--csv OUT]\n"
+      "\n"
+      "Without arguments, opens the message table window.\n"
+      "\n"
+      "  --replay FILE   replay FILE (\"-\" for standard input) as the bytes the companion board\n"
+      "                  writes to the serial line, without a window\n"
+      "  --chunk BYTES   bytes taken by each serial poll of the replay (default 4096)\n"
+      "  --capture PORT  capture from a serial port without a window: a port number, or a device\n"
+      "                  path such as /dev/ttyUSB0; ends after --seconds, or at Ctrl+C\n"
+      "  --seconds S     how long the capture runs (default: until interrupted)\n"
+      "  --min-id TEXT   minimum identifier for a new row (default 250)\n"
+      "  --csv OUT       where the table goes when done (default \"-\", standard output)\n"
+      "  --help          show this text\n"
+      "  --version       show the version\n";
+
+std::optional<std::size_t> chunkSize(const std::string& text)
+{
+    std::size_t value = 0;
+    const auto result = std::from_chars(text.data(), text.data() + text.size(), value);
+    if (result.ec != std::errc() || result.ptr != text.data() + text.size() || value == 0
+        || value > CommandLine::kMaxChunkBytes)
+        return std::nullopt;
+    return value;
+}
+
+std::optional<double> duration(const std::string& text)
+{
+    double value = 0;
+    const auto result = std::from_chars(text.data(), text.data() + text.size(), value, std::chars_format::fixed);
+    if (result.ec != std::errc() || result.ptr != text.data() + text.size() || !std::isfinite(value) || value <= 0
+        || value > CommandLine::kMaxSeconds)
+        return std::nullopt;
+    return value;
+}
+
+CommandLine::Parsed failure(std::string error)
+{
+    return { std::nullopt, std::move(error) };
+}
+
+} // namespace
+
+std::string_view CommandLine::usage()
+{
+    return kUsage;
+}
+
+CommandLine::Parsed CommandLine::parse(const std::vector<std::string>& arguments)
+{
+    Options options;
+    bool help = false;
+    bool version = false;
+    for (std::size_t index = 0; index < arguments.size(); ++index) {
+        std::string name = arguments[index];
+        std::optional<std::string> value;
+        if (const auto equals = name.find('='); name.starts_with("--") && equals != std::string::npos) {
+            value = name.substr(equals + 1);
+            name.erase(equals);
+        }
+        if (name == "--help" || name == "-h") {
+            help = true;
+            continue;
+        }
+        if (name == "--version") {
+            version = true;
+            continue;
+        }
+        if (name != "--replay" && name != "--capture" && name != "--chunk" && name != "--seconds" && name != "--min-id"
+            && name != "--csv")
+            return failure("unknown argument '" + arguments[index] + "' (see --help)");
+        if (!value) {
+            if (index + 1 == arguments.size())
+                return failure(name + " needs a value (see --help)");
+            value = arguments[++index];
+        }
+        if (name == "--replay" || name == "--capture") {
+            const Mode mode = name == "--replay" ? Mode::Replay : Mode::Capture;
+            if (options.mode != Mode::Window && options.mode != mode)
+                return failure("--replay and --capture cannot be used together");
+            options.mode = mode;
+            options.source = *value;
+        } else if (name == "--chunk") {
+            const auto bytes = chunkSize(*value);
+            if (!bytes)
+                return failure("--chunk needs a whole number of bytes from 1 to " + std::to_string(kMaxChunkBytes)
+                               + ", not '" + *value + "'");
+            options.chunkBytes = *bytes;
+        } else if (name == "--seconds") {
+            options.seconds = duration(*value);
+            if (!options.seconds)
+                return failure("--seconds needs a number of seconds above 0, not '" + *value + "'");
+        } else if (name == "--min-id") {
+            options.minimumId = *value;
+        } else {
+            options.csvPath = *value;
+        }
+    }
+    if (help)
+        options.mode = Mode::Help;
+    else if (version)
+        options.mode = Mode::Version;
+    return { options, {} };
+}
+
+} // namespace vexmoor

@@ -1,0 +1,39 @@
+#pragma once
+
+#include <cstddef>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace vexmoor {
+
+// The program's command line. Without arguments the program is the desktop window; the headless
+// modes replay a recorded stream or capture from a serial port, and write the table as CSV.
+class CommandLine final {
+public:
+    enum class Mode { Window, Help, Version, Replay, Capture };
+
+    static constexpr std::size_t kDefaultChunkBytes = 4096;
+    static constexpr std::size_t kMaxChunkBytes = std::size_t { 1 } << 30;
+    static constexpr double kMaxSeconds = 1e7;
+
+    struct Options {
+        Mode mode = Mode::Window;
+        std::string source; // the replayed file ("-": standard input) or the captured port
+        std::size_t chunkBytes = kDefaultChunkBytes;
+        std::optional<double> seconds;
+        std::optional<std::string> minimumId;
+        std::string csvPath = "-";
+    };
+
+    struct Parsed {
+        std::optional<Options> options;
+        std::string error;
+    };
+
+    static Parsed parse(const std::vector<std::string>& arguments);
+    static std::string_view usage();
+};
+
+} // namespace vexmoor

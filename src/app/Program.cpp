@@ -1,0 +1,46 @@
+#include "app/Program.h"
+
+#include "app/CaptureCommand.h"
+#include "app/CommandLine.h"
+#include "app/ReplayCommand.h"
+#include "capture/SystemTimeOfDay.h"
+#include "platform/QtSerialPort.h"
+
+#include <QCoreApplication>
+
+#include <iostream>
+
+namespace vexmoor {
+
+int Program::run(int argc, char** argv)
+{
+    std::ios::sync_with_stdio(false);
+    const auto parsed = CommandLine::parse(std::vector<std::string>(argv + 1, argv + argc));
+    if (!parsed.options) {
+        std::cerr << "vexmoor: " << parsed.error << '\n';
+        return 2;
+    }
+    const CommandLine::Options& options = *parsed.options;
+    SystemTimeOfDay clock;
+    switch (options.mode) {
+    case CommandLine::Mode::Help:
+        std::cout << CommandLine::usage();
+        return 0;
+    case CommandLine::Mode::Version:
+        std::cout << "vexmoor " << VEXMOOR_VERSION << '\n';
+        return 0;
+    case CommandLine::Mode::Replay:
+        return ReplayCommand(std::cin, std::cout, std::cerr, clock).run(options);
+    case CommandLine::Mode::Capture: {
+        QCoreApplication application(argc, argv);
+        QtSerialPort port;
+        return CaptureCommand(std::cout, std::cerr, clock, port).run(options);
+    }
+    case CommandLine::Mode::Window:
+        break;
+    }
+    std::cerr << "vexmoor: the window is not built yet; use --replay or --capture (see --help)\n";
+    return 2;
+}
+
+} // namespace vexmoor

@@ -1,0 +1,38 @@
+#pragma once
+
+#include <QString>
+
+#include <cstdint>
+#include <string>
+
+namespace vexmoor {
+
+// The outcome of one operation on the serial port; a failure carries the description that the
+// "Invalid Port" box shows.
+struct SerialResult {
+    bool ok = true;
+    QString description;
+
+    static SerialResult success() { return {}; }
+    static SerialResult failure(QString description) { return { false, std::move(description) }; }
+};
+
+// The serial port as the capture sees it: it is given a port number (or, on POSIX systems, a
+// device path) and a settings text, opened, and read. It only ever reads.
+class SerialPort {
+public:
+    virtual ~SerialPort() = default;
+
+    virtual SerialResult setPortNumber(std::int16_t number) = 0;
+    virtual SerialResult setDevicePath(const QString& path) = 0;
+    // Baud rate, parity letter, data bits and stop bits separated by commas: "38400,N,8,1".
+    virtual SerialResult setSettings(const QString& settings) = 0;
+    virtual SerialResult open() = 0;
+    virtual bool isOpen() const = 0;
+    // The device the port number or path names, empty before one is set.
+    virtual QString deviceName() const = 0;
+    // Everything received since the last read, one character per byte; fails when not open.
+    virtual SerialResult readPending(std::string& text) = 0;
+};
+
+} // namespace vexmoor

@@ -1,0 +1,71 @@
+#include "serial/frmComSettings.h"
+
+#include "platform/SerialPortCatalog.h"
+#include "platform/Twips.h"
+#include "serial/SerialConnection.h"
+
+#include <QComboBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+
+namespace vexmoor {
+
+frmComSettings::frmComSettings(SerialConnection& connection, PortLister listPorts, QWidget* parent)
+    : QWidget(parent, Qt::Window | Qt::MSWindowsFixedSizeDialogHint)
+    , m_connection(connection)
+    , m_listPorts(listPorts ? std::move(listPorts) : PortLister(&SerialPortCatalog::availablePorts))
+    , m_label1(new QLabel(QStringLiteral("COM PORT"), this))
+    , m_combo1(new QComboBox(this))
+    , m_command1(new QPushButton(QStringLiteral("Set"), this))
+    , m_device(new QLineEdit(this))
+{
+    setObjectName(QStringLiteral("frmComSettings"));
+    setWindowTitle(QStringLiteral("COM Settings"));
+    setAttribute(Qt::WA_DeleteOnClose);
+    m_label1->setObjectName(QStringLiteral("Label1"));
+    m_combo1->setObjectName(QStringLiteral("Combo1"));
+    m_command1->setObjectName(QStringLiteral("Command1"));
+    m_device->setObjectName(QStringLiteral("txtPortDevice"));
+
+    m_combo1->setEditable(true);
+    m_combo1->setInsertPolicy(QComboBox::NoInsert);
+    for (int port = 1; port <= 17; ++port)
+        m_combo1->addItem(QString::number(port));
+    m_combo1->setCurrentText(QStringLiteral("6"));
+    m_device->setReadOnly(true);
+    m_device->setFocusPolicy(Qt::NoFocus);
+    placeControls();
+
+    connect(m_combo1, &QComboBox::currentTextChanged, this, &frmComSettings::showDevice);
+    connect(m_command1, &QPushButton::clicked, this, &frmComSettings::set);
+    showDevice(m_combo1->currentText());
+}
+
+void frmComSettings::placeControls()
+{
+    const double dpi = Twips::logicalDpiOf(*this);
+    m_label1->setGeometry(Twips::toPixels(120, 240, 1455, 375, dpi));
+    m_combo1->setGeometry(Twips::toPixels(1200, 240, 735, 315, dpi));
+    m_command1->setGeometry(Twips::toPixels(120, 720, 2175, 375, dpi));
+    // The device line is an addition below the original box, which grows to hold it.
+    m_device->setGeometry(Twips::toPixels(120, 1200, 2190, 315, dpi));
+    setFixedSize(Twips::toPixels(2430, dpi), Twips::toPixels(1230 + 420, dpi));
+}
+
+void frmComSettings::showDevice(const QString& portText)
+{
+    const auto lookup = SerialPortCatalog::describe(portText, SerialPortCatalog::ordered(m_listPorts()));
+    const QString text = lookup.device.isEmpty() ? lookup.problem : lookup.device;
+    m_device->setText(text);
+    m_device->setCursorPosition(0);
+    m_device->setToolTip(text);
+}
+
+void frmComSettings::set()
+{
+    m_connection.setPortText(m_combo1->currentText());
+    close();
+}
+
+} // namespace vexmoor

@@ -1,0 +1,66 @@
+#include "app/CommandLine.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+using vexmoor::CommandLine;
+using Mode = CommandLine::Mode;
+
+TEST(CommandLineTest, ReadsEveryOptionInBothSpellings)
+{
+    const auto parsed
+        = CommandLine::parse({ "--capture=/dev/ttyACM0", "--seconds", "2.5", "--min-id=0", "--csv", "log.csv" });
+    ASSERT_TRUE(parsed.options) << parsed.error;
+    EXPECT_EQ(parsed.options->mode, Mode::Capture);
+    EXPECT_EQ(parsed.options->source, "/dev/ttyACM0");
+    EXPECT_EQ(parsed.options->seconds, 2.5);
+    EXPECT_EQ(parsed.options->minimumId, "0");
+    EXPECT_EQ(parsed.options->csvPath, "log.csv");
+
+    const auto replay = CommandLine::parse({ "--replay", "-", "--chunk", "7" });
+    ASSERT_TRUE(replay.options);
+    EXPECT_EQ(replay.options->mode, Mode::Replay);
+    EXPECT_EQ(replay.options->chunkBytes, 7u);
+    EXPECT_EQ(replay.options->csvPath, "-");
+
+    EXPECT_EQ(CommandLine::parse({}).options->mode, Mode::Window);
+    EXPECT_EQ(CommandLine::parse({ "--replay", "x", "--help" }).options->mode, Mode::Help);
+    EXPECT_EQ(CommandLine::parse({ "--version" }).options->mode, Mode::Version);
+}
+
+struct RefusedCase {
+    std::vector<std::string> arguments;
+    std::string error;
+};
+
+void PrintTo(const RefusedCase& testCase, std::ostream* out)
+{
+    *out << testing::PrintToString(testCase.arguments);
+}
+
+class RefusedCommandLineTest : public testing::TestWithParam<RefusedCase> { };
+
+TEST_P(RefusedCommandLineTest, SaysWhatIsWrong)
+{
+    const auto parsed = CommandLine::parse(GetParam().arguments);
+    EXPECT_FALSE(parsed.options);
+    EXPECT_EQ(parsed.error, GetParam().error);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Arguments, RefusedCommandLineTest,
+    testing::Values(RefusedCase { { "--replay", "x", "--chunk", "4k" },
+                                  "--chunk needs a whole number of bytes from 1 to 1073741824, not '4k'" },
+                    RefusedCase { { "--replay", "x", "--chunk=0" },
+                                  "--chunk needs a whole number of bytes from 1 to 1073741824, not '0'" },
+                    RefusedCase { { "--capture", "4", "--seconds", "-1" },
+                                  "--seconds needs a number of seconds above 0, not '-1'" },
+                    RefusedCase { { "--capture", "4", "--seconds", "nan" },
+                                  "--seconds needs a number of seconds above 0, not 'nan'" },
+                    RefusedCase { { "--replay" }, "--replay needs a value (see --help)" },
+                    RefusedCase { { "--replay", "x", "--fast" }, "unknown argument '--fast' (see --help)" },
+                    RefusedCase { { "--replay", "x", "--capture", "4" },
+                                  "--replay and --capture cannot be used together" }));
+
+} // namespace

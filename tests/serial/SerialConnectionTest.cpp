@@ -1,0 +1,149 @@
+#include "serial/SerialConnection.h"
+#include "capture/CaptureSession.h"
+#include "capture/CaptureTestSupport.h"
+#include "platform/QtSerialPort.h"
+#include "platform/RecordingMessageBox.h"
+#include "platform/Timer.h"
+#include "serial/FakeSerialPort.h"
+#include "serial/PseudoTerminal.h"
+#include "serial/SerialPoll.h"
+
+#include <QTest>
+
+#include <gtest/gtest.h>
+
+namespace {
+
+using vexmoor::CaptureSession;
+using vexmoor::MessageColumn;
+using vexmoor::SerialConnection;
+using vexmoor::Timer;
+using vexmoor::UserMessageBox;
+using vexmoor::test::FakeSerialPort;
+using vexmoor::test::PseudoTerminal;
+using vexmoor::test::RecordingMessageBox;
+
+class SerialConnectionTest : public testing::Test {
+protected:
+    // Polls until a poll has taken some text, as ticks of the poll timer would.
+    void pollUntilTextArrives()
+    {
+        session.state().SerialInput.clear();
+        QTRY_VERIFY_WITH_TIMEOUT((poll.tick(), !session.state().SerialInput.empty()), 10000);
+    }
+
+    vexmoor::test::FixedClock clock;
+    CaptureSession session { clock };
+    vexmoor::QtSerialPort port;
+    Timer pollTimer { QStringLiteral("Timer2"), 300, false };
+    Timer purgeTimer { QStringLiteral("Timer3"), 5000, true };
+    RecordingMessageBox messageBox;
+    SerialConnection connection { port, pollTimer, purgeTimer, messageBox };
+    vexmoor::SerialPoll poll { port, session.assembly() };
+};
+
+TEST_F(SerialConnectionTest, ReadsRecordsFromARealTerminalWhereverThePollsCutThem)
+{
+    PseudoTerminal terminal;
+    connection.setPortText(terminal.devicePath());
+    ASSERT_TRUE(connection.connectToCom());
+    EXPECT_TRUE(messageBox.shown.empty());
+    EXPECT_TRUE(pollTimer.isEnabled());
+    EXPECT_EQ(connection.settingsText(), QStringLiteral("38400,N,8,1"));
+
+    for (const char* piece :
+         { "CAN BUS Shield init ok!\r\n<680,1,", "16,0,>\r\n<6", "81,2", ",>\r\n<682,\r\n3,>\r\n" }) {
+        terminal.write(piece);
+        pollUntilTextArrives();
+    }
+
+    const auto& table = session.table();
+    ASSERT_EQ(table.rowCount(), 3);
+    EXPECT_EQ(table.cell(1, MessageColumn::Message), "<680,1,16,0,>");
+    EXPECT_EQ(table.cell(2, MessageColumn::Message), "<681,2,>");
+    EXPECT_EQ(table.cell(3, MessageColumn::Message), "<682,\r\n3,>");
+}
+
+TEST_F(SerialConnectionTest, ASecondConnectLeavesTheOpenConnectionRunning)
+{
+    PseudoTerminal terminal;
+    connection.setPortText(terminal.devicePath());
+    ASSERT_TRUE(connection.connectToCom());
+
+    connection.setPortText(QStringLiteral("1"));
+    EXPECT_FALSE(connection.connectToCom());
+    ASSERT_EQ(messageBox.shown.size(), 1u);
+    EXPECT_EQ(messageBox.shown[0].title, QStringLiteral("Invalid Port"));
+    EXPECT_TRUE(messageBox.shown[0].text.contains(QStringLiteral("already open")));
+    EXPECT_TRUE(port.isOpen());
+    EXPECT_TRUE(pollTimer.isEnabled());
+
+    terminal.write("<680,1,>\r\n");
+    pollUntilTextArrives();
+    EXPECT_EQ(session.table().rowCount(), 1);
+}
+
+struct RefusedPortCase {
+    std::string name;
+    QString portText;
+    QString description;
+};
+
+void PrintTo(const RefusedPortCase& testCase, std::ostream* out)
+{
+    *out << testCase.name;
+}
+
+class RefusedPortTest : public SerialConnectionTest, public testing::WithParamInterface<RefusedPortCase> { };
+
+TEST_P(RefusedPortTest, ShowsOneInvalidPortBoxAndStartsNothing)
+{
+    session.ingest("<680,1,>");
+    connection.setPortText(GetParam().portText);
+
+    EXPECT_FALSE(connection.connectToCom());
+
+    ASSERT_EQ(messageBox.shown.size(), 1u);
+    EXPECT_EQ(messageBox.shown[0].title, QStringLiteral("Invalid Port"));
+    EXPECT_EQ(messageBox.shown[0].icon, UserMessageBox::Icon::Error);
+    EXPECT_TRUE(messageBox.shown[0].text.contains(GetParam().description)) << messageBox.shown[0].text.toStdString();
+    EXPECT_FALSE(pollTimer.isEnabled());
+    EXPECT_FALSE(port.isOpen());
+    EXPECT_EQ(session.table().rowCount(), 1);
+    EXPECT_EQ(session.table().cell(1, MessageColumn::MsgCount), "1");
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    PortTexts, RefusedPortTest,
+    testing::Values(
+        RefusedPortCase { "Letters", QStringLiteral("abc"), QStringLiteral("'abc' is not a number") },
+        RefusedPortCase { "Empty", QString(), QStringLiteral("'' is not a number") },
+        RefusedPortCase { "AboveSixteenBits", QStringLiteral("40000"), QStringLiteral("out of range") },
+        RefusedPortCase { "NoSuchPort", QStringLiteral("32000"), QStringLiteral("There is no serial port 32000") },
+        RefusedPortCase { "NoSuchDevice", QStringLiteral("/dev/vexmoor-none"), QStringLiteral("/dev/vexmoor-none") }),
+    [](const auto& testCase) { return testCase.param.name; });
+
+TEST(SerialConnectionSettingsTest, UsesPortFourUntilSetAndRoundsHalvesToEven)
+{
+    FakeSerialPort port;
+    Timer pollTimer(QStringLiteral("Timer2"), 300, false);
+    Timer purgeTimer(QStringLiteral("Timer3"), 5000, true);
+    RecordingMessageBox messageBox;
+    SerialConnection connection(port, pollTimer, purgeTimer, messageBox);
+
+    ASSERT_TRUE(connection.connectToCom());
+    EXPECT_EQ(port.portNumber, 4);
+    EXPECT_EQ(port.settings, QStringLiteral("38400,N,8,1"));
+    EXPECT_TRUE(pollTimer.isEnabled());
+
+    for (const auto& [text, number] : { std::pair { "6", 6 }, std::pair { "6.5", 6 }, std::pair { "7.5", 8 } }) {
+        FakeSerialPort freshPort;
+        SerialConnection again(freshPort, pollTimer, purgeTimer, messageBox);
+        again.setPortText(QString::fromLatin1(text));
+        ASSERT_TRUE(again.connectToCom());
+        EXPECT_EQ(freshPort.portNumber, number) << text;
+    }
+    EXPECT_TRUE(messageBox.shown.empty());
+}
+
+} // namespace

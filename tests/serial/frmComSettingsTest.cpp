@@ -1,0 +1,85 @@
+#include "serial/frmComSettings.h"
+#include "platform/RecordingMessageBox.h"
+#include "platform/Timer.h"
+#include "serial/FakeSerialPort.h"
+#include "serial/SerialConnection.h"
+
+#include <QComboBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPointer>
+#include <QPushButton>
+#include <QTest>
+
+#include <gtest/gtest.h>
+
+namespace {
+
+using vexmoor::frmComSettings;
+using vexmoor::SerialConnection;
+
+class frmComSettingsTest : public testing::Test {
+protected:
+    frmComSettings* open()
+    {
+        auto* window = new frmComSettings(connection, [] {
+            return QStringList { QStringLiteral("ttyUSB0"), QStringLiteral("ttyACM0") };
+        });
+        window->show();
+        return window;
+    }
+
+    vexmoor::test::FakeSerialPort port;
+    vexmoor::Timer pollTimer { QStringLiteral("Timer2"), 300, false };
+    vexmoor::Timer purgeTimer { QStringLiteral("Timer3"), 5000, true };
+    vexmoor::test::RecordingMessageBox messageBox;
+    SerialConnection connection { port, pollTimer, purgeTimer, messageBox };
+};
+
+TEST_F(frmComSettingsTest, OpensWithSixAndTheSeventeenPortNumbers)
+{
+    QPointer<frmComSettings> window = open();
+    EXPECT_EQ(window->windowTitle(), QStringLiteral("COM Settings"));
+    EXPECT_EQ(window->findChild<QLabel*>(QStringLiteral("Label1"))->text(), QStringLiteral("COM PORT"));
+    EXPECT_EQ(window->findChild<QPushButton*>(QStringLiteral("Command1"))->text(), QStringLiteral("Set"));
+    auto* combo = window->findChild<QComboBox*>(QStringLiteral("Combo1"));
+    ASSERT_NE(combo, nullptr);
+    EXPECT_TRUE(combo->isEditable());
+    EXPECT_EQ(combo->currentText(), QStringLiteral("6"));
+    ASSERT_EQ(combo->count(), 17);
+    EXPECT_EQ(combo->itemText(0), QStringLiteral("1"));
+    EXPECT_EQ(combo->itemText(16), QStringLiteral("17"));
+    EXPECT_EQ(window->minimumSize(), window->maximumSize());
+    delete window;
+}
+
+TEST_F(frmComSettingsTest, SetHandsOnAnyTypedTextAndClosesTheWindow)
+{
+    QPointer<frmComSettings> window = open();
+    auto* combo = window->findChild<QComboBox*>(QStringLiteral("Combo1"));
+    combo->clearEditText();
+    QTest::keyClicks(combo, QStringLiteral("COM x"));
+    QTest::mouseClick(window->findChild<QPushButton*>(QStringLiteral("Command1")), Qt::LeftButton);
+
+    EXPECT_EQ(connection.portText(), QStringLiteral("COM x"));
+    QTRY_VERIFY(window.isNull());
+    EXPECT_FALSE(port.isOpen());
+}
+
+TEST_F(frmComSettingsTest, TheDeviceLineFollowsTheTypedText)
+{
+    QPointer<frmComSettings> window = open();
+    auto* combo = window->findChild<QComboBox*>(QStringLiteral("Combo1"));
+    auto* device = window->findChild<QLineEdit*>(QStringLiteral("txtPortDevice"));
+    ASSERT_NE(device, nullptr);
+    EXPECT_TRUE(device->isReadOnly());
+    EXPECT_TRUE(device->text().contains(QStringLiteral("it has 2 serial ports"))) << device->text().toStdString();
+
+    combo->setCurrentText(QStringLiteral("1"));
+    EXPECT_EQ(device->text(), QStringLiteral("/dev/ttyACM0"));
+    combo->setCurrentText(QStringLiteral("2"));
+    EXPECT_EQ(device->text(), QStringLiteral("/dev/ttyUSB0"));
+    delete window;
+}
+
+} // namespace
