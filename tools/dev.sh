@@ -8,7 +8,7 @@ set -euo pipefail
 root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 jobs=$(nproc 2>/dev/null || echo 2)
 packages=(build-essential cmake ninja-build googletest libgtest-dev libgmock-dev libbenchmark-dev
-    qt6-base-dev qt6-serialport-dev)
+    qt6-base-dev qt6-serialport-dev python3)
 
 install_missing_packages() {
     local missing=() package

@@ -46,7 +46,8 @@ SerialLineSettings::Parsed problem(std::string text)
 SerialLineSettings::Parsed SerialLineSettings::parse(std::string_view text)
 {
     const auto fields = fieldsOf(text);
-    const std::string quoted = "'" + std::string(text) + "'";
+    std::string quoted(1, '\'');
+    quoted.append(text).push_back('\'');
     if (fields.size() != 4)
         return problem("The serial settings " + quoted
                        + " do not have the form baud,parity,data bits,stop bits (for example 38400,N,8,1).");

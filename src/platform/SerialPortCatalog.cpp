@@ -45,11 +45,13 @@ SerialPortCatalog::Lookup SerialPortCatalog::deviceForNumber(std::int16_t number
 #ifdef Q_OS_WIN
     Q_UNUSED(orderedPorts)
     if (number < 1)
-        return { {}, QStringLiteral("There is no serial port %1: ports are numbered from 1 (COM1).").arg(number) };
-    return { QStringLiteral("COM%1").arg(number), {} };
+        return { {},
+                 QStringLiteral("There is no serial port %1: ports are numbered from 1 (COM1).").arg(number),
+                 QStringLiteral("no such port") };
+    return { QStringLiteral("COM%1").arg(number), {}, {} };
 #else
     if (number >= 1 && number <= orderedPorts.size())
-        return { QStringLiteral("/dev/") + orderedPorts.at(number - 1), {} };
+        return { QStringLiteral("/dev/") + orderedPorts.at(number - 1), {}, {} };
     QString known;
     for (int index = 0; index < orderedPorts.size(); ++index)
         known += QStringLiteral("%1%2 = /dev/%3")
@@ -60,13 +62,15 @@ SerialPortCatalog::Lookup SerialPortCatalog::deviceForNumber(std::int16_t number
         return { {},
                  QStringLiteral("There is no serial port %1 on this machine: it has no serial ports. "
                                 "A device path such as /dev/ttyUSB0 may be typed instead of a number.")
-                     .arg(number) };
+                     .arg(number),
+                 QStringLiteral("no serial ports here") };
     return { {},
              QStringLiteral("There is no serial port %1 on this machine: it has %2 serial port%3 (%4).")
                  .arg(number)
                  .arg(orderedPorts.size())
                  .arg(orderedPorts.size() == 1 ? QString() : QStringLiteral("s"))
-                 .arg(known) };
+                 .arg(known),
+             QStringLiteral("no such port (%1 here)").arg(orderedPorts.size()) };
 #endif
 }
 
@@ -84,12 +88,14 @@ SerialPortCatalog::Lookup SerialPortCatalog::describe(const QString& portText, c
 {
     if (isDevicePath(portText)) {
         if (!QFileInfo::exists(portText))
-            return { {}, QStringLiteral("There is no device %1 on this machine.").arg(portText) };
-        return { portText, {} };
+            return { {},
+                     QStringLiteral("There is no device %1 on this machine.").arg(portText),
+                     QStringLiteral("no such device") };
+        return { portText, {}, {} };
     }
     const auto number = decimal::readWholeNumberSetting(portText.toStdString(), INT16_MIN, INT16_MAX);
     if (number.status != decimal::WholeNumberSetting::Status::Valid)
-        return { {}, QStringLiteral("'%1' is not a port number.").arg(portText) };
+        return { {}, QStringLiteral("'%1' is not a port number.").arg(portText), QStringLiteral("not a port number") };
     return deviceForNumber(static_cast<std::int16_t>(number.value), orderedPorts);
 }
 

@@ -15,7 +15,8 @@ class SerialPortCatalog final {
 public:
     struct Lookup {
         QString device; // empty when there is none
-        QString problem;
+        QString problem; // why there is none, in a sentence
+        QString brief; // the same in a few words, for a narrow line
     };
 
     // The serial ports of this machine as the catalog orders them.

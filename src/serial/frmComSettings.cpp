@@ -56,10 +56,9 @@ void frmComSettings::placeControls()
 void frmComSettings::showDevice(const QString& portText)
 {
     const auto lookup = SerialPortCatalog::describe(portText, SerialPortCatalog::ordered(m_listPorts()));
-    const QString text = lookup.device.isEmpty() ? lookup.problem : lookup.device;
-    m_device->setText(text);
+    m_device->setText(lookup.device.isEmpty() ? lookup.brief : lookup.device);
     m_device->setCursorPosition(0);
-    m_device->setToolTip(text);
+    m_device->setToolTip(lookup.device.isEmpty() ? lookup.problem : lookup.device);
 }
 
 void frmComSettings::set()

@@ -73,7 +73,8 @@ TEST_F(frmComSettingsTest, TheDeviceLineFollowsTheTypedText)
     auto* device = window->findChild<QLineEdit*>(QStringLiteral("txtPortDevice"));
     ASSERT_NE(device, nullptr);
     EXPECT_TRUE(device->isReadOnly());
-    EXPECT_TRUE(device->text().contains(QStringLiteral("it has 2 serial ports"))) << device->text().toStdString();
+    EXPECT_EQ(device->text(), QStringLiteral("no such port (2 here)"));
+    EXPECT_TRUE(device->toolTip().contains(QStringLiteral("it has 2 serial ports"))) << device->toolTip().toStdString();
 
     combo->setCurrentText(QStringLiteral("1"));
     EXPECT_EQ(device->text(), QStringLiteral("/dev/ttyACM0"));

@@ -1,0 +1,42 @@
+#!/usr/bin/env bash
+# The real serial path end to end: the board simulator writes records into a pseudo-terminal, the
+# headless capture reads it until told to stop, and every record must be counted in the table.
+#   tests/app/capture_from_board.sh path/to/vexmoor path/to/vexmoor-board
+set -euo pipefail
+
+vexmoor=${1:?usage: $0 vexmoor vexmoor-board}
+board=${2:?usage: $0 vexmoor vexmoor-board}
+work=$(mktemp -d)
+pids=()
+cleanup() {
+    for pid in "${pids[@]}"; do kill "$pid" 2>/dev/null || true; done
+    rm -rf "$work"
+}
+trap cleanup EXIT
+
+records=4000
+"$board" --baud 0 --records "$records" --ids 300 --change 0.3 --seed 9 --link "$work/board" \
+    >/dev/null 2>"$work/board.err" &
+board_pid=$!
+pids+=("$board_pid")
+for _ in $(seq 1 500); do [ -e "$work/board" ] && break; sleep 0.01; done
+
+"$vexmoor" --capture "$work/board" --min-id 0 --csv "$work/table.csv" 2>"$work/capture.err" &
+capture_pid=$!
+pids+=("$capture_pid")
+
+# The board ends once the capture has taken every byte; the capture then writes the table when asked to stop.
+wait "$board_pid" || { echo "the board failed: $(cat "$work/board.err")" >&2; exit 1; }
+kill -TERM "$capture_pid"
+wait "$capture_pid" || { echo "the capture failed: $(cat "$work/capture.err")" >&2; exit 1; }
+
+python3 - "$work/table.csv" "$records" <<'PY'
+import csv, sys
+with open(sys.argv[1], newline="", encoding="utf-8") as table:
+    rows = list(csv.reader(table))
+assert rows[0][2] == "Msg Count", rows[0]
+counted = sum(int(row[2]) for row in rows[1:])
+if counted != int(sys.argv[2]):
+    sys.exit("the table counts %d records of %s sent" % (counted, sys.argv[2]))
+print("all %d records counted in %d rows" % (counted, len(rows) - 1))
+PY
