@@ -84,6 +84,15 @@ double leadingNumber(std::string_view text)
     if (!hasDigits)
         return 0.0;
 
+    // Counts are short runs of digits; those need no general conversion.
+    if (start == digitsStart && pos - start <= 15 && (pos == text.size() || !isDigit(text[pos]))
+        && text.substr(start, pos - start).find('.') == std::string_view::npos) {
+        double whole = 0;
+        for (std::size_t index = start; index < pos; ++index)
+            whole = whole * 10 + (text[index] - '0');
+        return whole;
+    }
+
     // from_chars accepts no leading "+", so the sign is applied here.
     const bool negative = text[start] == '-';
     const std::size_t numberStart = (text[start] == '+' || negative) ? start + 1 : start;

@@ -12,6 +12,9 @@ enum class MessageColumn { CanId, Message, MsgCount, MessageName, Time, Change, 
 // Windows-1252 bytes.
 struct MessageRow {
     std::array<std::string, static_cast<std::size_t>(MessageColumn::Count)> cells;
+    // Set by every write to a cell; whoever shows the table clears it once the row is shown again,
+    // so that a view repaints only the rows that changed.
+    bool modified = true;
 
     std::string& operator[](MessageColumn column) { return cells[static_cast<std::size_t>(column)]; }
     const std::string& operator[](MessageColumn column) const { return cells[static_cast<std::size_t>(column)]; }

@@ -34,7 +34,10 @@ void MessageTable::setCell(int position, MessageColumn column, std::string_view 
 {
     if (column == MessageColumn::CanId || column == MessageColumn::Count)
         throw std::invalid_argument("only cells 1 to 7 of a row can be written");
-    rowAt(position)[column].assign(text);
+    MessageRow& row = rowAt(position);
+    row[column].assign(text);
+    row.modified = true;
+    ++m_revision;
 }
 
 MessageRow& MessageTable::appendRow(std::string_view canId)
@@ -45,24 +48,37 @@ MessageRow& MessageTable::appendRow(std::string_view canId)
     if (found == m_rowsByCanId.end())
         found = m_rowsByCanId.emplace(std::string(canId), std::vector<MessageRow*>()).first;
     found->second.push_back(&row);
+    ++m_revision;
     return row;
 }
 
 void MessageTable::removeRow(int position)
 {
     MessageRow* row = &rowAt(position);
+    if (m_observer != nullptr)
+        m_observer->rowsAboutToBeRemoved(position, position);
     const auto found = m_rowsByCanId.find(std::string_view((*row)[MessageColumn::CanId]));
     auto& sameId = found->second;
     sameId.erase(std::find(sameId.begin(), sameId.end(), row));
     if (sameId.empty())
         m_rowsByCanId.erase(found);
     m_rows.erase(m_rows.begin() + (position - 1));
+    ++m_revision;
+    if (m_observer != nullptr)
+        m_observer->rowsRemoved();
 }
 
 void MessageTable::clear()
 {
+    if (m_rows.empty())
+        return;
+    if (m_observer != nullptr)
+        m_observer->rowsAboutToBeRemoved(1, rowCount());
     m_rowsByCanId.clear();
     m_rows.clear();
+    ++m_revision;
+    if (m_observer != nullptr)
+        m_observer->rowsRemoved();
 }
 
 std::span<MessageRow* const> MessageTable::rowsWithCanId(std::string_view canId)

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <array>
+#include <cstdint>
 #include <memory>
 #include <span>
 #include <string>
@@ -12,6 +13,16 @@
 #include "capture/TextHash.h"
 
 namespace vexmoor {
+
+// Told before rows leave the table, so that a view over it can let go of them first. Rows added at
+// the end and cells written are not announced: a view picks them up when it next refreshes.
+class MessageTableObserver {
+public:
+    virtual ~MessageTableObserver() = default;
+    // Positions count from 1.
+    virtual void rowsAboutToBeRemoved(int first, int last) = 0;
+    virtual void rowsRemoved() = 0;
+};
 
 // The one store of what has been seen on the bus: one row per CAN identifier, addressed by its
 // position (counted from 1, shifting up when a row before it is removed) and by its CAN_ID text.
@@ -45,7 +56,15 @@ public:
     void clear();
 
     // The rows with this CAN_ID in table order, for updating in place; empty when there is none.
+    // Whoever writes through them calls noteRowsWritten() afterwards.
     std::span<MessageRow* const> rowsWithCanId(std::string_view canId);
+    void noteRowsWritten() { ++m_revision; }
+
+    // Grows with every change to the table: a scan that found nothing to do need not be repeated
+    // while it stays the same.
+    std::uint64_t revision() const { return m_revision; }
+
+    void setObserver(MessageTableObserver* observer) { m_observer = observer; }
 
 private:
     MessageRow& rowAt(int position) const;
@@ -53,6 +72,8 @@ private:
     // Rows live on the heap so that the index can point at them while positions shift.
     std::vector<std::unique_ptr<MessageRow>> m_rows;
     std::unordered_map<std::string, std::vector<MessageRow*>, TextHash, std::equal_to<>> m_rowsByCanId;
+    std::uint64_t m_revision = 0;
+    MessageTableObserver* m_observer = nullptr;
 };
 
 } // namespace vexmoor

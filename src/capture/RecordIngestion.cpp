@@ -76,9 +76,12 @@ bool RecordIngestion::updateRows()
         m_state.RowText = m_table.canId(rowCount);
 
     const auto rows = m_table.rowsWithCanId(m_state.HexID);
+    if (rows.empty())
+        return false;
     for (MessageRow* row : rows)
         updateRow(*row);
-    return !rows.empty();
+    m_table.noteRowsWritten();
+    return true;
 }
 
 void RecordIngestion::updateRow(MessageRow& row)
@@ -101,6 +104,7 @@ void RecordIngestion::updateRow(MessageRow& row)
     row[MessageColumn::Ascii].assign(m_asciiText);
     if (changed)
         decimal::incrementLeadingNumber(row[MessageColumn::ChangeCount]);
+    row.modified = true;
 }
 
 void RecordIngestion::appendRow()

@@ -1,0 +1,100 @@
+#include "upkeep/AutoFilterPurge.h"
+
+#include "capture/CaptureState.h"
+#include "capture/DecimalText.h"
+#include "capture/IgnoreList.h"
+#include "capture/MessageTable.h"
+#include "capture/TextSetting.h"
+
+#include <optional>
+
+namespace vexmoor {
+
+namespace {
+
+class RunningFlag final {
+public:
+    explicit RunningFlag(bool& flag)
+        : m_flag(flag)
+    {
+        m_flag = true;
+    }
+    ~RunningFlag() { m_flag = false; }
+    RunningFlag(const RunningFlag&) = delete;
+    RunningFlag& operator=(const RunningFlag&) = delete;
+
+private:
+    bool& m_flag;
+};
+
+// What a pass that removed nothing saw: while the table and the threshold stay so, another pass
+// would remove nothing either.
+struct QuietPass {
+    std::uint64_t tableRevision = 0;
+    double threshold = 0;
+};
+
+} // namespace
+
+AutoFilterPurge::AutoFilterPurge(CaptureState& state, MessageTable& table, IgnoreList& idIgnoreList,
+                                 const TextSetting& threshold)
+    : m_state(state)
+    , m_table(table)
+    , m_idIgnoreList(idIgnoreList)
+    , m_threshold(threshold)
+{
+}
+
+void AutoFilterPurge::tick()
+{
+    // A tick that falls due during this tick's own yields would purge the table under its feet.
+    if (m_running)
+        return;
+    const RunningFlag running(m_running);
+
+    std::optional<QuietPass> quiet;
+    for (int pass = 0; pass < kPasses; ++pass) {
+        if (m_yield)
+            m_yield();
+        const int bound = m_table.rowCount();
+        m_state.RowCount = bound;
+        if (quiet && quiet->tableRevision == m_table.revision() && quiet->threshold == m_threshold.number()) {
+            skipPass(bound);
+            continue;
+        }
+        if (purgePass(bound))
+            quiet.reset();
+        else
+            quiet = QuietPass { m_table.revision(), m_threshold.number() };
+    }
+}
+
+bool AutoFilterPurge::purgePass(int bound)
+{
+    bool removed = false;
+    // The bound stays as the pass found it; indexes past the end of a table that shrank come to nothing.
+    for (int index = 1; index <= bound; ++index) {
+        m_state.RowIndex = index;
+        if (!m_table.hasRow(index))
+            continue;
+        m_state.RowText = m_table.canId(index);
+        const double changeCount = decimal::leadingNumber(m_table.cell(index, MessageColumn::ChangeCount));
+        if (m_threshold.number() < changeCount) {
+            m_idIgnoreList.append(m_state.RowText);
+            m_table.removeRow(index);
+            removed = true;
+        }
+    }
+    m_state.RowIndex = bound + 1.0;
+    return removed;
+}
+
+void AutoFilterPurge::skipPass(int bound)
+{
+    // Leave the scan values as the pass would have left them.
+    m_state.RowIndex = bound + 1.0;
+    if (bound > 0)
+        m_state.RowText = m_table.canId(bound);
+}
+
+} // namespace vexmoor
