@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Set-up, build and run on Debian 12. Installs the Debian packages that are missing (with sudo when
 # not root), then:
-#   tools/dev.sh run    builds the program and replays the sample stream, printing the table
+#   tools/dev.sh run    builds the program and starts it
 #   tools/dev.sh test   builds and runs every test, once plainly and once under the sanitizers
 set -euo pipefail
 
@@ -41,7 +41,7 @@ case "${1:-}" in
 run)
     install_missing_packages
     build release -DCMAKE_BUILD_TYPE=Release -DVEXMOOR_BUILD_TESTS=OFF -DVEXMOOR_BUILD_BENCHMARKS=OFF
-    "$root/build/release/src/app/vexmoor" --replay "$root/samples/board-sample.txt"
+    exec "$root/build/release/src/app/vexmoor"
     ;;
 test)
     install_missing_packages

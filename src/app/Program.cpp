@@ -3,10 +3,12 @@
 #include "app/CaptureCommand.h"
 #include "app/CommandLine.h"
 #include "app/ReplayCommand.h"
+#include "app/frmMain.h"
 #include "capture/SystemTimeOfDay.h"
 #include "platform/QtSerialPort.h"
+#include "platform/WidgetMessageBox.h"
 
-#include <QCoreApplication>
+#include <QApplication>
 
 #include <iostream>
 
@@ -39,8 +41,12 @@ int Program::run(int argc, char** argv)
     case CommandLine::Mode::Window:
         break;
     }
-    std::cerr << "vexmoor: the window is not built yet; use --replay or --capture (see --help)\n";
-    return 2;
+    QApplication application(argc, argv);
+    QtSerialPort port;
+    WidgetMessageBox messageBox;
+    frmMain window(messageBox, port, clock);
+    window.show();
+    return QApplication::exec();
 }
 
 } // namespace vexmoor

@@ -52,6 +52,14 @@ MessageRow& MessageTable::appendRow(std::string_view canId)
     return row;
 }
 
+bool MessageTable::takeModifiedMark(int position)
+{
+    MessageRow& row = rowAt(position);
+    const bool modified = row.modified;
+    row.modified = false;
+    return modified;
+}
+
 void MessageTable::removeRow(int position)
 {
     MessageRow* row = &rowAt(position);

@@ -60,6 +60,9 @@ public:
     std::span<MessageRow* const> rowsWithCanId(std::string_view canId);
     void noteRowsWritten() { ++m_revision; }
 
+    // Whether a cell of the row was written since the last call for that row; clears the mark.
+    bool takeModifiedMark(int position);
+
     // Grows with every change to the table: a scan that found nothing to do need not be repeated
     // while it stays the same.
     std::uint64_t revision() const { return m_revision; }

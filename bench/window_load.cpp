@@ -1,0 +1,98 @@
+// The main window under a loaded line: connects to PORT as "Connect To COM" does, with the minimum
+// identifier at 0 and the purge threshold out of reach, runs for SECONDS while a 10 ms probe timer
+// measures how late the event loop answers, then prints the records counted, the probe's lateness
+// and the CPU used.
+//   vexmoor-window-load PORT SECONDS        (QT_QPA_PLATFORM=offscreen or under Xvfb)
+#include "app/ConsoleMessageBox.h"
+#include "app/frmMain.h"
+#include "capture/SystemTimeOfDay.h"
+#include "platform/QtSerialPort.h"
+#include "platform/Timer.h"
+
+#include <QApplication>
+#include <QElapsedTimer>
+#include <QTimer>
+
+#include <sys/resource.h>
+
+#include <algorithm>
+#include <iostream>
+#include <vector>
+
+namespace {
+
+double cpuSeconds()
+{
+    rusage usage {};
+    getrusage(RUSAGE_SELF, &usage);
+    return static_cast<double>(usage.ru_utime.tv_sec + usage.ru_stime.tv_sec)
+        + static_cast<double>(usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6;
+}
+
+double percentile(std::vector<double> values, double share)
+{
+    if (values.empty())
+        return 0;
+    std::sort(values.begin(), values.end());
+    return values[std::min(values.size() - 1, static_cast<std::size_t>(share * static_cast<double>(values.size())))];
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    QApplication application(argc, argv);
+    if (argc != 3) {
+        std::cerr << "usage: vexmoor-window-load PORT SECONDS\n";
+        return 2;
+    }
+    vexmoor::QtSerialPort port;
+    vexmoor::ConsoleMessageBox messageBox(std::cerr);
+    vexmoor::SystemTimeOfDay clock;
+    vexmoor::frmMain window(messageBox, port, clock);
+    window.session().txtMinID().setText("0");
+    window.session().txtAutoFilter().setText("1000000000000");
+    window.showAutoFilterThreshold();
+    window.show();
+    window.connection().setPortText(QString::fromLocal8Bit(argv[1]));
+    if (!window.connection().connectToCom())
+        return 2;
+
+    const double cpuAtStart = cpuSeconds();
+    QElapsedTimer wall;
+    wall.start();
+    std::vector<double> lateness;
+    QElapsedTimer sinceProbe;
+    sinceProbe.start();
+    QTimer probe;
+    probe.setTimerType(Qt::PreciseTimer);
+    QObject::connect(&probe, &QTimer::timeout, &probe, [&] {
+        lateness.push_back(std::max(0.0, static_cast<double>(sinceProbe.nsecsElapsed()) / 1e6 - 10.0));
+        sinceProbe.restart();
+    });
+    probe.start(10);
+
+    const qint64 runMs = static_cast<qint64>(QString::fromLocal8Bit(argv[2]).toDouble() * 1000);
+    QTimer stop;
+    QObject::connect(&stop, &QTimer::timeout, &stop, [&] {
+        if (wall.elapsed() < runMs || window.session().assembly().isScanning())
+            return;
+        stop.stop();
+        emit window.findChild<vexmoor::Timer*>(QStringLiteral("Timer2"))->tick();
+        QApplication::quit();
+    });
+    stop.start(50);
+    QApplication::exec();
+
+    const double cpu = cpuSeconds() - cpuAtStart;
+    const double seconds = static_cast<double>(wall.elapsed()) / 1000.0;
+    long long counted = 0;
+    const auto& table = window.session().table();
+    for (int position = 1; position <= table.rowCount(); ++position)
+        counted += std::stoll(table.cell(position, vexmoor::MessageColumn::MsgCount));
+    std::cout << "records counted " << counted << " in " << table.rowCount() << " rows\n"
+              << "probe lateness p50 " << percentile(lateness, 0.5) << " ms, p99 " << percentile(lateness, 0.99)
+              << " ms, max " << percentile(lateness, 1.0) << " ms over " << lateness.size() << " ticks\n"
+              << "CPU " << cpu << " s over " << seconds << " s = " << 100.0 * cpu / seconds << "% of one core\n";
+    return 0;
+}

@@ -1,0 +1,43 @@
+#include "app/IgnoreListModel.h"
+
+#include "capture/IgnoreList.h"
+#include "capture/Windows1252.h"
+
+namespace vexmoor {
+
+IgnoreListModel::IgnoreListModel(const IgnoreList& list, QObject* parent)
+    : QAbstractListModel(parent)
+    , m_list(list)
+{
+}
+
+int IgnoreListModel::rowCount(const QModelIndex& parent) const
+{
+    return parent.isValid() ? 0 : m_shownEntries;
+}
+
+QVariant IgnoreListModel::data(const QModelIndex& index, int role) const
+{
+    if (role != Qt::DisplayRole || !index.isValid() || index.row() >= m_list.count())
+        return {};
+    return QString::fromStdString(windows1252::toUtf8(m_list.entry(index.row())));
+}
+
+void IgnoreListModel::refresh()
+{
+    const int entries = m_list.count();
+    if (entries == m_shownEntries)
+        return;
+    if (entries < m_shownEntries) {
+        // The list was emptied (entries are never removed one by one).
+        beginResetModel();
+        m_shownEntries = entries;
+        endResetModel();
+        return;
+    }
+    beginInsertRows({}, m_shownEntries, entries - 1);
+    m_shownEntries = entries;
+    endInsertRows();
+}
+
+} // namespace vexmoor

@@ -1,0 +1,98 @@
+#pragma once
+
+#include "capture/CaptureSession.h"
+#include "platform/EventLoopYield.h"
+#include "serial/SerialConnection.h"
+#include "serial/SerialPoll.h"
+#include "upkeep/AutoFilterPurge.h"
+#include "upkeep/ChangeMarkReset.h"
+
+#include <QMainWindow>
+#include <QPointer>
+
+class QAction;
+class QLabel;
+class QListView;
+class QMenu;
+
+namespace vexmoor {
+
+class IgnoreListModel;
+class MessageTableModel;
+class MessageTableView;
+class SerialPort;
+class Timer;
+class TimeOfDaySource;
+class UserMessageBox;
+class frmComSettings;
+
+// The start-up window and the only one that lives for the whole run. It owns the capture session
+// (table, ignore lists, settings, shared values), the serial link and every timer, shows the table
+// under the auto-filter status line, and reaches every command through its menu bar.
+class frmMain final : public QMainWindow {
+    Q_OBJECT
+
+public:
+    frmMain(UserMessageBox& messageBox, SerialPort& port, TimeOfDaySource& clock, QWidget* parent = nullptr);
+    ~frmMain() override;
+    Q_DISABLE_COPY_MOVE(frmMain)
+
+    CaptureSession& session() { return m_session; }
+    SerialConnection& connection() { return m_connection; }
+    MessageTableModel& tableModel() { return *m_tableModel; }
+    MessageTableView& tableView() { return *m_tableView; }
+
+    // The status line reads the threshold again.
+    void showAutoFilterThreshold();
+
+    void connectToCom();
+    void clearAllData();
+    void toggleIgnoreLists();
+    void clearIdIgnoreList();
+    void clearMessageIgnoreList();
+    void dumpData();
+    void showComSettings();
+
+protected:
+    void resizeEvent(QResizeEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    void buildControls();
+    void buildMenus();
+    void wireTimers();
+    QAction* addAction(QMenu* menu, const char* name, const QString& caption);
+    void placeTable();
+    void setLabelHovered(bool hovered);
+    void refreshIgnoreLists();
+    template <typename Window, typename... Arguments>
+    void showSingle(QPointer<Window>& window, Arguments&&... arguments);
+
+    UserMessageBox& m_messageBox;
+    SerialPort& m_port;
+    CaptureSession m_session;
+    Timer* m_timer1;
+    Timer* m_timer2;
+    Timer* m_timer3;
+    Timer* m_timer4;
+    Timer* m_interiorEmulatorTimer;
+    SerialConnection m_connection;
+    SerialPoll m_poll;
+    AutoFilterPurge m_purge;
+    ChangeMarkReset m_reset;
+    EventLoopYield m_scanYield;
+
+    QLabel* m_autoFilterLabel = nullptr;
+    MessageTableModel* m_tableModel = nullptr;
+    MessageTableView* m_tableView = nullptr;
+    IgnoreListModel* m_messageIgnoreModel = nullptr;
+    IgnoreListModel* m_idIgnoreModel = nullptr;
+    QListView* m_list1 = nullptr;
+    QListView* m_list2 = nullptr;
+    QRect m_tableGeometry;
+
+    QPointer<frmComSettings> m_comSettings;
+};
+
+} // namespace vexmoor

@@ -1,0 +1,223 @@
+#include "app/frmMain.h"
+#include "app/MessageTableModel.h"
+#include "app/MessageTableView.h"
+#include "capture/CaptureTestSupport.h"
+#include "platform/RecordingMessageBox.h"
+#include "platform/Timer.h"
+#include "platform/Twips.h"
+#include "serial/FakeSerialPort.h"
+#include "serial/frmComSettings.h"
+
+#include <QAction>
+#include <QLabel>
+#include <QListView>
+#include <QMenuBar>
+#include <QPointer>
+#include <QSignalSpy>
+#include <QTest>
+
+#include <gtest/gtest.h>
+
+namespace {
+
+using vexmoor::frmMain;
+using vexmoor::MessageColumn;
+using vexmoor::Timer;
+using vexmoor::UserMessageBox;
+
+class frmMainTest : public testing::Test {
+protected:
+    QAction* action(const char* name) { return window.findChild<QAction*>(QString::fromLatin1(name)); }
+    QListView* list(const char* name) { return window.findChild<QListView*>(QString::fromLatin1(name)); }
+    QLabel* statusLabel() { return window.findChild<QLabel*>(QStringLiteral("lblAutofilter")); }
+
+    vexmoor::test::RecordingMessageBox messageBox;
+    vexmoor::test::FakeSerialPort port;
+    vexmoor::test::FixedClock clock;
+    frmMain window { messageBox, port, clock };
+};
+
+// What the user reads in the menu bar: each menu with its entries in order, "-" for a separator.
+std::vector<std::string> menuBarText(frmMain& window)
+{
+    std::vector<std::string> lines;
+    for (QAction* entry : window.menuBar()->actions()) {
+        std::string line = entry->objectName().toStdString() + " " + entry->text().toStdString();
+        if (QMenu* menu = entry->menu()) {
+            for (QAction* item : menu->actions())
+                line += " | "
+                    + (item->isSeparator() ? "-" : item->objectName().toStdString() + " " + item->text().toStdString());
+        }
+        lines.push_back(line);
+    }
+    return lines;
+}
+
+TEST_F(frmMainTest, ShowsItsCaptionStatusLineMenusAndTimersAsTheyStart)
+{
+    EXPECT_EQ(window.windowTitle(), QStringLiteral("CAN-BUS Vexmoor - By Pemberlowe V1.06"));
+    EXPECT_EQ(statusLabel()->text(), QStringLiteral("Auto Filter CAN-IDs on 1000 counts"));
+    EXPECT_EQ(
+        menuBarText(window),
+        (std::vector<std::string> {
+            "MnuFile &File | MnuFileDumData Dump Data to CSV | - | MnuFileExit &Exit",
+            "MnuView View | mnuTglIgnoreList Toggle Ignore List",
+            "MnuFinder Finder/Filter | MnuToolsFind Find ID/FilterTool",
+            "Tools &Tools | mnuToolsCommConnect Connect To COM | MnuToolsComSettings Com Settings | MnuToolsOptions "
+            "Options | - | MnuToolsClearIDIngoreList Clear ID Ignore List | MnuToolsClearIgnore Clear Message  Ignore "
+            "List | MnuToolsClear &Clear All Data in the List",
+            "MnuEmulator Emulator | MnuFileToggleEmulation &Turn Emulation On | MnuEmulatorSendSample Send Random "
+            "Sample "
+            "Message | MnuSendUnimplemented Send (Unimplemented) | mnuEmuInteriour Interiour Controls",
+            "MnuArduinoSketch Arduino Sketch", "About &About" }));
+    EXPECT_EQ(action("MnuToolsFind")->shortcut(), QKeySequence(Qt::CTRL | Qt::Key_F));
+
+    const std::vector<std::tuple<const char*, int, bool>> timers = { { "Timer1", 100, false },
+                                                                     { "Timer2", 300, false },
+                                                                     { "Timer3", 5000, true },
+                                                                     { "Timer4", 10000, true },
+                                                                     { "tmrInteriourEmulator", 100, false } };
+    for (const auto& [name, interval, enabled] : timers) {
+        auto* timer = window.findChild<Timer*>(QString::fromLatin1(name));
+        ASSERT_NE(timer, nullptr) << name;
+        EXPECT_EQ(timer->interval(), interval) << name;
+        EXPECT_EQ(timer->isEnabled(), enabled) << name;
+    }
+    EXPECT_TRUE(list("List1")->isHidden());
+    EXPECT_TRUE(list("List2")->isHidden());
+}
+
+TEST_F(frmMainTest, PlacesTheTableFromTheOuterSizeAndKeepsASizeThatWouldGoNegative)
+{
+    window.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
+    const double dpi = vexmoor::Twips::logicalDpiOf(window);
+    auto twips = [dpi](int pixels) { return static_cast<int>(pixels * 1440.0 / dpi); };
+    auto pixels = [dpi](int twipsValue) { return vexmoor::Twips::toPixels(twipsValue, dpi); };
+    auto* table = window.findChild<QWidget*>(QStringLiteral("ListView1"));
+
+    window.resize(900, 600);
+    QTRY_COMPARE(window.frameGeometry().width(), 900 + window.frameGeometry().width() - window.width());
+    const QSize outer = window.frameGeometry().size();
+    EXPECT_EQ(table->geometry(),
+              QRect(pixels(10), pixels(480), pixels(twips(outer.width()) - 220), pixels(twips(outer.height()) - 1590)));
+
+    const QRect before = table->geometry();
+    window.setMinimumSize(1, 1);
+    window.resize(1, 600);
+    QTRY_COMPARE(window.width(), 1);
+    ASSERT_LT(twips(window.frameGeometry().width()), 220) << "the frame alone is wider than 220 twips";
+    EXPECT_EQ(table->width(), before.width());
+    EXPECT_EQ(table->height(), pixels(twips(window.frameGeometry().height()) - 1590));
+}
+
+TEST_F(frmMainTest, TheStatusLineTurnsBlueUnderTheMouseUntilTheMouseCrossesTheBackground)
+{
+    window.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
+    QLabel* label = statusLabel();
+    QTest::mouseMove(label, QPoint(5, 5));
+    QTRY_VERIFY(label->font().underline());
+    EXPECT_EQ(label->palette().color(QPalette::WindowText), QColor(0, 0, 255));
+
+    QTest::mouseMove(window.findChild<QTableView*>(QStringLiteral("ListView1"))->viewport(), QPoint(5, 5));
+    QTest::qWait(20);
+    EXPECT_TRUE(label->font().underline());
+
+    QTest::mouseMove(window.centralWidget(), QPoint(label->geometry().right() + 40, 5));
+    QTRY_VERIFY(!label->font().underline());
+    EXPECT_EQ(label->palette().color(QPalette::WindowText), QColor(Qt::black));
+}
+
+TEST_F(frmMainTest, ListCommandsActOnTheTableAndTheIgnoreLists)
+{
+    auto& session = window.session();
+    session.List1().append("<700,1,>");
+    session.List2().append("7FF");
+    session.ingest("<680,1,>");
+    session.ingest("<2047,1,>");
+
+    action("mnuTglIgnoreList")->trigger();
+    EXPECT_TRUE(list("List1")->isVisible() || !window.isVisible());
+    EXPECT_FALSE(list("List1")->isHidden());
+    EXPECT_FALSE(list("List2")->isHidden());
+    action("mnuTglIgnoreList")->trigger();
+    EXPECT_TRUE(list("List1")->isHidden());
+    EXPECT_TRUE(list("List2")->isHidden());
+
+    action("MnuToolsClear")->trigger();
+    action("MnuToolsClear")->trigger();
+    EXPECT_EQ(session.table().rowCount(), 0);
+    session.ingest("<2047,1,>");
+    EXPECT_EQ(session.table().rowCount(), 0);
+
+    action("MnuToolsClearIDIngoreList")->trigger();
+    session.ingest("<2047,1,>");
+    EXPECT_EQ(session.table().rowCount(), 1);
+    EXPECT_EQ(session.List1().count(), 1);
+    action("MnuToolsClearIgnore")->trigger();
+    EXPECT_EQ(session.List1().count(), 0);
+    EXPECT_EQ(list("List1")->model()->rowCount(), 0);
+
+    action("MnuFileDumData")->trigger();
+    ASSERT_EQ(messageBox.shown.size(), 1u);
+    EXPECT_EQ(messageBox.shown[0].text, QStringLiteral("Not Implemented yet"));
+    EXPECT_EQ(messageBox.shown[0].title, QStringLiteral("Note!"));
+    EXPECT_EQ(messageBox.shown[0].icon, UserMessageBox::Icon::None);
+    EXPECT_EQ(session.table().rowCount(), 1);
+}
+
+TEST_F(frmMainTest, TheUpkeepTimersPurgeIntoTheVisibleIdentifierListAndResetChangeMarks)
+{
+    auto& session = window.session();
+    session.ingest("<680,1,>");
+    session.ingest("<680,2,>");
+    session.ingest("<700,1,>");
+    session.table().setCell(2, MessageColumn::ChangeCount, "1001");
+
+    window.findChild<Timer*>(QStringLiteral("Timer3"))->setInterval(1);
+    window.findChild<Timer*>(QStringLiteral("Timer4"))->setInterval(1);
+    QTRY_COMPARE(session.table().rowCount(), 1);
+    QTRY_VERIFY(session.table().cell(1, MessageColumn::Change).empty());
+    QTRY_COMPARE(list("List2")->model()->rowCount(), 1);
+    EXPECT_EQ(list("List2")->model()->index(0, 0).data().toString(), QStringLiteral("2BC"));
+}
+
+TEST_F(frmMainTest, ConnectUsesThePortTextAndTheSettingsWindowIsASingleInstance)
+{
+    action("MnuToolsComSettings")->trigger();
+    action("MnuToolsComSettings")->trigger();
+    const auto windows = QApplication::topLevelWidgets();
+    const auto settingsWindows = std::count_if(windows.begin(), windows.end(), [](QWidget* widget) {
+        return widget->objectName() == QStringLiteral("frmComSettings");
+    });
+    EXPECT_EQ(settingsWindows, 1);
+
+    action("mnuToolsCommConnect")->trigger();
+    EXPECT_EQ(port.portNumber, 4);
+    EXPECT_TRUE(window.findChild<Timer*>(QStringLiteral("Timer2"))->isEnabled());
+    EXPECT_TRUE(messageBox.shown.empty());
+
+    port.pending.push_back("CAN BUS Shield init ok!\r\n<680,1,>\r\n");
+    window.findChild<Timer*>(QStringLiteral("Timer2"))->setInterval(1);
+    QTRY_COMPARE(window.session().table().rowCount(), 1);
+}
+
+TEST_F(frmMainTest, ExitEndsTheRunWithEveryOtherWindow)
+{
+    window.show();
+    action("MnuToolsComSettings")->trigger();
+    QPointer<QWidget> settings;
+    for (QWidget* widget : QApplication::topLevelWidgets()) {
+        if (widget->objectName() == QStringLiteral("frmComSettings"))
+            settings = widget;
+    }
+    ASSERT_FALSE(settings.isNull());
+
+    action("MnuFileExit")->trigger();
+    EXPECT_TRUE(settings.isNull());
+    EXPECT_FALSE(window.isVisible());
+    EXPECT_FALSE(window.findChild<Timer*>(QStringLiteral("Timer3"))->isEnabled());
+}
+
+} // namespace
