@@ -7,6 +7,9 @@
 #include "platform/Timer.h"
 #include "platform/Twips.h"
 #include "platform/UserMessageBox.h"
+#include "dialogs/frmFind.h"
+#include "dialogs/frmMsgName.h"
+#include "dialogs/frmOptions.h"
 #include "serial/frmComSettings.h"
 
 #include <QCloseEvent>
@@ -17,6 +20,7 @@
 #include <QMouseEvent>
 
 #include <algorithm>
+#include <cstdint>
 
 namespace vexmoor {
 
@@ -63,6 +67,7 @@ frmMain::frmMain(UserMessageBox& messageBox, SerialPort& port, TimeOfDaySource& 
     , m_poll(port, m_session.assembly())
     , m_purge(m_session.state(), m_session.table(), m_session.List2(), m_session.txtAutoFilter())
     , m_reset(m_session.state(), m_session.table())
+    , m_notesFolder(QCoreApplication::applicationDirPath().toStdString())
 {
     setObjectName(QStringLiteral("frmMain"));
     setWindowTitle(QStringLiteral("CAN-BUS Vexmoor - By Pemberlowe V1.06"));
@@ -79,7 +84,7 @@ frmMain::frmMain(UserMessageBox& messageBox, SerialPort& port, TimeOfDaySource& 
 
 frmMain::~frmMain()
 {
-    delete m_comSettings;
+    closeOtherWindows();
     m_session.assembly().setYieldHook({});
     m_purge.setYieldHook({});
 }
@@ -105,6 +110,7 @@ void frmMain::buildControls()
     m_tableModel = new MessageTableModel(m_session.table(), this);
     m_tableView = new MessageTableView(background);
     m_tableView->setModel(m_tableModel);
+    connect(m_tableView, &QAbstractItemView::doubleClicked, this, &frmMain::openMessageNotes);
 
     m_list1 = makeIgnoreListBox("List1", background);
     m_list1->setGeometry(Twips::toPixels(4440, 2040, 2895, 4515, dpi));
@@ -157,13 +163,15 @@ void frmMain::buildMenus()
     QMenu* finder = addMenu("MnuFinder", QStringLiteral("Finder/Filter"));
     QAction* find = addAction(finder, "MnuToolsFind", QStringLiteral("Find ID/FilterTool"));
     find->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_F));
+    connect(find, &QAction::triggered, this, &frmMain::showFind);
 
     QMenu* tools = addMenu("Tools", QStringLiteral("&Tools"));
     connect(addAction(tools, "mnuToolsCommConnect", QStringLiteral("Connect To COM")), &QAction::triggered, this,
             &frmMain::connectToCom);
     connect(addAction(tools, "MnuToolsComSettings", QStringLiteral("Com Settings")), &QAction::triggered, this,
             &frmMain::showComSettings);
-    addAction(tools, "MnuToolsOptions", QStringLiteral("Options"));
+    connect(addAction(tools, "MnuToolsOptions", QStringLiteral("Options")), &QAction::triggered, this,
+        &frmMain::showOptions);
     addSeparator(tools, "sep2");
     connect(addAction(tools, "MnuToolsClearIDIngoreList", QStringLiteral("Clear ID Ignore List")), &QAction::triggered,
             this, &frmMain::clearIdIgnoreList);
@@ -182,8 +190,8 @@ void frmMain::buildMenus()
     addAction(nullptr, "About", QStringLiteral("&About"));
 
     // Entries whose windows and generators are not built yet stay visible but cannot be chosen.
-    for (const char* pending : { "MnuToolsFind", "MnuToolsOptions", "MnuFileToggleEmulation", "MnuEmulatorSendSample",
-                                 "MnuSendUnimplemented", "mnuEmuInteriour", "MnuArduinoSketch", "About" })
+    for (const char* pending : { "MnuFileToggleEmulation", "MnuEmulatorSendSample", "MnuSendUnimplemented",
+             "mnuEmuInteriour", "MnuArduinoSketch", "About" })
         findChild<QAction*>(QString::fromLatin1(pending))->setEnabled(false);
 }
 
@@ -247,7 +255,8 @@ void frmMain::dumpData()
 template <typename Window, typename... Arguments>
 void frmMain::showSingle(QPointer<Window>& window, Arguments&&... arguments)
 {
-    if (window.isNull())
+    // A window closed a moment ago may still wait for its deletion; it is gone for the user.
+    if (window.isNull() || !window->isVisible())
         window = new Window(std::forward<Arguments>(arguments)...);
     window->showNormal();
     window->raise();
@@ -257,6 +266,64 @@ void frmMain::showSingle(QPointer<Window>& window, Arguments&&... arguments)
 void frmMain::showComSettings()
 {
     showSingle(m_comSettings, m_connection);
+}
+
+void frmMain::showFind()
+{
+    showSingle(m_find, m_session.table(), [this](int position) { selectRow(position); });
+}
+
+void frmMain::showOptions()
+{
+    showSingle(m_options,
+        frmOptions::Settings { *m_timer2, *m_timer3, *m_timer4, m_session.txtAutoFilter(), m_session.txtMinID(),
+            [this] { showAutoFilterThreshold(); } },
+        m_messageBox);
+}
+
+void frmMain::openMessageNotes()
+{
+    if (m_notes.isNull() || !m_notes->isVisible()) {
+        auto* notes = new frmMsgName(
+            m_session.table(), m_session.List1(), m_session.List2(), m_messageBox, m_notesFolder);
+        m_notes = notes;
+        m_session.ingestion().setNotesLog(notes);
+        // A closed window is deleted a moment later, perhaps after its successor took its place.
+        MessageNotesLog* log = notes;
+        connect(notes, &QObject::destroyed, this, [this, log] {
+            if (m_session.ingestion().notesLog() == log)
+                m_session.ingestion().setNotesLog(nullptr);
+        });
+    }
+    m_notes->showNormal();
+    m_notes->raise();
+    m_notes->activateWindow();
+    // Each step on its own: without a selected row the window opens with the captions it has.
+    const int position = m_tableView->selectedPosition();
+    if (!m_session.table().hasRow(position))
+        return;
+    m_notes->showRow(position);
+    if (position <= INT16_MAX)
+        m_session.state().NotesRowIndex = static_cast<std::int16_t>(position);
+}
+
+void frmMain::selectRow(int position)
+{
+    // The row may be newer than the view's last refresh.
+    m_tableModel->refresh();
+    m_tableView->selectionModel()->select(
+        m_tableModel->index(position - 1, 0), QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
+}
+
+void frmMain::closeOtherWindows()
+{
+    // Deleted rather than closed: the run is ending and none of their own closing applies.
+    if (!m_notes.isNull())
+        m_session.ingestion().setNotesLog(nullptr);
+    delete m_notes;
+    delete m_comSettings;
+    delete m_find;
+    delete m_options;
 }
 
 void frmMain::refreshIgnoreLists()
@@ -315,7 +382,7 @@ bool frmMain::eventFilter(QObject* watched, QEvent* event)
 void frmMain::closeEvent(QCloseEvent* event)
 {
     // The run ends at once: the other windows go without their own closing, nothing is saved.
-    delete m_comSettings;
+    closeOtherWindows();
     for (Timer* timer : { m_timer1, m_timer2, m_timer3, m_timer4, m_interiorEmulatorTimer })
         timer->setEnabled(false);
     event->accept();

@@ -10,6 +10,8 @@
 #include <QMainWindow>
 #include <QPointer>
 
+#include <filesystem>
+
 class QAction;
 class QLabel;
 class QListView;
@@ -25,6 +27,9 @@ class Timer;
 class TimeOfDaySource;
 class UserMessageBox;
 class frmComSettings;
+class frmFind;
+class frmMsgName;
+class frmOptions;
 
 // The start-up window and the only one that lives for the whole run. It owns the capture session
 // (table, ignore lists, settings, shared values), the serial link and every timer, shows the table
@@ -52,6 +57,12 @@ public:
     void clearMessageIgnoreList();
     void dumpData();
     void showComSettings();
+    void showFind();
+    void showOptions();
+    // The double click on the table: the notes window for the selected row.
+    void openMessageNotes();
+    // Where the notes files go: the program's folder unless a test says otherwise.
+    void setNotesFolder(std::filesystem::path folder) { m_notesFolder = std::move(folder); }
 
 protected:
     void resizeEvent(QResizeEvent* event) override;
@@ -68,6 +79,8 @@ private:
     void refreshIgnoreLists();
     template <typename Window, typename... Arguments>
     void showSingle(QPointer<Window>& window, Arguments&&... arguments);
+    void selectRow(int position);
+    void closeOtherWindows();
 
     UserMessageBox& m_messageBox;
     SerialPort& m_port;
@@ -92,7 +105,11 @@ private:
     QListView* m_list2 = nullptr;
     QRect m_tableGeometry;
 
+    std::filesystem::path m_notesFolder;
     QPointer<frmComSettings> m_comSettings;
+    QPointer<frmFind> m_find;
+    QPointer<frmOptions> m_options;
+    QPointer<frmMsgName> m_notes;
 };
 
 } // namespace vexmoor

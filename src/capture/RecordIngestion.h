@@ -24,6 +24,7 @@ public:
 
     // The notes window while it exists; nullptr when there is none.
     void setNotesLog(MessageNotesLog* notesLog) { m_notesLog = notesLog; }
+    MessageNotesLog* notesLog() const { return m_notesLog; }
 
     void ParseData() override;
 

@@ -37,6 +37,17 @@ char32_t toCodePoint(unsigned char byte)
     return byte;
 }
 
+std::optional<char> fromCodePoint(char32_t codePoint)
+{
+    if (codePoint < 0x80 || (codePoint >= 0xA0 && codePoint <= 0xFF))
+        return static_cast<char>(codePoint);
+    for (std::size_t index = 0; index < kHighControlRange.size(); ++index) {
+        if (kHighControlRange[index] == codePoint)
+            return static_cast<char>(0x80 + index);
+    }
+    return std::nullopt;
+}
+
 void appendAsUtf8(std::string_view windows1252Text, std::string& utf8)
 {
     for (const char c : windows1252Text)

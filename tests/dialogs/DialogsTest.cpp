@@ -1,0 +1,258 @@
+#include "app/MessageTableModel.h"
+#include "app/MessageTableView.h"
+#include "app/frmMain.h"
+#include "capture/CaptureTestSupport.h"
+#include "platform/RecordingMessageBox.h"
+#include "platform/Timer.h"
+#include "serial/FakeSerialPort.h"
+
+#include <QAction>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QPointer>
+#include <QPushButton>
+#include <QTest>
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+
+namespace {
+
+using vexmoor::frmMain;
+using vexmoor::MessageColumn;
+using vexmoor::Timer;
+
+QWidget* openWindow(const char* name)
+{
+    for (QWidget* widget : QApplication::topLevelWidgets()) {
+        if (widget->objectName() == QLatin1String(name) && widget->isVisible())
+            return widget;
+    }
+    return nullptr;
+}
+
+template <typename Control>
+Control* control(QWidget* window, const char* name)
+{
+    auto* found = window->findChild<Control*>(QString::fromLatin1(name));
+    EXPECT_NE(found, nullptr) << name;
+    return found;
+}
+
+void click(QWidget* window, const char* button)
+{
+    QTest::mouseClick(control<QPushButton>(window, button), Qt::LeftButton);
+}
+
+class DialogsTest : public testing::Test {
+protected:
+    void SetUp() override
+    {
+        folder = std::filesystem::temp_directory_path()
+            / ("vexmoor-dialogs-" + std::string(testing::UnitTest::GetInstance()->current_test_info()->name()));
+        std::filesystem::remove_all(folder);
+        std::filesystem::create_directories(folder);
+        window.setNotesFolder(folder);
+        window.show();
+        session().txtMinID().setText("0");
+    }
+    void TearDown() override { std::filesystem::remove_all(folder); }
+
+    vexmoor::CaptureSession& session() { return window.session(); }
+
+    // A double click on the row at a position, as the user makes it.
+    QWidget* doubleClickRow(int position)
+    {
+        window.tableModel().refresh();
+        auto& view = window.tableView();
+        const QRect cell = view.visualRect(window.tableModel().index(position - 1, 0));
+        QTest::mouseClick(view.viewport(), Qt::LeftButton, {}, cell.center());
+        QTest::mouseDClick(view.viewport(), Qt::LeftButton, {}, cell.center());
+        return openWindow("frmMsgName");
+    }
+
+    std::string notesFile(const std::string& name)
+    {
+        std::ifstream file(folder / name, std::ios::binary);
+        std::ostringstream bytes;
+        bytes << file.rdbuf();
+        return bytes.str();
+    }
+
+    std::filesystem::path folder;
+    vexmoor::test::RecordingMessageBox messageBox;
+    vexmoor::test::FakeSerialPort port;
+    vexmoor::test::FixedClock clock;
+    frmMain window { messageBox, port, clock };
+};
+
+TEST_F(DialogsTest, NotesSaveAppendsTheMessageAndNameToTheMessagesFile)
+{
+    session().ingest("<882,0,0,1,>");
+    QWidget* notes = doubleClickRow(1);
+    ASSERT_NE(notes, nullptr);
+    EXPECT_EQ(control<QLabel>(notes, "Label2")->text(), QStringLiteral("<882,0,0,1,>"));
+    EXPECT_EQ(control<QLabel>(notes, "Label4")->text(), QStringLiteral("372"));
+    EXPECT_EQ(control<QLabel>(notes, "Label3")->text(), QStringLiteral("1"));
+    EXPECT_EQ(session().state().NotesRowIndex, 1);
+
+    QTest::keyClicks(control<QLineEdit>(notes, "Text1"), QStringLiteral("Head lights"));
+    QPointer<QWidget> first = notes;
+    click(notes, "Command1");
+    QTRY_VERIFY(first.isNull());
+    notes = doubleClickRow(1);
+    click(notes, "Command1");
+
+    EXPECT_EQ(notesFile("882,0,0,1,.txt"), "<882,0,0,1,>~Head lights\r\n<882,0,0,1,>~\r\n");
+    EXPECT_EQ(session().table().cell(1, MessageColumn::MessageName), "");
+    EXPECT_TRUE(messageBox.shown.empty());
+}
+
+TEST_F(DialogsTest, NotesRefuseANameOutsideTheCodePageAndReportAFileThatCannotBeWritten)
+{
+    session().ingest("<680,1,>");
+    QWidget* notes = doubleClickRow(1);
+    control<QLineEdit>(notes, "Text1")->setText(QStringLiteral("Gear \u2192 D"));
+    click(notes, "Command1");
+    ASSERT_EQ(messageBox.shown.size(), 1u);
+    EXPECT_TRUE(messageBox.shown[0].text.contains(QStringLiteral("U+2192")));
+    EXPECT_NE(openWindow("frmMsgName"), nullptr);
+
+    window.setNotesFolder(folder / "missing");
+    std::filesystem::remove_all(folder);
+    QPointer<QWidget> stays = doubleClickRow(1);
+    control<QLineEdit>(notes, "Text1")->setText(QStringLiteral("Caf\u00e9"));
+    click(stays, "Command1");
+    ASSERT_EQ(messageBox.shown.size(), 2u);
+    EXPECT_TRUE(messageBox.shown[1].text.contains(QStringLiteral("680,1,.txt")));
+    EXPECT_FALSE(stays.isNull());
+    EXPECT_EQ(control<QLineEdit>(stays, "Text1")->text(), QStringLiteral("Caf\u00e9"));
+
+    click(stays, "Command5");
+    EXPECT_EQ(session().table().cell(1, MessageColumn::MessageName), "Caf\xe9");
+    EXPECT_FALSE(stays.isNull());
+}
+
+TEST_F(DialogsTest, NotesIgnoreTheIdOfTheShownPositionOrTheWholeMessage)
+{
+    for (int id = 300; id < 306; ++id)
+        session().ingest("<" + std::to_string(id) + ",1,>");
+    QWidget* notes = doubleClickRow(5);
+    click(notes, "Command4");
+    EXPECT_EQ(session().List2().entries(), (std::vector<std::string> { "130" }));
+    EXPECT_EQ(session().table().rowCount(), 5);
+    EXPECT_EQ(session().table().canId(5), "131");
+    EXPECT_EQ(openWindow("frmMsgName"), nullptr);
+
+    notes = doubleClickRow(2);
+    click(notes, "Command3");
+    EXPECT_EQ(session().List1().entries(), (std::vector<std::string> { "<301,1,>" }));
+    EXPECT_EQ(session().table().rowCount(), 5);
+}
+
+TEST_F(DialogsTest, NotesLogCollectsTheDistinctRecordsOfTheShownRowAcrossReopening)
+{
+    session().ingest("<680,1,16,0,0,0,0,0,0,>");
+    session().ingest("<700,1,>");
+    QWidget* notes = doubleClickRow(1);
+    auto* log = control<QPlainTextEdit>(notes, "Text2");
+    for (const char* record : { "<680,1,16,0,0,0,0,0,0,>", "<680,1,16,0,0,0,0,0,0,>", "<700,2,>", "<680,1,17,0,0,0,0,0,0,>" })
+        session().ingest(record);
+    EXPECT_EQ(log->toPlainText(), QStringLiteral("<680,1,16,0,0,0,0,0,0,>\n<680,1,17,0,0,0,0,0,0,>\n"));
+
+    QTest::keyClicks(control<QLineEdit>(notes, "Text1"), QStringLiteral("Locker"));
+    EXPECT_EQ(doubleClickRow(2), notes);
+    EXPECT_EQ(control<QLineEdit>(notes, "Text1")->text(), QStringLiteral("Locker"));
+    EXPECT_EQ(control<QLabel>(notes, "Label3")->text(), QStringLiteral("2"));
+    session().ingest("<700,3,>");
+    EXPECT_TRUE(log->toPlainText().endsWith(QStringLiteral("<680,1,17,0,0,0,0,0,0,>\n<700,3,>\n")));
+}
+
+TEST_F(DialogsTest, NotesOnAnEmptyTableShowTheirLoadCaptionsAndSaveNameReportsTheMissingRow)
+{
+    window.openMessageNotes();
+    QWidget* notes = openWindow("frmMsgName");
+    ASSERT_NE(notes, nullptr);
+    EXPECT_EQ(control<QLabel>(notes, "Label2")->text(), QStringLiteral("Label2"));
+    EXPECT_EQ(control<QLabel>(notes, "Label4")->text(), QStringLiteral("Label4"));
+    EXPECT_EQ(control<QLabel>(notes, "Label3")->text(), QStringLiteral("Line ID:"));
+    EXPECT_EQ(session().state().NotesRowIndex, 0);
+
+    click(notes, "Command5");
+    ASSERT_EQ(messageBox.shown.size(), 1u);
+    EXPECT_TRUE(messageBox.shown[0].text.contains(QStringLiteral("no longer in the table")));
+}
+
+TEST_F(DialogsTest, FindSelectsTheFirstWholeMatchWhateverTheCase)
+{
+    session().ingest("<416,1,>");
+    session().ingest("<680,1,>");
+    auto find = [this](const QString& text) {
+        window.findChild<QAction*>(QStringLiteral("MnuToolsFind"))->trigger();
+        QWidget* dialog = openWindow("frmFind");
+        EXPECT_NE(dialog, nullptr);
+        control<QLineEdit>(dialog, "Text1")->setText(text);
+        click(dialog, "Command1");
+    };
+
+    for (const QString& miss : { QStringLiteral("2A"), QStringLiteral(" 2A8"), QStringLiteral("2A8 ") }) {
+        find(miss);
+        EXPECT_NE(openWindow("frmFind"), nullptr);
+        EXPECT_EQ(window.tableView().selectedPosition(), 0);
+    }
+    find(QStringLiteral("2a8"));
+    EXPECT_EQ(window.tableView().selectedPosition(), 2);
+    QTRY_COMPARE(openWindow("frmFind"), nullptr);
+
+    QTest::mouseClick(window.findChild<QLabel*>(QStringLiteral("lblAutofilter")), Qt::LeftButton);
+    QWidget* reopened = openWindow("frmFind");
+    ASSERT_NE(reopened, nullptr);
+    EXPECT_EQ(control<QLineEdit>(reopened, "Text1")->text(), QString());
+}
+
+TEST_F(DialogsTest, OptionsShowTheLiveValuesAndApplyEachSetAtOnce)
+{
+    window.findChild<QAction*>(QStringLiteral("MnuToolsOptions"))->trigger();
+    QWidget* options = openWindow("frmOptions");
+    ASSERT_NE(options, nullptr);
+    std::vector<QString> shown;
+    for (const char* box : { "Text1", "Text2", "Text3", "Text4", "Text5" })
+        shown.push_back(control<QLineEdit>(options, box)->text());
+    EXPECT_EQ(shown,
+        (std::vector<QString> { QStringLiteral("300"), QStringLiteral("5000"), QStringLiteral("10000"),
+            QStringLiteral("1000"), QStringLiteral("0") }));
+
+    auto set = [&](const char* box, const char* button, const QString& text) {
+        control<QLineEdit>(options, box)->setText(text);
+        click(options, button);
+    };
+    auto* poll = window.findChild<Timer*>(QStringLiteral("Timer2"));
+    set("Text1", "Command1", QStringLiteral("250.5"));
+    EXPECT_EQ(poll->interval(), 250);
+    set("Text1", "Command1", QStringLiteral("251.5"));
+    EXPECT_EQ(poll->interval(), 252);
+    EXPECT_FALSE(poll->isEnabled());
+    set("Text3", "Command3", QStringLiteral("0"));
+    EXPECT_EQ(window.findChild<Timer*>(QStringLiteral("Timer4"))->interval(), 0);
+    EXPECT_TRUE(messageBox.shown.empty());
+
+    for (const QString& refused : { QStringLiteral("fast"), QStringLiteral("-1"), QStringLiteral("2147483648") }) {
+        set("Text2", "Command2", refused);
+        EXPECT_EQ(window.findChild<Timer*>(QStringLiteral("Timer3"))->interval(), 5000);
+    }
+    EXPECT_EQ(messageBox.shown.size(), 3u);
+    EXPECT_TRUE(messageBox.shown[0].text.contains(QStringLiteral("not a valid interval in milliseconds")));
+
+    set("Text4", "Command5", QString());
+    EXPECT_EQ(window.findChild<QLabel*>(QStringLiteral("lblAutofilter"))->text(),
+        QStringLiteral("Auto Filter CAN-IDs on  counts"));
+    set("Text5", "Command6", QStringLiteral(" 100 "));
+    EXPECT_EQ(session().txtMinID().text(), " 100 ");
+    EXPECT_NE(openWindow("frmOptions"), nullptr);
+}
+
+} // namespace
