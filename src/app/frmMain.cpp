@@ -4,12 +4,14 @@
 #include "app/IgnoreListModel.h"
 #include "app/MessageTableModel.h"
 #include "app/MessageTableView.h"
-#include "platform/Timer.h"
-#include "platform/Twips.h"
-#include "platform/UserMessageBox.h"
+#include "dialogs/frmAbout.h"
 #include "dialogs/frmFind.h"
 #include "dialogs/frmMsgName.h"
 #include "dialogs/frmOptions.h"
+#include "dialogs/frmSketch.h"
+#include "platform/Timer.h"
+#include "platform/Twips.h"
+#include "platform/UserMessageBox.h"
 #include "serial/frmComSettings.h"
 
 #include <QCloseEvent>
@@ -171,7 +173,7 @@ void frmMain::buildMenus()
     connect(addAction(tools, "MnuToolsComSettings", QStringLiteral("Com Settings")), &QAction::triggered, this,
             &frmMain::showComSettings);
     connect(addAction(tools, "MnuToolsOptions", QStringLiteral("Options")), &QAction::triggered, this,
-        &frmMain::showOptions);
+            &frmMain::showOptions);
     addSeparator(tools, "sep2");
     connect(addAction(tools, "MnuToolsClearIDIngoreList", QStringLiteral("Clear ID Ignore List")), &QAction::triggered,
             this, &frmMain::clearIdIgnoreList);
@@ -186,12 +188,13 @@ void frmMain::buildMenus()
     addAction(emulator, "MnuSendUnimplemented", QStringLiteral("Send (Unimplemented)"));
     addAction(emulator, "mnuEmuInteriour", QStringLiteral("Interiour Controls"));
 
-    addAction(nullptr, "MnuArduinoSketch", QStringLiteral("Arduino Sketch"));
-    addAction(nullptr, "About", QStringLiteral("&About"));
+    connect(addAction(nullptr, "MnuArduinoSketch", QStringLiteral("Arduino Sketch")), &QAction::triggered, this,
+            &frmMain::showSketch);
+    connect(addAction(nullptr, "About", QStringLiteral("&About")), &QAction::triggered, this, &frmMain::showAbout);
 
     // Entries whose windows and generators are not built yet stay visible but cannot be chosen.
-    for (const char* pending : { "MnuFileToggleEmulation", "MnuEmulatorSendSample", "MnuSendUnimplemented",
-             "mnuEmuInteriour", "MnuArduinoSketch", "About" })
+    for (const char* pending :
+         { "MnuFileToggleEmulation", "MnuEmulatorSendSample", "MnuSendUnimplemented", "mnuEmuInteriour" })
         findChild<QAction*>(QString::fromLatin1(pending))->setEnabled(false);
 }
 
@@ -276,16 +279,26 @@ void frmMain::showFind()
 void frmMain::showOptions()
 {
     showSingle(m_options,
-        frmOptions::Settings { *m_timer2, *m_timer3, *m_timer4, m_session.txtAutoFilter(), m_session.txtMinID(),
-            [this] { showAutoFilterThreshold(); } },
-        m_messageBox);
+               frmOptions::Settings { *m_timer2, *m_timer3, *m_timer4, m_session.txtAutoFilter(), m_session.txtMinID(),
+                                      [this] { showAutoFilterThreshold(); } },
+               m_messageBox);
+}
+
+void frmMain::showAbout()
+{
+    showSingle(m_about);
+}
+
+void frmMain::showSketch()
+{
+    showSingle(m_sketch);
 }
 
 void frmMain::openMessageNotes()
 {
     if (m_notes.isNull() || !m_notes->isVisible()) {
-        auto* notes = new frmMsgName(
-            m_session.table(), m_session.List1(), m_session.List2(), m_messageBox, m_notesFolder);
+        auto* notes
+            = new frmMsgName(m_session.table(), m_session.List1(), m_session.List2(), m_messageBox, m_notesFolder);
         m_notes = notes;
         m_session.ingestion().setNotesLog(notes);
         // A closed window is deleted a moment later, perhaps after its successor took its place.
@@ -311,8 +324,8 @@ void frmMain::selectRow(int position)
 {
     // The row may be newer than the view's last refresh.
     m_tableModel->refresh();
-    m_tableView->selectionModel()->select(
-        m_tableModel->index(position - 1, 0), QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
+    m_tableView->selectionModel()->select(m_tableModel->index(position - 1, 0),
+                                          QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
 }
 
 void frmMain::closeOtherWindows()
@@ -324,6 +337,8 @@ void frmMain::closeOtherWindows()
     delete m_comSettings;
     delete m_find;
     delete m_options;
+    delete m_about;
+    delete m_sketch;
 }
 
 void frmMain::refreshIgnoreLists()

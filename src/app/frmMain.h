@@ -26,10 +26,12 @@ class SerialPort;
 class Timer;
 class TimeOfDaySource;
 class UserMessageBox;
+class frmAbout;
 class frmComSettings;
 class frmFind;
 class frmMsgName;
 class frmOptions;
+class frmSketch;
 
 // The start-up window and the only one that lives for the whole run. It owns the capture session
 // (table, ignore lists, settings, shared values), the serial link and every timer, shows the table
@@ -59,6 +61,8 @@ public:
     void showComSettings();
     void showFind();
     void showOptions();
+    void showAbout();
+    void showSketch();
     // The double click on the table: the notes window for the selected row.
     void openMessageNotes();
     // Where the notes files go: the program's folder unless a test says otherwise.
@@ -110,6 +114,8 @@ private:
     QPointer<frmFind> m_find;
     QPointer<frmOptions> m_options;
     QPointer<frmMsgName> m_notes;
+    QPointer<frmAbout> m_about;
+    QPointer<frmSketch> m_sketch;
 };
 
 } // namespace vexmoor

@@ -35,8 +35,7 @@ QWidget* openWindow(const char* name)
     return nullptr;
 }
 
-template <typename Control>
-Control* control(QWidget* window, const char* name)
+template <typename Control> Control* control(QWidget* window, const char* name)
 {
     auto* found = window->findChild<Control*>(QString::fromLatin1(name));
     EXPECT_NE(found, nullptr) << name;
@@ -160,7 +159,8 @@ TEST_F(DialogsTest, NotesLogCollectsTheDistinctRecordsOfTheShownRowAcrossReopeni
     session().ingest("<700,1,>");
     QWidget* notes = doubleClickRow(1);
     auto* log = control<QPlainTextEdit>(notes, "Text2");
-    for (const char* record : { "<680,1,16,0,0,0,0,0,0,>", "<680,1,16,0,0,0,0,0,0,>", "<700,2,>", "<680,1,17,0,0,0,0,0,0,>" })
+    for (const char* record :
+         { "<680,1,16,0,0,0,0,0,0,>", "<680,1,16,0,0,0,0,0,0,>", "<700,2,>", "<680,1,17,0,0,0,0,0,0,>" })
         session().ingest(record);
     EXPECT_EQ(log->toPlainText(), QStringLiteral("<680,1,16,0,0,0,0,0,0,>\n<680,1,17,0,0,0,0,0,0,>\n"));
 
@@ -223,8 +223,8 @@ TEST_F(DialogsTest, OptionsShowTheLiveValuesAndApplyEachSetAtOnce)
     for (const char* box : { "Text1", "Text2", "Text3", "Text4", "Text5" })
         shown.push_back(control<QLineEdit>(options, box)->text());
     EXPECT_EQ(shown,
-        (std::vector<QString> { QStringLiteral("300"), QStringLiteral("5000"), QStringLiteral("10000"),
-            QStringLiteral("1000"), QStringLiteral("0") }));
+              (std::vector<QString> { QStringLiteral("300"), QStringLiteral("5000"), QStringLiteral("10000"),
+                                      QStringLiteral("1000"), QStringLiteral("0") }));
 
     auto set = [&](const char* box, const char* button, const QString& text) {
         control<QLineEdit>(options, box)->setText(text);
@@ -249,10 +249,32 @@ TEST_F(DialogsTest, OptionsShowTheLiveValuesAndApplyEachSetAtOnce)
 
     set("Text4", "Command5", QString());
     EXPECT_EQ(window.findChild<QLabel*>(QStringLiteral("lblAutofilter"))->text(),
-        QStringLiteral("Auto Filter CAN-IDs on  counts"));
+              QStringLiteral("Auto Filter CAN-IDs on  counts"));
     set("Text5", "Command6", QStringLiteral(" 100 "));
     EXPECT_EQ(session().txtMinID().text(), " 100 ");
     EXPECT_NE(openWindow("frmOptions"), nullptr);
+}
+
+} // namespace
+
+namespace {
+
+TEST_F(DialogsTest, InformationWindowsOpenOnceEachBesideTheCapture)
+{
+    for (int opening = 0; opening < 2; ++opening) {
+        window.findChild<QAction*>(QStringLiteral("About"))->trigger();
+        window.findChild<QAction*>(QStringLiteral("MnuArduinoSketch"))->trigger();
+    }
+    int about = 0;
+    int sketch = 0;
+    for (QWidget* widget : QApplication::topLevelWidgets()) {
+        about += widget->objectName() == QStringLiteral("frmAbout") && widget->isVisible();
+        sketch += widget->objectName() == QStringLiteral("frmSketch") && widget->isVisible();
+    }
+    EXPECT_EQ(about, 1);
+    EXPECT_EQ(sketch, 1);
+    session().ingest("<680,1,>");
+    EXPECT_EQ(session().table().rowCount(), 1);
 }
 
 } // namespace

@@ -18,12 +18,14 @@ TEST_P(NotesFileNameTest, KeepsEveryNameInsideTheProgramsFolder)
 }
 
 INSTANTIATE_TEST_SUITE_P(Messages, NotesFileNameTest,
-    testing::Values(std::pair<std::string, std::string> { "<882,0,0,1,>", "882,0,0,1,.txt" },
-        std::pair<std::string, std::string> { "<680,../../x,>", "680,.._.._x,.txt" },
-        std::pair<std::string, std::string> { "<680,..\\..\\x,>", "680,.._.._x,.txt" },
-        std::pair<std::string, std::string> { std::string("<680,\r\n\0\x7f,>", 10), "680,____,.txt" },
-        std::pair<std::string, std::string> { "<..>", "__.txt" }, std::pair<std::string, std::string> { "<>", ".txt" },
-        std::pair<std::string, std::string> { "<680,\xe9,>", "680,\xe9,.txt" }));
+                         testing::Values(std::pair<std::string, std::string> { "<882,0,0,1,>", "882,0,0,1,.txt" },
+                                         std::pair<std::string, std::string> { "<680,../../x,>", "680,.._.._x,.txt" },
+                                         std::pair<std::string, std::string> { "<680,..\\..\\x,>", "680,.._.._x,.txt" },
+                                         std::pair<std::string, std::string> { std::string("<680,\r\n\0\x7f,>", 10),
+                                                                               "680,____,.txt" },
+                                         std::pair<std::string, std::string> { "<..>", "__.txt" },
+                                         std::pair<std::string, std::string> { "<>", ".txt" },
+                                         std::pair<std::string, std::string> { "<680,\xe9,>", "680,\xe9,.txt" }));
 
 TEST(NotesFileTest, AppendsOneLinePerSaveAndReportsAFolderThatCannotTakeIt)
 {
