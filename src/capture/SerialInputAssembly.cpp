@@ -1,30 +1,12 @@
 #include "capture/SerialInputAssembly.h"
 
+#include "capture/BusyFlag.h"
 #include "capture/CaptureState.h"
 #include "capture/RecordSink.h"
 
 #include <string_view>
 
 namespace vexmoor {
-
-namespace {
-
-class ScanningFlag final {
-public:
-    explicit ScanningFlag(bool& flag)
-        : m_flag(flag)
-    {
-        m_flag = true;
-    }
-    ~ScanningFlag() { m_flag = false; }
-    ScanningFlag(const ScanningFlag&) = delete;
-    ScanningFlag& operator=(const ScanningFlag&) = delete;
-
-private:
-    bool& m_flag;
-};
-
-} // namespace
 
 SerialInputAssembly::SerialInputAssembly(CaptureState& state, RecordSink& ingestion)
     : m_state(state)
@@ -46,7 +28,7 @@ void SerialInputAssembly::ReadMessages()
 {
     if (m_scanning)
         return;
-    const ScanningFlag scanning(m_scanning);
+    const BusyFlag scanning(m_scanning);
     // The yields may run handlers that set SerialInput again; the scan keeps to its own poll's text.
     const std::string text = m_state.SerialInput;
     const std::size_t length = text.size();

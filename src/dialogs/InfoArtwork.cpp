@@ -165,4 +165,14 @@ QPixmap InfoArtwork::wiringPicture()
     return picture;
 }
 
+QPalette InfoArtwork::greenOnBlack(QPalette palette)
+{
+    const QColor green(0, 192, 0);
+    palette.setColor(QPalette::Window, Qt::black);
+    palette.setColor(QPalette::WindowText, green);
+    palette.setColor(QPalette::Base, Qt::black);
+    palette.setColor(QPalette::Text, green);
+    return palette;
+}
+
 } // namespace vexmoor

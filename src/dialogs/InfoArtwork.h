@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QPalette>
 #include <QPixmap>
 
 namespace vexmoor {
@@ -13,6 +14,8 @@ public:
     // How the shield joins the vehicle: its CAN-L and CAN-H terminals wired to the two bus wires
     // behind the radio. 537 x 238 pixels.
     static QPixmap wiringPicture();
+    // Green text on black for a window and its labels and text boxes; buttons keep their own look.
+    static QPalette greenOnBlack(QPalette palette);
 };
 
 } // namespace vexmoor

@@ -12,8 +12,6 @@ namespace vexmoor {
 
 namespace {
 
-const QColor kGreen(0, 192, 0);
-
 QFont tahoma(double pointSize, bool bold)
 {
     QFont font(QStringLiteral("Tahoma"));
@@ -47,12 +45,7 @@ frmAbout::frmAbout(QWidget* parent)
 
     // Set on the window, the colours reach every label and the text box. A button draws with the
     // button roles, left alone, so Close keeps the look it has everywhere else in the program.
-    QPalette colours = palette();
-    colours.setColor(QPalette::Window, Qt::black);
-    colours.setColor(QPalette::WindowText, kGreen);
-    colours.setColor(QPalette::Base, Qt::black);
-    colours.setColor(QPalette::Text, kGreen);
-    setPalette(colours);
+    setPalette(InfoArtwork::greenOnBlack(palette()));
     setAutoFillBackground(true);
 
     m_label1->setFont(tahoma(9.75, true));

@@ -1,5 +1,6 @@
 #include "dialogs/frmSketch.h"
 
+#include "dialogs/InfoArtwork.h"
 #include "dialogs/InfoTexts.h"
 #include "platform/Twips.h"
 
@@ -13,8 +14,6 @@
 namespace vexmoor {
 
 namespace {
-
-const QColor kGreen(0, 192, 0);
 
 // The window's size as designed; it may be made larger, never smaller.
 constexpr int kClientWidth = 11070;
@@ -66,12 +65,7 @@ frmSketch::frmSketch(QWidget* parent)
     m_text1->setObjectName(QStringLiteral("Text1"));
     m_command1->setObjectName(QStringLiteral("Command1"));
 
-    QPalette colours = palette();
-    colours.setColor(QPalette::Window, Qt::black);
-    colours.setColor(QPalette::WindowText, kGreen);
-    colours.setColor(QPalette::Base, Qt::black);
-    colours.setColor(QPalette::Text, kGreen);
-    setPalette(colours);
+    setPalette(InfoArtwork::greenOnBlack(palette()));
     setAutoFillBackground(true);
 
     m_label1->setFont(msSansSerif(13.5, true));

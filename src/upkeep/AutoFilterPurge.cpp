@@ -1,5 +1,6 @@
 #include "upkeep/AutoFilterPurge.h"
 
+#include "capture/BusyFlag.h"
 #include "capture/CaptureState.h"
 #include "capture/DecimalText.h"
 #include "capture/IgnoreList.h"
@@ -11,21 +12,6 @@
 namespace vexmoor {
 
 namespace {
-
-class RunningFlag final {
-public:
-    explicit RunningFlag(bool& flag)
-        : m_flag(flag)
-    {
-        m_flag = true;
-    }
-    ~RunningFlag() { m_flag = false; }
-    RunningFlag(const RunningFlag&) = delete;
-    RunningFlag& operator=(const RunningFlag&) = delete;
-
-private:
-    bool& m_flag;
-};
 
 // What a pass that removed nothing saw: while the table and the threshold stay so, another pass
 // would remove nothing either.
@@ -50,7 +36,7 @@ void AutoFilterPurge::tick()
     // A tick that falls due during this tick's own yields would purge the table under its feet.
     if (m_running)
         return;
-    const RunningFlag running(m_running);
+    const BusyFlag running(m_running);
 
     std::optional<QuietPass> quiet;
     for (int pass = 0; pass < kPasses; ++pass) {
