@@ -57,8 +57,13 @@ void MessageTableView::applyColumnWidths()
 void MessageTableView::paintEvent(QPaintEvent* event)
 {
     {
-        // The banner sits in the lower left corner, behind the rows that grow over it.
+        // The banner sits in the lower left corner, in the room the rows leave free: text drawn over
+        // it would be unreadable.
         QPainter painter(viewport());
+        const int rows = model() ? model()->rowCount() : 0;
+        const int rowsBottom = rows == 0 ? 0 : rowViewportPosition(rows - 1) + rowHeight(rows - 1);
+        if (rowsBottom >= 0)
+            painter.setClipRect(QRect(0, rowsBottom, viewport()->width(), viewport()->height() - rowsBottom));
         painter.drawPixmap(0, viewport()->height() - m_banner.height(), m_banner);
     }
     QTableView::paintEvent(event);

@@ -9,6 +9,8 @@
 #include "dialogs/frmMsgName.h"
 #include "dialogs/frmOptions.h"
 #include "dialogs/frmSketch.h"
+#include "emulation/SampleGenerator.h"
+#include "emulation/frmEmulator.h"
 #include "platform/Timer.h"
 #include "platform/Twips.h"
 #include "platform/UserMessageBox.h"
@@ -183,19 +185,19 @@ void frmMain::buildMenus()
             &frmMain::clearAllData);
 
     QMenu* emulator = addMenu("MnuEmulator", QStringLiteral("Emulator"));
-    addAction(emulator, "MnuFileToggleEmulation", QStringLiteral("&Turn Emulation On"));
-    addAction(emulator, "MnuEmulatorSendSample", QStringLiteral("Send Random Sample Message"));
-    addAction(emulator, "MnuSendUnimplemented", QStringLiteral("Send (Unimplemented)"));
-    addAction(emulator, "mnuEmuInteriour", QStringLiteral("Interiour Controls"));
+    QAction* emulation = addAction(emulator, "MnuFileToggleEmulation", QStringLiteral("&Turn Emulation On"));
+    emulation->setCheckable(true);
+    connect(emulation, &QAction::triggered, this, &frmMain::toggleEmulation);
+    connect(addAction(emulator, "MnuEmulatorSendSample", QStringLiteral("Send Random Sample Message")),
+            &QAction::triggered, this, &frmMain::sendRandomSample);
+    connect(addAction(emulator, "MnuSendUnimplemented", QStringLiteral("Send (Unimplemented)")), &QAction::triggered,
+            this, &frmMain::sendUnimplemented);
+    connect(addAction(emulator, "mnuEmuInteriour", QStringLiteral("Interiour Controls")), &QAction::triggered, this,
+            &frmMain::showInteriorEmulator);
 
     connect(addAction(nullptr, "MnuArduinoSketch", QStringLiteral("Arduino Sketch")), &QAction::triggered, this,
             &frmMain::showSketch);
     connect(addAction(nullptr, "About", QStringLiteral("&About")), &QAction::triggered, this, &frmMain::showAbout);
-
-    // Entries whose windows and generators are not built yet stay visible but cannot be chosen.
-    for (const char* pending :
-         { "MnuFileToggleEmulation", "MnuEmulatorSendSample", "MnuSendUnimplemented", "mnuEmuInteriour" })
-        findChild<QAction*>(QString::fromLatin1(pending))->setEnabled(false);
 }
 
 void frmMain::wireTimers()
@@ -205,6 +207,9 @@ void frmMain::wireTimers()
     connect(m_timer2, &Timer::tick, this, [this] { m_poll.tick(); });
     connect(m_timer3, &Timer::tick, this, [this] { m_purge.tick(); });
     connect(m_timer4, &Timer::tick, this, [this] { m_reset.tick(); });
+    connect(m_timer1, &Timer::tick, this,
+            [this] { m_session.ingest(SampleGenerator(*m_random).makeRecord(SampleGenerator::kEmulationTick)); });
+    connect(m_interiorEmulatorTimer, &Timer::tick, this, &frmMain::ingestInteriorSlots);
 }
 
 void frmMain::showAutoFilterThreshold()
@@ -284,6 +289,37 @@ void frmMain::showOptions()
                m_messageBox);
 }
 
+void frmMain::toggleEmulation()
+{
+    // The timer's flag decides; the menu entry only mirrors it with its check mark.
+    const bool on = !m_timer1->isEnabled();
+    m_timer1->setEnabled(on);
+    findChild<QAction*>(QStringLiteral("MnuFileToggleEmulation"))->setChecked(on);
+}
+
+void frmMain::sendRandomSample()
+{
+    m_session.ingest(SampleGenerator(*m_random).makeRecord(SampleGenerator::kRandomSample));
+}
+
+void frmMain::sendUnimplemented()
+{
+    m_session.ingest(SampleGenerator(*m_random).makeRecord(SampleGenerator::kUnimplemented));
+}
+
+void frmMain::showInteriorEmulator()
+{
+    showSingle(m_emulator, m_emulatorSlots, *m_interiorEmulatorTimer);
+}
+
+void frmMain::ingestInteriorSlots()
+{
+    // Handed over as they stand, an empty slot included: ingestion drops an empty record.
+    for (const std::string* record :
+         { &m_emulatorSlots.txtemuESP, &m_emulatorSlots.txtemuLOCKER, &m_emulatorSlots.txtemuHEADLIGHTS })
+        m_session.ingest(*record);
+}
+
 void frmMain::showAbout()
 {
     showSingle(m_about);
@@ -339,6 +375,7 @@ void frmMain::closeOtherWindows()
     delete m_options;
     delete m_about;
     delete m_sketch;
+    delete m_emulator;
 }
 
 void frmMain::refreshIgnoreLists()

@@ -1,6 +1,8 @@
 #pragma once
 
 #include "capture/CaptureSession.h"
+#include "emulation/ClockSeededRandom.h"
+#include "emulation/InteriorEmulatorSlots.h"
 #include "platform/EventLoopYield.h"
 #include "serial/SerialConnection.h"
 #include "serial/SerialPoll.h"
@@ -22,12 +24,14 @@ namespace vexmoor {
 class IgnoreListModel;
 class MessageTableModel;
 class MessageTableView;
+class RandomSource;
 class SerialPort;
 class Timer;
 class TimeOfDaySource;
 class UserMessageBox;
 class frmAbout;
 class frmComSettings;
+class frmEmulator;
 class frmFind;
 class frmMsgName;
 class frmOptions;
@@ -63,6 +67,12 @@ public:
     void showOptions();
     void showAbout();
     void showSketch();
+    void toggleEmulation();
+    void sendRandomSample();
+    void sendUnimplemented();
+    void showInteriorEmulator();
+    // Tests draw known numbers.
+    void setRandomSource(RandomSource& random) { m_random = &random; }
     // The double click on the table: the notes window for the selected row.
     void openMessageNotes();
     // Where the notes files go: the program's folder unless a test says otherwise.
@@ -84,6 +94,7 @@ private:
     template <typename Window, typename... Arguments>
     void showSingle(QPointer<Window>& window, Arguments&&... arguments);
     void selectRow(int position);
+    void ingestInteriorSlots();
     void closeOtherWindows();
 
     UserMessageBox& m_messageBox;
@@ -99,6 +110,9 @@ private:
     AutoFilterPurge m_purge;
     ChangeMarkReset m_reset;
     EventLoopYield m_scanYield;
+    ClockSeededRandom m_clockRandom;
+    RandomSource* m_random = &m_clockRandom;
+    InteriorEmulatorSlots m_emulatorSlots;
 
     QLabel* m_autoFilterLabel = nullptr;
     MessageTableModel* m_tableModel = nullptr;
@@ -116,6 +130,7 @@ private:
     QPointer<frmMsgName> m_notes;
     QPointer<frmAbout> m_about;
     QPointer<frmSketch> m_sketch;
+    QPointer<frmEmulator> m_emulator;
 };
 
 } // namespace vexmoor

@@ -1,0 +1,161 @@
+#include "app/frmMain.h"
+#include "capture/CaptureTestSupport.h"
+#include "emulation/ClockSeededRandom.h"
+#include "platform/RecordingMessageBox.h"
+#include "platform/Timer.h"
+#include "serial/FakeSerialPort.h"
+
+#include <QAction>
+#include <QCheckBox>
+#include <QLabel>
+#include <QPointer>
+#include <QPushButton>
+#include <QTest>
+
+#include <gtest/gtest.h>
+
+namespace {
+
+using vexmoor::frmMain;
+using vexmoor::MessageColumn;
+using vexmoor::Timer;
+
+class EmulationTest : public testing::Test {
+protected:
+    void SetUp() override { window.setRandomSource(random); }
+
+    QAction* action(const char* name) { return window.findChild<QAction*>(QString::fromLatin1(name)); }
+    Timer* timer(const char* name) { return window.findChild<Timer*>(QString::fromLatin1(name)); }
+
+    QWidget* emulatorWindow()
+    {
+        for (QWidget* widget : QApplication::topLevelWidgets()) {
+            if (widget->objectName() == QStringLiteral("frmEmulator") && widget->isVisible())
+                return widget;
+        }
+        return nullptr;
+    }
+
+    template <typename Control> Control* control(const char* name)
+    {
+        return emulatorWindow()->findChild<Control*>(QString::fromLatin1(name));
+    }
+
+    std::string messageOf(const char* canId)
+    {
+        const auto& table = window.session().table();
+        for (int position = 1; position <= table.rowCount(); ++position) {
+            if (table.canId(position) == canId)
+                return table.cell(position, MessageColumn::Message);
+        }
+        return {};
+    }
+
+    // The next copy tick and the ingestion tick after it.
+    void letTheEmulatorRun()
+    {
+        emit control<Timer>("Timer1")->tick();
+        emit timer("tmrInteriourEmulator")->tick();
+    }
+
+    vexmoor::ClockSeededRandom random { 99 };
+    vexmoor::test::RecordingMessageBox messageBox;
+    vexmoor::test::FakeSerialPort port;
+    vexmoor::test::FixedClock clock;
+    frmMain window { messageBox, port, clock };
+};
+
+TEST_F(EmulationTest, GeneratorsFillTheRowsOfTheirIdentifiersAndTheToggleMirrorsTimer1)
+{
+    for (int click = 0; click < 300; ++click) {
+        action("MnuEmulatorSendSample")->trigger();
+        action("MnuSendUnimplemented")->trigger();
+        emit timer("Timer1")->tick();
+    }
+    std::set<std::string> ids;
+    const auto& table = window.session().table();
+    for (int position = 1; position <= table.rowCount(); ++position)
+        ids.insert(table.canId(position));
+    std::set<std::string> expected { "600" };
+    for (int id = 600; id <= 620; ++id)
+        expected.insert(QString::number(id, 16).toUpper().toStdString());
+    for (int id = 1500; id <= 1520; ++id)
+        expected.insert(QString::number(id, 16).toUpper().toStdString());
+    EXPECT_EQ(ids, expected);
+    EXPECT_EQ(messageOf("600").substr(0, 6), "<1536,");
+    EXPECT_EQ(messageOf("600").substr(messageOf("600").size() - 13), ",0,0,0,0,0,0>");
+
+    QAction* toggle = action("MnuFileToggleEmulation");
+    toggle->trigger();
+    EXPECT_TRUE(timer("Timer1")->isEnabled());
+    EXPECT_TRUE(toggle->isChecked());
+    toggle->trigger();
+    EXPECT_FALSE(timer("Timer1")->isEnabled());
+    EXPECT_FALSE(toggle->isChecked());
+    EXPECT_EQ(toggle->text(), QStringLiteral("&Turn Emulation On"));
+}
+
+TEST_F(EmulationTest, TheInteriorSwitchesReachTheTableThroughTheSlots)
+{
+    action("mnuEmuInteriour")->trigger();
+    ASSERT_NE(emulatorWindow(), nullptr);
+    EXPECT_TRUE(timer("tmrInteriourEmulator")->isEnabled());
+
+    // Before the first copy the slots are empty, and empty records change nothing.
+    emit timer("tmrInteriourEmulator")->tick();
+    EXPECT_EQ(window.session().table().rowCount(), 0);
+
+    letTheEmulatorRun();
+    EXPECT_EQ(messageOf("370"), "<880,1,0,0,>");
+    EXPECT_EQ(messageOf("371"), "<881,2,0,0,>");
+    EXPECT_EQ(messageOf("372"), "<882,0,0,0,>");
+
+    QTest::mouseClick(control<QPushButton>("Command1"), Qt::LeftButton);
+    letTheEmulatorRun();
+    EXPECT_EQ(control<QLabel>("Label2")->text(), QStringLiteral("ESP OFF"));
+    EXPECT_EQ(messageOf("370"), "<880,1,0,0,>");
+    QTest::mouseClick(control<QPushButton>("Command1"), Qt::LeftButton);
+    QTest::mouseClick(control<QPushButton>("Command2"), Qt::LeftButton);
+    QTest::mouseClick(control<QCheckBox>("Check1"), Qt::LeftButton);
+    letTheEmulatorRun();
+    EXPECT_EQ(control<QLabel>("Label2")->text(), QStringLiteral("ESP ON"));
+    EXPECT_EQ(messageOf("370"), "<880,1,0,1,>");
+    EXPECT_EQ(control<QLabel>("Label3")->text(), QStringLiteral("Locker ON"));
+    EXPECT_EQ(messageOf("371"), "<881,2,0,1,>");
+    EXPECT_EQ(messageOf("372"), "<882,0,0,1,>");
+
+    // Stopped, the switches still reach the slots but nothing is ingested.
+    QTest::mouseClick(control<QPushButton>("Command3"), Qt::LeftButton);
+    EXPECT_FALSE(timer("tmrInteriourEmulator")->isEnabled());
+    EXPECT_EQ(control<QPushButton>("Command3")->text(), QStringLiteral("Start Interiour Emulator"));
+    QTest::mouseClick(control<QPushButton>("Command2"), Qt::LeftButton);
+    emit control<Timer>("Timer1")->tick();
+    EXPECT_EQ(messageOf("371"), "<881,2,0,1,>");
+    QTest::mouseClick(control<QPushButton>("Command3"), Qt::LeftButton);
+    emit timer("tmrInteriourEmulator")->tick();
+    EXPECT_EQ(messageOf("371"), "<881,2,0,0,>");
+}
+
+TEST_F(EmulationTest, ClosingStopsTheEmulatorAndReopeningStartsItWithTheLastSlots)
+{
+    action("mnuEmuInteriour")->trigger();
+    QTest::mouseClick(control<QPushButton>("Command2"), Qt::LeftButton);
+    emit control<Timer>("Timer1")->tick();
+    QTest::mouseClick(control<QPushButton>("Command3"), Qt::LeftButton);
+    action("mnuEmuInteriour")->trigger();
+    EXPECT_FALSE(timer("tmrInteriourEmulator")->isEnabled());
+    EXPECT_EQ(control<QLabel>("Label3")->text(), QStringLiteral("Locker ON"));
+
+    QPointer<QWidget> first = emulatorWindow();
+    QTest::mouseClick(control<QPushButton>("Command4"), Qt::LeftButton);
+    EXPECT_FALSE(timer("tmrInteriourEmulator")->isEnabled());
+    QTRY_VERIFY(first.isNull());
+
+    action("mnuEmuInteriour")->trigger();
+    EXPECT_TRUE(timer("tmrInteriourEmulator")->isEnabled());
+    EXPECT_EQ(control<QLabel>("Label3")->text(), QStringLiteral("Locker OFF"));
+    emit timer("tmrInteriourEmulator")->tick();
+    EXPECT_EQ(messageOf("371"), "<881,2,0,1,>");
+}
+
+} // namespace
