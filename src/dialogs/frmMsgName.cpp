@@ -5,6 +5,7 @@
 #include "capture/MessageTable.h"
 #include "capture/Windows1252.h"
 #include "dialogs/NotesFile.h"
+#include "platform/CaptionFit.h"
 #include "platform/Twips.h"
 #include "platform/UserMessageBox.h"
 
@@ -32,16 +33,6 @@ QString fromCodePage(std::string_view bytes)
 QString asLogText(std::string_view record)
 {
     return fromCodePage(record).replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
-}
-
-// A caption that the host's font makes wider than its button is set a little smaller rather than cut.
-void fitCaption(QPushButton& button)
-{
-    QFont font = button.font();
-    const int room = button.width() - 10;
-    while (QFontMetrics(font).horizontalAdvance(button.text()) > room && font.pointSizeF() > 6.0)
-        font.setPointSizeF(font.pointSizeF() - 0.5);
-    button.setFont(font);
 }
 
 QFont tahoma(double points, bool bold)
@@ -140,7 +131,7 @@ void frmMsgName::placeControls()
     m_text2->setGeometry(Twips::toPixels(120, 2280, 5775, 6735, dpi));
     resize(Twips::toPixels(6045, dpi), Twips::toPixels(9165, dpi));
     for (QPushButton* button : { m_command1, m_command2, m_command3, m_command4, m_command5 })
-        fitCaption(*button);
+        CaptionFit::shrinkToFit(*button, button->text(), 10);
 }
 
 void frmMsgName::showRow(int position)

@@ -1,6 +1,7 @@
 #include "emulation/frmEmulator.h"
 
 #include "emulation/InteriorEmulatorSlots.h"
+#include "platform/CaptionFit.h"
 #include "platform/Timer.h"
 #include "platform/Twips.h"
 
@@ -81,13 +82,17 @@ void frmEmulator::buildControls()
     m_check1 = place(new QCheckBox(QStringLiteral("Head Lights ON"), switches), "Check1", twips(120, 360, 4815, 255));
     m_check1->setFont(boldFont(*this, 13.5));
     m_check1->adjustSize();
-    place(new QLabel(QStringLiteral("These represent switches with a constant state, I.E Switches controlling the "
-                                    "head lights"),
-                     switches),
-          "Label5", twips(120, 2160, 7335, 255));
+    auto* switchesNote = place(
+        new QLabel(QStringLiteral("These represent switches with a constant state, I.E Switches controlling the "
+                                  "head lights"),
+                   switches),
+        "Label5", twips(120, 2160, 7335, 255));
     auto* closeButton = place(new QPushButton(QStringLiteral("Close && Stop Emulator"), this), "Command4",
                               twips(5880, 6120, 1935, 375));
     setFixedSize(Twips::toPixels(7950, dpi), Twips::toPixels(6615, dpi));
+    for (QLabel* note : { buttonsNote, switchesNote })
+        CaptionFit::shrinkToFit(*note, note->text(), 0);
+    CaptionFit::shrinkToFit(*closeButton, closeButton->text(), 10);
 
     setTabOrder(stability, locker);
     setTabOrder(locker, m_check1);
