@@ -420,9 +420,12 @@ void frmMain::setLabelHovered(bool hovered)
 bool frmMain::eventFilter(QObject* watched, QEvent* event)
 {
     if (event->type() == QEvent::MouseMove) {
-        if (watched == m_autoFilterLabel)
+        if (watched == m_autoFilterLabel) {
             setLabelHovered(true);
-        else if (watched == centralWidget())
+            // A label passes mouse moves on to its parent, the background, which would undo this at once.
+            return true;
+        }
+        if (watched == centralWidget())
             setLabelHovered(false);
     } else if (event->type() == QEvent::MouseButtonRelease && watched == m_autoFilterLabel) {
         if (auto* find = findChild<QAction*>(QStringLiteral("MnuToolsFind")); find->isEnabled())

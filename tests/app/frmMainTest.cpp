@@ -2,6 +2,7 @@
 #include "app/MessageTableModel.h"
 #include "app/MessageTableView.h"
 #include "capture/CaptureTestSupport.h"
+#include "platform/Eventually.h"
 #include "platform/RecordingMessageBox.h"
 #include "platform/Timer.h"
 #include "platform/Twips.h"
@@ -12,6 +13,7 @@
 #include <QLabel>
 #include <QListView>
 #include <QMenuBar>
+#include <QMouseEvent>
 #include <QPointer>
 #include <QSignalSpy>
 #include <QTest>
@@ -97,7 +99,7 @@ TEST_F(frmMainTest, PlacesTheTableFromTheOuterSizeAndKeepsASizeThatWouldGoNegati
     auto* table = window.findChild<QWidget*>(QStringLiteral("ListView1"));
 
     window.resize(900, 600);
-    QTRY_COMPARE(window.frameGeometry().width(), 900 + window.frameGeometry().width() - window.width());
+    EXPECT_TRUE(vexmoor::test::eventually([&] { return window.width() == 900; }));
     const QSize outer = window.frameGeometry().size();
     EXPECT_EQ(table->geometry(),
               QRect(pixels(10), pixels(480), pixels(twips(outer.width()) - 220), pixels(twips(outer.height()) - 1590)));
@@ -105,27 +107,33 @@ TEST_F(frmMainTest, PlacesTheTableFromTheOuterSizeAndKeepsASizeThatWouldGoNegati
     const QRect before = table->geometry();
     window.setMinimumSize(1, 1);
     window.resize(1, 600);
-    QTRY_COMPARE(window.width(), 1);
+    EXPECT_TRUE(vexmoor::test::eventually([&] { return window.width() == 1; }));
     ASSERT_LT(twips(window.frameGeometry().width()), 220) << "the frame alone is wider than 220 twips";
     EXPECT_EQ(table->width(), before.width());
     EXPECT_EQ(table->height(), pixels(twips(window.frameGeometry().height()) - 1590));
 }
 
+// The offscreen platform moves no pointer, so the movements are sent as the window system would.
+void moveMouseOver(QWidget* widget, QPoint position)
+{
+    QMouseEvent move(QEvent::MouseMove, position, widget->mapToGlobal(position), Qt::NoButton, Qt::NoButton,
+                     Qt::NoModifier);
+    QApplication::sendEvent(widget, &move);
+}
+
 TEST_F(frmMainTest, TheStatusLineTurnsBlueUnderTheMouseUntilTheMouseCrossesTheBackground)
 {
     window.show();
-    ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
     QLabel* label = statusLabel();
-    QTest::mouseMove(label, QPoint(5, 5));
-    QTRY_VERIFY(label->font().underline());
+    moveMouseOver(label, QPoint(5, 5));
+    EXPECT_TRUE(label->font().underline());
     EXPECT_EQ(label->palette().color(QPalette::WindowText), QColor(0, 0, 255));
 
-    QTest::mouseMove(window.findChild<QTableView*>(QStringLiteral("ListView1"))->viewport(), QPoint(5, 5));
-    QTest::qWait(20);
+    moveMouseOver(window.findChild<QTableView*>(QStringLiteral("ListView1"))->viewport(), QPoint(5, 5));
     EXPECT_TRUE(label->font().underline());
 
-    QTest::mouseMove(window.centralWidget(), QPoint(label->geometry().right() + 40, 5));
-    QTRY_VERIFY(!label->font().underline());
+    moveMouseOver(window.centralWidget(), QPoint(label->geometry().right() + 40, 5));
+    EXPECT_FALSE(label->font().underline());
     EXPECT_EQ(label->palette().color(QPalette::WindowText), QColor(Qt::black));
 }
 
@@ -177,9 +185,9 @@ TEST_F(frmMainTest, TheUpkeepTimersPurgeIntoTheVisibleIdentifierListAndResetChan
 
     window.findChild<Timer*>(QStringLiteral("Timer3"))->setInterval(1);
     window.findChild<Timer*>(QStringLiteral("Timer4"))->setInterval(1);
-    QTRY_COMPARE(session.table().rowCount(), 1);
-    QTRY_VERIFY(session.table().cell(1, MessageColumn::Change).empty());
-    QTRY_COMPARE(list("List2")->model()->rowCount(), 1);
+    EXPECT_TRUE(vexmoor::test::eventually([&] { return session.table().rowCount() == 1; }));
+    EXPECT_TRUE(vexmoor::test::eventually([&] { return session.table().cell(1, MessageColumn::Change).empty(); }));
+    EXPECT_TRUE(vexmoor::test::eventually([&] { return list("List2")->model()->rowCount() == 1; }));
     EXPECT_EQ(list("List2")->model()->index(0, 0).data().toString(), QStringLiteral("2BC"));
 }
 
@@ -200,7 +208,7 @@ TEST_F(frmMainTest, ConnectUsesThePortTextAndTheSettingsWindowIsASingleInstance)
 
     port.pending.push_back("CAN BUS Shield init ok!\r\n<680,1,>\r\n");
     window.findChild<Timer*>(QStringLiteral("Timer2"))->setInterval(1);
-    QTRY_COMPARE(window.session().table().rowCount(), 1);
+    EXPECT_TRUE(vexmoor::test::eventually([&] { return window.session().table().rowCount() == 1; }));
 }
 
 TEST_F(frmMainTest, ExitEndsTheRunWithEveryOtherWindow)

@@ -2,6 +2,7 @@
 #include "app/MessageTableView.h"
 #include "app/frmMain.h"
 #include "capture/CaptureTestSupport.h"
+#include "platform/Eventually.h"
 #include "platform/RecordingMessageBox.h"
 #include "platform/Timer.h"
 #include "serial/FakeSerialPort.h"
@@ -102,7 +103,7 @@ TEST_F(DialogsTest, NotesSaveAppendsTheMessageAndNameToTheMessagesFile)
     QTest::keyClicks(control<QLineEdit>(notes, "Text1"), QStringLiteral("Head lights"));
     QPointer<QWidget> first = notes;
     click(notes, "Command1");
-    QTRY_VERIFY(first.isNull());
+    EXPECT_TRUE(vexmoor::test::eventually([&] { return first.isNull(); }));
     notes = doubleClickRow(1);
     click(notes, "Command1");
 
@@ -206,7 +207,7 @@ TEST_F(DialogsTest, FindSelectsTheFirstWholeMatchWhateverTheCase)
     }
     find(QStringLiteral("2a8"));
     EXPECT_EQ(window.tableView().selectedPosition(), 2);
-    QTRY_COMPARE(openWindow("frmFind"), nullptr);
+    EXPECT_TRUE(vexmoor::test::eventually([&] { return openWindow("frmFind") == nullptr; }));
 
     QTest::mouseClick(window.findChild<QLabel*>(QStringLiteral("lblAutofilter")), Qt::LeftButton);
     QWidget* reopened = openWindow("frmFind");

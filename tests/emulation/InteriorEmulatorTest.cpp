@@ -1,6 +1,7 @@
 #include "app/frmMain.h"
 #include "capture/CaptureTestSupport.h"
 #include "emulation/ClockSeededRandom.h"
+#include "platform/Eventually.h"
 #include "platform/RecordingMessageBox.h"
 #include "platform/Timer.h"
 #include "serial/FakeSerialPort.h"
@@ -149,7 +150,7 @@ TEST_F(EmulationTest, ClosingStopsTheEmulatorAndReopeningStartsItWithTheLastSlot
     QPointer<QWidget> first = emulatorWindow();
     QTest::mouseClick(control<QPushButton>("Command4"), Qt::LeftButton);
     EXPECT_FALSE(timer("tmrInteriourEmulator")->isEnabled());
-    QTRY_VERIFY(first.isNull());
+    EXPECT_TRUE(vexmoor::test::eventually([&] { return first.isNull(); }));
 
     action("mnuEmuInteriour")->trigger();
     EXPECT_TRUE(timer("tmrInteriourEmulator")->isEnabled());

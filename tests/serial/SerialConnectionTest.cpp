@@ -1,6 +1,7 @@
 #include "serial/SerialConnection.h"
 #include "capture/CaptureSession.h"
 #include "capture/CaptureTestSupport.h"
+#include "platform/Eventually.h"
 #include "platform/QtSerialPort.h"
 #include "platform/RecordingMessageBox.h"
 #include "platform/Timer.h"
@@ -29,7 +30,10 @@ protected:
     void pollUntilTextArrives()
     {
         session.state().SerialInput.clear();
-        QTRY_VERIFY_WITH_TIMEOUT((poll.tick(), !session.state().SerialInput.empty()), 10000);
+        ASSERT_TRUE(vexmoor::test::eventually([this] {
+            poll.tick();
+            return !session.state().SerialInput.empty();
+        }));
     }
 
     vexmoor::test::FixedClock clock;

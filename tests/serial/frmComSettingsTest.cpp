@@ -1,4 +1,5 @@
 #include "serial/frmComSettings.h"
+#include "platform/Eventually.h"
 #include "platform/RecordingMessageBox.h"
 #include "platform/Timer.h"
 #include "serial/FakeSerialPort.h"
@@ -62,7 +63,7 @@ TEST_F(frmComSettingsTest, SetHandsOnAnyTypedTextAndClosesTheWindow)
     QTest::mouseClick(window->findChild<QPushButton*>(QStringLiteral("Command1")), Qt::LeftButton);
 
     EXPECT_EQ(connection.portText(), QStringLiteral("COM x"));
-    QTRY_VERIFY(window.isNull());
+    EXPECT_TRUE(vexmoor::test::eventually([&] { return window.isNull(); }));
     EXPECT_FALSE(port.isOpen());
 }
 
