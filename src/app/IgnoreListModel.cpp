@@ -1,7 +1,7 @@
 #include "app/IgnoreListModel.h"
 
 #include "capture/IgnoreList.h"
-#include "capture/Windows1252.h"
+#include "platform/CodePageText.h"
 
 namespace vexmoor {
 
@@ -20,7 +20,7 @@ QVariant IgnoreListModel::data(const QModelIndex& index, int role) const
 {
     if (role != Qt::DisplayRole || !index.isValid() || index.row() >= m_list.count())
         return {};
-    return QString::fromStdString(windows1252::toUtf8(m_list.entry(index.row())));
+    return CodePageText::toQString(m_list.entry(index.row()));
 }
 
 void IgnoreListModel::refresh()

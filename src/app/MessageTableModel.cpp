@@ -1,6 +1,6 @@
 #include "app/MessageTableModel.h"
 
-#include "capture/Windows1252.h"
+#include "platform/CodePageText.h"
 
 #include <algorithm>
 
@@ -49,17 +49,14 @@ QVariant MessageTableModel::headerData(int section, Qt::Orientation orientation,
 
 QString MessageTableModel::displayText(std::string_view cell, bool asciiColumn)
 {
-    QString text;
-    text.reserve(static_cast<qsizetype>(cell.size()));
-    for (const char byte : cell) {
-        const auto code = static_cast<unsigned char>(byte);
-        const char32_t codePoint = windows1252::toCodePoint(code);
+    QString text = CodePageText::toQString(cell);
+    if (!asciiColumn)
+        return text;
+    for (QChar& character : text) {
         // Controls, C0 and C1 alike (the code page leaves five bytes undefined), have no glyph.
-        const bool glyphless = codePoint < 32 || (codePoint >= 127 && codePoint < 160);
-        if (asciiColumn && glyphless)
-            text.append(kGlyphlessCharacter);
-        else
-            text.append(QChar(static_cast<char16_t>(codePoint)));
+        const char16_t code = character.unicode();
+        if (code < 32 || (code >= 127 && code < 160))
+            character = kGlyphlessCharacter;
     }
     return text;
 }

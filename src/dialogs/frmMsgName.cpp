@@ -6,6 +6,7 @@
 #include "capture/Windows1252.h"
 #include "dialogs/NotesFile.h"
 #include "platform/CaptionFit.h"
+#include "platform/CodePageText.h"
 #include "platform/Twips.h"
 #include "platform/UserMessageBox.h"
 
@@ -20,19 +21,10 @@ namespace vexmoor {
 
 namespace {
 
-QString fromCodePage(std::string_view bytes)
-{
-    QString text;
-    text.reserve(static_cast<qsizetype>(bytes.size()));
-    for (const char byte : bytes)
-        text.append(QChar(static_cast<char16_t>(windows1252::toCodePoint(static_cast<unsigned char>(byte)))));
-    return text;
-}
-
 // The log keeps one record a line; a line end inside a record reads as one line break there too.
 QString asLogText(std::string_view record)
 {
-    return fromCodePage(record).replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+    return CodePageText::toQString(record).replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
 }
 
 QFont tahoma(double points, bool bold)
@@ -139,9 +131,9 @@ void frmMsgName::showRow(int position)
     if (!m_table.hasRow(position))
         return;
     m_message = m_table.cell(position, MessageColumn::Message);
-    m_label2->setText(fromCodePage(m_message));
+    m_label2->setText(CodePageText::toQString(m_message));
     m_canId = m_table.canId(position);
-    m_label4->setText(fromCodePage(m_canId));
+    m_label4->setText(CodePageText::toQString(m_canId));
     m_label3->setText(QString::number(position));
 }
 

@@ -14,6 +14,15 @@ cleanup() {
 }
 trap cleanup EXIT
 
+# A port that cannot be opened: its reason on standard error, exit status 2, no table.
+status=0
+"$vexmoor" --capture "$work/no-such-port" --seconds 1 --csv "$work/none.csv" 2>"$work/refused.err" || status=$?
+if [ "$status" != 2 ] || ! grep -q "Invalid Port: Cannot open $work/no-such-port" "$work/refused.err" \
+    || [ -e "$work/none.csv" ]; then
+    echo "a port that cannot be opened gave status $status: $(cat "$work/refused.err")" >&2
+    exit 1
+fi
+
 records=4000
 "$board" --baud 0 --records "$records" --ids 300 --change 0.3 --seed 9 --link "$work/board" \
     >/dev/null 2>"$work/board.err" &
