@@ -1,21 +1,15 @@
 #include "app/CsvDestination.h"
 
-#include <cerrno>
-#include <cstring>
 #include <filesystem>
 #include <ostream>
+#include <system_error>
 
 namespace vexmoor {
 
 CsvDestination::CsvDestination(std::string path)
     : m_path(std::move(path))
-    , m_partialPath(m_path + ".partial")
+    , m_file(QString::fromStdString(m_path))
 {
-}
-
-CsvDestination::~CsvDestination()
-{
-    discard();
 }
 
 bool CsvDestination::open()
@@ -24,55 +18,52 @@ bool CsvDestination::open()
         return true;
     std::error_code error;
     if (std::filesystem::is_directory(m_path, error))
-        return failWith(std::strerror(EISDIR));
-    m_file.open(m_partialPath, std::ios::binary | std::ios::trunc);
-    if (!m_file)
-        return failWith(std::strerror(errno));
+        return failWith(std::make_error_code(std::errc::is_a_directory).message());
+    if (!m_file.open(QIODevice::WriteOnly))
+        return failWithFileError();
     return true;
 }
 
 std::ostream& CsvDestination::stream(std::ostream& standardOutput)
 {
-    return toStandardOutput() ? standardOutput : m_file;
+    return toStandardOutput() ? standardOutput : m_text;
 }
 
 bool CsvDestination::commit(std::ostream& standardOutput)
 {
     if (toStandardOutput()) {
         standardOutput.flush();
-        return standardOutput ? true : failWith(std::strerror(errno));
+        // A stream keeps no reason of its own for a failed write.
+        return standardOutput ? true : failWith("the output stream failed");
     }
-    m_file.close();
-    if (!m_file) {
-        const std::string reason = std::strerror(errno);
+    const std::string text = std::move(m_text).str();
+    if (m_file.write(text.data(), static_cast<qint64>(text.size())) != static_cast<qint64>(text.size())
+        || !m_file.commit()) {
+        const bool failed = failWithFileError();
         discard();
-        return failWith(reason);
+        return failed;
     }
-    std::error_code error;
-    std::filesystem::rename(m_partialPath, m_path, error);
-    if (error) {
-        discard();
-        return failWith(error.message());
-    }
-    m_partialPath.clear();
     return true;
 }
 
 void CsvDestination::discard()
 {
-    if (toStandardOutput() || m_partialPath.empty())
+    // A cancelled commit removes the temporary file; the destination never saw it.
+    if (!m_file.isOpen())
         return;
-    if (m_file.is_open())
-        m_file.close();
-    std::error_code error;
-    std::filesystem::remove(m_partialPath, error);
-    m_partialPath.clear();
+    m_file.cancelWriting();
+    m_file.commit();
 }
 
 bool CsvDestination::failWith(std::string reason)
 {
     m_reason = std::move(reason);
     return false;
+}
+
+bool CsvDestination::failWithFileError()
+{
+    return failWith(m_file.errorString().toStdString());
 }
 
 } // namespace vexmoor

@@ -3,6 +3,7 @@
 #include "app/Artwork.h"
 
 #include <QHeaderView>
+#include <QMouseEvent>
 #include <QPainter>
 
 #include <array>
@@ -45,6 +46,13 @@ int MessageTableView::selectedPosition() const
 {
     const auto rows = selectionModel() ? selectionModel()->selectedRows() : QModelIndexList();
     return rows.isEmpty() ? 0 : rows.first().row() + 1;
+}
+
+void MessageTableView::mouseDoubleClickEvent(QMouseEvent* event)
+{
+    QTableView::mouseDoubleClickEvent(event);
+    if (event->button() == Qt::LeftButton)
+        emit tableDoubleClicked();
 }
 
 void MessageTableView::applyColumnWidths()

@@ -18,8 +18,14 @@ public:
     // The selected row counted from 1, or 0 when none is selected.
     int selectedPosition() const;
 
+signals:
+    // A double click with the left button anywhere in the table, on a row or not: the notes window
+    // opens either way (doubleClicked comes only on a cell).
+    void tableDoubleClicked();
+
 protected:
     void paintEvent(QPaintEvent* event) override;
+    void mouseDoubleClickEvent(QMouseEvent* event) override;
 
 private:
     void applyColumnWidths();

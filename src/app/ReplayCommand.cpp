@@ -5,23 +5,14 @@
 #include "capture/CaptureSession.h"
 #include "capture/TableCsvWriter.h"
 
-#include <cerrno>
-#include <cstring>
+#include <QFile>
+
 #include <filesystem>
-#include <fstream>
 #include <istream>
 #include <ostream>
+#include <system_error>
 
 namespace vexmoor {
-
-namespace {
-
-std::string reasonOfErrno()
-{
-    return std::strerror(errno);
-}
-
-} // namespace
 
 ReplayCommand::ReplayCommand(std::istream& standardInput, std::ostream& standardOutput, std::ostream& standardError,
                              TimeOfDaySource& clock)
@@ -39,14 +30,14 @@ int ReplayCommand::run(const CommandLine::Options& options)
         session.txtMinID().setText(*options.minimumId);
 
     const std::string& inputPath = options.source;
-    std::ifstream inputFile;
+    QFile inputFile(QString::fromStdString(inputPath));
     if (inputPath != "-") {
         std::error_code error;
         if (std::filesystem::is_directory(inputPath, error))
-            return fail("cannot read '" + inputPath + "': " + std::strerror(EISDIR));
-        inputFile.open(inputPath, std::ios::binary);
-        if (!inputFile)
-            return fail("cannot read '" + inputPath + "': " + reasonOfErrno());
+            return fail("cannot read '" + inputPath
+                        + "': " + std::make_error_code(std::errc::is_a_directory).message());
+        if (!inputFile.open(QIODevice::ReadOnly))
+            return fail("cannot read '" + inputPath + "': " + inputFile.errorString().toStdString());
     }
 
     // The table goes to a file beside the destination first and takes its name only when complete, so
@@ -56,12 +47,12 @@ int ReplayCommand::run(const CommandLine::Options& options)
     if (!destination.open())
         return fail("cannot write '" + options.csvPath + "': " + destination.reason());
 
-    std::istream& input = inputPath == "-" ? m_in : inputFile;
-    if (!replayStream(input, options.chunkBytes, session)) {
-        const std::string reason = reasonOfErrno();
+    const std::string readError = inputPath == "-" ? replayStream(m_in, options.chunkBytes, session)
+                                                   : replayFile(inputFile, options.chunkBytes, session);
+    if (!readError.empty()) {
         destination.discard();
         return fail("cannot read " + (inputPath == "-" ? std::string("standard input") : "'" + inputPath + "'") + ": "
-                    + reason);
+                    + readError);
     }
 
     TableCsvWriter::write(session.table(), destination.stream(m_out));
@@ -72,7 +63,7 @@ int ReplayCommand::run(const CommandLine::Options& options)
     return 0;
 }
 
-bool ReplayCommand::replayStream(std::istream& input, std::size_t chunkBytes, CaptureSession& session)
+std::string ReplayCommand::replayStream(std::istream& input, std::size_t chunkBytes, CaptureSession& session)
 {
     std::string buffer(chunkBytes, '\0');
     while (input) {
@@ -81,7 +72,21 @@ bool ReplayCommand::replayStream(std::istream& input, std::size_t chunkBytes, Ca
         if (received > 0)
             session.assembly().poll(buffer.substr(0, received));
     }
-    return !input.bad();
+    // A stream keeps no reason of its own for a failed read.
+    return input.bad() ? "the input stream failed" : "";
+}
+
+std::string ReplayCommand::replayFile(QFile& input, std::size_t chunkBytes, CaptureSession& session)
+{
+    std::string buffer(chunkBytes, '\0');
+    for (;;) {
+        const qint64 received = input.read(buffer.data(), static_cast<qint64>(buffer.size()));
+        if (received < 0)
+            return input.errorString().toStdString();
+        if (received == 0)
+            return {};
+        session.assembly().poll(buffer.substr(0, static_cast<std::size_t>(received)));
+    }
 }
 
 int ReplayCommand::fail(const std::string& message)

@@ -6,6 +6,8 @@
 #include <iosfwd>
 #include <string>
 
+class QFile;
+
 namespace vexmoor {
 
 class CaptureSession;
@@ -22,7 +24,9 @@ public:
     int run(const CommandLine::Options& options);
 
 private:
-    bool replayStream(std::istream& input, std::size_t chunkBytes, CaptureSession& session);
+    // Each returns why the input could not be read to its end, or an empty text.
+    std::string replayStream(std::istream& input, std::size_t chunkBytes, CaptureSession& session);
+    std::string replayFile(QFile& input, std::size_t chunkBytes, CaptureSession& session);
     int fail(const std::string& message);
 
     std::istream& m_in;

@@ -114,7 +114,7 @@ void frmMain::buildControls()
     m_tableModel = new MessageTableModel(m_session.table(), this);
     m_tableView = new MessageTableView(background);
     m_tableView->setModel(m_tableModel);
-    connect(m_tableView, &QAbstractItemView::doubleClicked, this, &frmMain::openMessageNotes);
+    connect(m_tableView, &MessageTableView::tableDoubleClicked, this, &frmMain::openMessageNotes);
 
     m_list1 = makeIgnoreListBox("List1", background);
     m_list1->setGeometry(Twips::toPixels(4440, 2040, 2895, 4515, dpi));
@@ -427,11 +427,26 @@ bool frmMain::eventFilter(QObject* watched, QEvent* event)
         }
         if (watched == centralWidget())
             setLabelHovered(false);
-    } else if (event->type() == QEvent::MouseButtonRelease && watched == m_autoFilterLabel) {
-        if (auto* find = findChild<QAction*>(QStringLiteral("MnuToolsFind")); find->isEnabled())
-            find->trigger();
+    } else if (watched == m_autoFilterLabel
+               && (event->type() == QEvent::MouseButtonPress || event->type() == QEvent::MouseButtonRelease)) {
+        noteLabelClick(*static_cast<QMouseEvent*>(event));
     }
     return QMainWindow::eventFilter(watched, event);
+}
+
+void frmMain::noteLabelClick(const QMouseEvent& event)
+{
+    // A click is a left-button press and its release, both on the label.
+    if (event.button() != Qt::LeftButton)
+        return;
+    if (event.type() == QEvent::MouseButtonPress) {
+        m_labelPressed = true;
+    } else if (event.type() == QEvent::MouseButtonRelease) {
+        const bool clicked = m_labelPressed && m_autoFilterLabel->rect().contains(event.position().toPoint());
+        m_labelPressed = false;
+        if (auto* find = findChild<QAction*>(QStringLiteral("MnuToolsFind")); clicked && find->isEnabled())
+            find->trigger();
+    }
 }
 
 void frmMain::closeEvent(QCloseEvent* event)

@@ -18,6 +18,7 @@ class QAction;
 class QLabel;
 class QListView;
 class QMenu;
+class QMouseEvent;
 
 namespace vexmoor {
 
@@ -90,6 +91,7 @@ private:
     QAction* addAction(QMenu* menu, const char* name, const QString& caption);
     void placeTable();
     void setLabelHovered(bool hovered);
+    void noteLabelClick(const QMouseEvent& event);
     void refreshIgnoreLists();
     template <typename Window, typename... Arguments>
     void showSingle(QPointer<Window>& window, Arguments&&... arguments);
@@ -122,6 +124,7 @@ private:
     QListView* m_list1 = nullptr;
     QListView* m_list2 = nullptr;
     QRect m_tableGeometry;
+    bool m_labelPressed = false;
 
     std::filesystem::path m_notesFolder;
     QPointer<frmComSettings> m_comSettings;

@@ -1,8 +1,9 @@
 #include "dialogs/NotesFile.h"
 
-#include <cerrno>
-#include <cstring>
-#include <fstream>
+#include "platform/CodePageText.h"
+
+#include <QDir>
+#include <QFile>
 
 namespace vexmoor {
 
@@ -36,20 +37,26 @@ std::string NotesFile::fileNameFor(std::string_view message)
     return name + ".txt";
 }
 
-std::string NotesFile::appendLine(const std::filesystem::path& folder, std::string_view message,
-                                  std::string_view windows1252Name)
+QString NotesFile::pathFor(const std::filesystem::path& folder, std::string_view message)
 {
-    const std::filesystem::path path = folder / fileNameFor(message);
-    std::ofstream file(path, std::ios::binary | std::ios::app);
-    if (!file)
-        return std::strerror(errno);
+    return QDir(QString::fromStdString(folder.string())).filePath(CodePageText::toQString(fileNameFor(message)));
+}
+
+QString NotesFile::appendLine(const std::filesystem::path& folder, std::string_view message,
+                              std::string_view windows1252Name)
+{
+    QFile file(pathFor(folder, message));
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Append))
+        return file.errorString();
     std::string line(message);
     line.push_back('~');
     line.append(windows1252Name).append("\r\n");
-    file.write(line.data(), static_cast<std::streamsize>(line.size()));
+    // Both report what the file system said; a full disk may show only when the file is closed.
+    if (file.write(line.data(), static_cast<qint64>(line.size())) != static_cast<qint64>(line.size()) || !file.flush())
+        return file.errorString();
     file.close();
-    if (!file)
-        return std::strerror(errno);
+    if (file.error() != QFileDevice::NoError)
+        return file.errorString();
     return {};
 }
 

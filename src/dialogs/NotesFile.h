@@ -1,5 +1,7 @@
 #pragma once
 
+#include <QString>
+
 #include <filesystem>
 #include <string>
 #include <string_view>
@@ -16,9 +18,13 @@ public:
     // Windows also : * ? " < > |) becomes "_", so a message can never name a file elsewhere.
     static std::string fileNameFor(std::string_view message);
 
-    // Appends the line; on failure returns the reason, otherwise an empty text.
-    static std::string appendLine(const std::filesystem::path& folder, std::string_view message,
-                                  std::string_view windows1252Name);
+    // Where the notes of a message go. The name's bytes are code-page characters, and the file
+    // system gets those characters in its own encoding.
+    static QString pathFor(const std::filesystem::path& folder, std::string_view message);
+
+    // Appends the line; on failure returns the reason the file system gave, otherwise an empty text.
+    static QString appendLine(const std::filesystem::path& folder, std::string_view message,
+                              std::string_view windows1252Name);
 };
 
 } // namespace vexmoor

@@ -10,6 +10,7 @@
 #include "platform/Twips.h"
 #include "platform/UserMessageBox.h"
 
+#include <QDir>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
@@ -188,11 +189,10 @@ void frmMsgName::save()
     const auto name = nameInCodePage();
     if (!name)
         return;
-    const std::string reason = NotesFile::appendLine(m_notesFolder, m_message, *name);
-    if (!reason.empty()) {
-        const auto path = m_notesFolder / NotesFile::fileNameFor(m_message);
+    const QString reason = NotesFile::appendLine(m_notesFolder, m_message, *name);
+    if (!reason.isEmpty()) {
         m_messageBox.show(QStringLiteral("The notes could not be saved to %1: %2")
-                              .arg(QString::fromStdString(path.string()), QString::fromStdString(reason)),
+                              .arg(QDir::toNativeSeparators(NotesFile::pathFor(m_notesFolder, m_message)), reason),
                           windowTitle(), UserMessageBox::Icon::Error);
         return;
     }

@@ -152,6 +152,9 @@ void frmEmulator::copyStates()
 
 void frmEmulator::closeEvent(QCloseEvent* event)
 {
+    // The window is deleted only later; a window opened again before that must be the only one
+    // writing the slots.
+    m_copyTimer->setEnabled(false);
     m_emulatorTimer.setEnabled(false);
     event->accept();
 }

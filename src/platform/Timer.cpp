@@ -20,6 +20,9 @@ void Timer::setInterval(int intervalMs)
 
 void Timer::setEnabled(bool enabled)
 {
+    // Enabling a running timer keeps its schedule: a connect must not push the next purge back.
+    if (enabled == m_enabled)
+        return;
     m_enabled = enabled;
     restart();
 }

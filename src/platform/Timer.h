@@ -6,8 +6,9 @@
 namespace vexmoor {
 
 // A timer of the main window, named as the routines name it (Timer2, Timer3, ...). Unlike a bare
-// QTimer, setting the interval never changes the enabled flag, and an interval of 0 gives no ticks
-// at all (rather than a tick at every turn of the event loop) until a non-zero interval is set.
+// QTimer, setting the interval never changes the enabled flag, enabling a timer that is already
+// enabled leaves its next tick where it was, and an interval of 0 gives no ticks at all (rather than
+// a tick at every turn of the event loop) until a non-zero interval is set.
 class Timer final : public QObject {
     Q_OBJECT
     Q_PROPERTY(int interval READ interval WRITE setInterval)

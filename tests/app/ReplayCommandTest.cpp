@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cerrno>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
@@ -152,5 +153,31 @@ INSTANTIATE_TEST_SUITE_P(Arguments, ReplayFailureTest,
                                                        { "--replay", "@/stream.txt", "--csv", "@" },
                                                        "cannot write '@': Is a directory" }),
                          [](const auto& testCase) { return testCase.param.name; });
+
+// A stream buffer that fails every read and every write, as a broken pipe or terminal would.
+class FailingBuffer final : public std::streambuf {
+protected:
+    int_type underflow() override { throw std::ios_base::failure("read"); }
+    int_type overflow(int_type) override { return traits_type::eof(); }
+};
+
+TEST_F(ReplayCommandTest, AFailingStandardStreamIsReportedWithoutAReasonItDidNotGive)
+{
+    const auto options = vexmoor::CommandLine::parse({ "--replay", "-" }).options;
+    ASSERT_TRUE(options);
+    FailingBuffer failing;
+    std::istream failingInput(&failing);
+    std::ostream failingOutput(&failing);
+    std::istringstream records("<680,1,>\r\n");
+
+    // A stale errno must not become the reason ("Success").
+    errno = 0;
+    EXPECT_EQ(vexmoor::ReplayCommand(failingInput, out, err, clock).run(*options), 2);
+    EXPECT_EQ(err.str(), "vexmoor: cannot read standard input: the input stream failed\n");
+    err.str({});
+    errno = 0;
+    EXPECT_EQ(vexmoor::ReplayCommand(records, failingOutput, err, clock).run(*options), 2);
+    EXPECT_EQ(err.str(), "vexmoor: cannot write standard output: the output stream failed\n");
+}
 
 } // namespace

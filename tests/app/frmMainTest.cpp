@@ -137,6 +137,30 @@ TEST_F(frmMainTest, TheStatusLineTurnsBlueUnderTheMouseUntilTheMouseCrossesTheBa
     EXPECT_EQ(label->palette().color(QPalette::WindowText), QColor(Qt::black));
 }
 
+TEST_F(frmMainTest, OnlyALeftPressAndReleaseOnTheStatusLineOpensFind)
+{
+    window.show();
+    QLabel* label = statusLabel();
+    auto findIsOpen = [] {
+        const auto windows = QApplication::topLevelWidgets();
+        return std::any_of(windows.begin(), windows.end(), [](QWidget* widget) {
+            return widget->objectName() == QStringLiteral("frmFind") && widget->isVisible();
+        });
+    };
+
+    QTest::mouseClick(label, Qt::RightButton, {}, QPoint(5, 5));
+    EXPECT_FALSE(findIsOpen()) << "right click";
+    QTest::mousePress(window.centralWidget(), Qt::LeftButton, {}, QPoint(label->geometry().right() + 40, 5));
+    QTest::mouseRelease(label, Qt::LeftButton, {}, QPoint(5, 5));
+    EXPECT_FALSE(findIsOpen()) << "pressed beside the label, released on it";
+    QTest::mousePress(label, Qt::LeftButton, {}, QPoint(5, 5));
+    QTest::mouseRelease(label, Qt::LeftButton, {}, QPoint(label->width() + 40, 5));
+    EXPECT_FALSE(findIsOpen()) << "pressed on the label, released beside it";
+
+    QTest::mouseClick(label, Qt::LeftButton, {}, QPoint(5, 5));
+    EXPECT_TRUE(findIsOpen());
+}
+
 TEST_F(frmMainTest, ListCommandsActOnTheTableAndTheIgnoreLists)
 {
     auto& session = window.session();

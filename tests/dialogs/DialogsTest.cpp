@@ -278,4 +278,30 @@ TEST_F(DialogsTest, InformationWindowsOpenOnceEachBesideTheCapture)
     EXPECT_EQ(session().table().rowCount(), 1);
 }
 
+TEST_F(DialogsTest, ADoubleClickBesideTheRowsOpensTheNotesWithTheirFirstCaptions)
+{
+    auto& view = window.tableView();
+    auto captions = [](QWidget* notes) {
+        return control<QLabel>(notes, "Label2")->text() + QLatin1Char('|') + control<QLabel>(notes, "Label4")->text()
+            + QLatin1Char('|') + control<QLabel>(notes, "Label3")->text();
+    };
+
+    QTest::mouseDClick(view.viewport(), Qt::LeftButton, {}, QPoint(20, 20));
+    QPointer<QWidget> notes = openWindow("frmMsgName");
+    ASSERT_FALSE(notes.isNull()) << "empty table";
+    EXPECT_EQ(captions(notes), QStringLiteral("Label2|Label4|Line ID:"));
+    click(notes, "Command2");
+    EXPECT_TRUE(vexmoor::test::eventually([&] { return notes.isNull(); }));
+
+    session().ingest("<680,1,>");
+    window.tableModel().refresh();
+    const int belowLastRow = view.rowViewportPosition(0) + view.rowHeight(0) + 20;
+    ASSERT_LT(belowLastRow, view.viewport()->height());
+    QTest::mouseDClick(view.viewport(), Qt::LeftButton, {}, QPoint(20, belowLastRow));
+    notes = openWindow("frmMsgName");
+    ASSERT_FALSE(notes.isNull()) << "below the last row";
+    EXPECT_EQ(captions(notes), QStringLiteral("Label2|Label4|Line ID:"));
+    EXPECT_EQ(session().state().NotesRowIndex, 0);
+}
+
 } // namespace

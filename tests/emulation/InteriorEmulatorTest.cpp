@@ -159,4 +159,19 @@ TEST_F(EmulationTest, ClosingStopsTheEmulatorAndReopeningStartsItWithTheLastSlot
     EXPECT_EQ(messageOf("371"), "<881,2,0,1,>");
 }
 
+TEST_F(EmulationTest, AClosedWindowStopsCopyingBeforeItIsDeleted)
+{
+    // Closed and opened again before the event loop deletes the first window: only the new window's
+    // switch states may reach the slots, or the rows would alternate between the two.
+    action("mnuEmuInteriour")->trigger();
+    QPointer<QWidget> first = emulatorWindow();
+    QPointer<Timer> firstCopyTimer = control<Timer>("Timer1");
+    QTest::mouseClick(control<QPushButton>("Command4"), Qt::LeftButton);
+    action("mnuEmuInteriour")->trigger();
+    ASSERT_FALSE(first.isNull());
+    ASSERT_NE(emulatorWindow(), first.data());
+    EXPECT_FALSE(firstCopyTimer->isEnabled());
+    EXPECT_TRUE(control<Timer>("Timer1")->isEnabled());
+}
+
 } // namespace

@@ -1,5 +1,6 @@
 #include "platform/Timer.h"
 
+#include <QElapsedTimer>
 #include <QSignalSpy>
 #include <QTest>
 
@@ -52,6 +53,20 @@ TEST(TimerTest, AnIntervalOfZeroGivesNoTicksUntilANonZeroOneIsSet)
     const auto afterStop = ticks.count();
     QTest::qWait(20);
     EXPECT_EQ(ticks.count(), afterStop);
+}
+
+TEST(TimerTest, EnablingAnEnabledTimerKeepsItsSchedule)
+{
+    // Enabled again every few milliseconds, a timer that restarted each time would never tick.
+    Timer timer(QStringLiteral("Timer3"), 100, true);
+    QSignalSpy ticks(&timer, &Timer::tick);
+    QElapsedTimer elapsed;
+    elapsed.start();
+    while (ticks.isEmpty() && elapsed.elapsed() < 5000) {
+        timer.setEnabled(true);
+        QTest::qWait(5);
+    }
+    EXPECT_FALSE(ticks.isEmpty());
 }
 
 } // namespace
