@@ -2,13 +2,15 @@
 # Set-up, build and run on Debian 12. Installs the Debian packages that are missing (with sudo when
 # not root), then:
 #   tools/dev.sh run    builds the program and starts it
-#   tools/dev.sh test   builds and runs every test, once plainly and once under the sanitizers
+#   tools/dev.sh test   builds and runs every test, once plainly and once under the sanitizers, then
+#                       runs the capture fuzzer for 30 seconds
+#   tools/dev.sh fuzz [SECONDS]   builds and runs the capture fuzzer (60 seconds by default)
 set -euo pipefail
 
 root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 jobs=$(nproc 2>/dev/null || echo 2)
 packages=(build-essential cmake ninja-build googletest libgtest-dev libgmock-dev libbenchmark-dev
-    qt6-base-dev qt6-serialport-dev python3)
+    qt6-base-dev qt6-serialport-dev python3 clang libclang-rt-14-dev)
 
 install_missing_packages() {
     local missing=() package
@@ -37,6 +39,21 @@ run_tests() {
     QT_QPA_PLATFORM=offscreen ctest --test-dir "$root/build/$folder" --output-on-failure --parallel "$jobs"
 }
 
+# The whole tree with clang (its warnings are errors too), and the fuzz target.
+build_fuzzer() {
+    CXX=clang++ build fuzz -DCMAKE_BUILD_TYPE=Debug -DVEXMOOR_WERROR=ON -DVEXMOOR_BUILD_FUZZERS=ON \
+        -DVEXMOOR_BUILD_TESTS=OFF -DVEXMOOR_BUILD_BENCHMARKS=OFF
+}
+
+# Runs the capture fuzzer for a number of seconds from the sample stream; new inputs it finds stay in
+# build/fuzz/corpus for the next run.
+fuzz() {
+    local corpus="$root/build/fuzz/corpus"
+    mkdir -p "$corpus"
+    cp "$root/samples/board-sample.txt" "$corpus/board-sample.txt"
+    "$root/build/fuzz/tools/vexmoor-capture-fuzzer" -max_total_time="$1" -print_final_stats=1 "$corpus"
+}
+
 case "${1:-}" in
 run)
     install_missing_packages
@@ -49,14 +66,16 @@ test)
     run_tests test
     build sanitize -DCMAKE_BUILD_TYPE=Debug -DVEXMOOR_WERROR=ON -DVEXMOOR_SANITIZE=ON -DVEXMOOR_BUILD_BENCHMARKS=OFF
     ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1 run_tests sanitize
-    if command -v clang++ >/dev/null 2>&1; then
-        # The fuzz target is built, so that it keeps compiling, but not run here.
-        CXX=clang++ build fuzz -DCMAKE_BUILD_TYPE=Debug -DVEXMOOR_WERROR=ON -DVEXMOOR_BUILD_FUZZERS=ON \
-            -DVEXMOOR_BUILD_TESTS=OFF -DVEXMOOR_BUILD_BENCHMARKS=OFF
-    fi
+    build_fuzzer
+    fuzz 30
+    ;;
+fuzz)
+    install_missing_packages
+    build_fuzzer
+    fuzz "${2:-60}"
     ;;
 *)
-    echo "usage: $0 run|test" >&2
+    echo "usage: $0 run|test|fuzz [SECONDS]" >&2
     exit 2
     ;;
 esac
