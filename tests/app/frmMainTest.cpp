@@ -89,7 +89,20 @@ TEST_F(frmMainTest, ShowsItsCaptionStatusLineMenusAndTimersAsTheyStart)
     EXPECT_TRUE(list("List2")->isHidden());
 }
 
-TEST_F(frmMainTest, PlacesTheTableFromTheOuterSizeAndKeepsASizeThatWouldGoNegative)
+struct TooSmallCase {
+    const char* name;
+    QSize size;
+    bool keepsWidth;
+};
+
+void PrintTo(const TooSmallCase& testCase, std::ostream* out)
+{
+    *out << testCase.name;
+}
+
+class TooSmallTest : public frmMainTest, public testing::WithParamInterface<TooSmallCase> { };
+
+TEST_P(TooSmallTest, PlacesTheTableFromTheOuterSizeAndKeepsASizeThatWouldGoNegative)
 {
     window.show();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
@@ -99,19 +112,34 @@ TEST_F(frmMainTest, PlacesTheTableFromTheOuterSizeAndKeepsASizeThatWouldGoNegati
     auto* table = window.findChild<QWidget*>(QStringLiteral("ListView1"));
 
     window.resize(900, 600);
-    EXPECT_TRUE(vexmoor::test::eventually([&] { return window.width() == 900; }));
+    EXPECT_TRUE(vexmoor::test::eventually([&] { return window.size() == QSize(900, 600); }));
     const QSize outer = window.frameGeometry().size();
     EXPECT_EQ(table->geometry(),
               QRect(pixels(10), pixels(480), pixels(twips(outer.width()) - 220), pixels(twips(outer.height()) - 1590)));
 
     const QRect before = table->geometry();
+    const QSize small = GetParam().size;
     window.setMinimumSize(1, 1);
-    window.resize(1, 600);
-    EXPECT_TRUE(vexmoor::test::eventually([&] { return window.width() == 1; }));
-    ASSERT_LT(twips(window.frameGeometry().width()), 220) << "the frame alone is wider than 220 twips";
-    EXPECT_EQ(table->width(), before.width());
-    EXPECT_EQ(table->height(), pixels(twips(window.frameGeometry().height()) - 1590));
+    window.resize(small);
+    EXPECT_TRUE(vexmoor::test::eventually([&] { return window.size() == small; }))
+        << window.size().width() << "x" << window.size().height();
+    const QSize smallOuter = window.frameGeometry().size();
+    EXPECT_EQ(table->pos(), before.topLeft());
+    if (GetParam().keepsWidth) {
+        ASSERT_LT(twips(smallOuter.width()), 220) << "the frame alone is wider than 220 twips";
+        EXPECT_EQ(table->width(), before.width());
+        EXPECT_EQ(table->height(), pixels(twips(smallOuter.height()) - 1590));
+    } else {
+        ASSERT_LT(twips(smallOuter.height()), 1590) << "the frame and menu bar alone are higher than 1590 twips";
+        EXPECT_EQ(table->height(), before.height());
+        EXPECT_EQ(table->width(), pixels(twips(smallOuter.width()) - 220));
+    }
 }
+
+INSTANTIATE_TEST_SUITE_P(Sizes, TooSmallTest,
+                         testing::Values(TooSmallCase { "Narrow", QSize(1, 600), true },
+                                         TooSmallCase { "Low", QSize(700, 1), false }),
+                         [](const auto& testCase) { return std::string(testCase.param.name); });
 
 // The offscreen platform moves no pointer, so the movements are sent as the window system would.
 void moveMouseOver(QWidget* widget, QPoint position)
@@ -169,13 +197,14 @@ TEST_F(frmMainTest, ListCommandsActOnTheTableAndTheIgnoreLists)
     session.ingest("<680,1,>");
     session.ingest("<2047,1,>");
 
+    window.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
     action("mnuTglIgnoreList")->trigger();
-    EXPECT_TRUE(list("List1")->isVisible() || !window.isVisible());
-    EXPECT_FALSE(list("List1")->isHidden());
-    EXPECT_FALSE(list("List2")->isHidden());
+    EXPECT_TRUE(list("List1")->isVisible());
+    EXPECT_TRUE(list("List2")->isVisible());
     action("mnuTglIgnoreList")->trigger();
-    EXPECT_TRUE(list("List1")->isHidden());
-    EXPECT_TRUE(list("List2")->isHidden());
+    EXPECT_FALSE(list("List1")->isVisible());
+    EXPECT_FALSE(list("List2")->isVisible());
 
     action("MnuToolsClear")->trigger();
     action("MnuToolsClear")->trigger();
@@ -213,6 +242,31 @@ TEST_F(frmMainTest, TheUpkeepTimersPurgeIntoTheVisibleIdentifierListAndResetChan
     EXPECT_TRUE(vexmoor::test::eventually([&] { return session.table().cell(1, MessageColumn::Change).empty(); }));
     EXPECT_TRUE(vexmoor::test::eventually([&] { return list("List2")->model()->rowCount() == 1; }));
     EXPECT_EQ(list("List2")->model()->index(0, 0).data().toString(), QStringLiteral("2BC"));
+}
+
+TEST_F(frmMainTest, AnIdentifierPurgedAgainAfterClearIdIgnoreListReturnsToTheList)
+{
+    auto& session = window.session();
+    auto* purge = window.findChild<Timer*>(QStringLiteral("Timer3"));
+    auto overThreshold = [&] {
+        session.ingest("<680,1,>");
+        ASSERT_EQ(session.table().rowCount(), 1);
+        session.table().setCell(1, MessageColumn::ChangeCount, "1001");
+    };
+
+    overThreshold();
+    emit purge->tick();
+    EXPECT_EQ(session.table().rowCount(), 0);
+    EXPECT_EQ(session.List2().entries(), (std::vector<std::string> { "2A8" }));
+
+    action("MnuToolsClearIDIngoreList")->trigger();
+    EXPECT_EQ(list("List2")->model()->rowCount(), 0);
+    overThreshold();
+    emit purge->tick();
+    EXPECT_EQ(session.table().rowCount(), 0);
+    EXPECT_EQ(session.List2().entries(), (std::vector<std::string> { "2A8" }));
+    EXPECT_TRUE(vexmoor::test::eventually([&] { return list("List2")->model()->rowCount() == 1; }));
+    EXPECT_EQ(list("List2")->model()->index(0, 0).data().toString(), QStringLiteral("2A8"));
 }
 
 TEST_F(frmMainTest, ConnectUsesThePortTextAndTheSettingsWindowIsASingleInstance)

@@ -13,12 +13,15 @@
 #include <QPlainTextEdit>
 #include <QPointer>
 #include <QPushButton>
+#include <QTemporaryDir>
 #include <QTest>
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
+#include <map>
 #include <sstream>
 
 namespace {
@@ -48,19 +51,32 @@ void click(QWidget* window, const char* button)
     QTest::mouseClick(control<QPushButton>(window, button), Qt::LeftButton);
 }
 
+// Replaces a box's text as the user does: select everything, delete it, type.
+void retype(QLineEdit* box, const QString& text)
+{
+    QTest::keyClick(box, Qt::Key_A, Qt::ControlModifier);
+    QTest::keyClick(box, Qt::Key_Delete);
+    QTest::keyClicks(box, text);
+}
+
+int windowsNamed(const char* name)
+{
+    const auto windows = QApplication::topLevelWidgets();
+    return static_cast<int>(std::count_if(windows.begin(), windows.end(), [name](QWidget* widget) {
+        return widget->objectName() == QLatin1String(name);
+    }));
+}
+
 class DialogsTest : public testing::Test {
 protected:
     void SetUp() override
     {
-        folder = std::filesystem::temp_directory_path()
-            / ("vexmoor-dialogs-" + std::string(testing::UnitTest::GetInstance()->current_test_info()->name()));
-        std::filesystem::remove_all(folder);
-        std::filesystem::create_directories(folder);
+        ASSERT_TRUE(temporary.isValid()) << temporary.errorString().toStdString();
+        folder = temporary.path().toStdString();
         window.setNotesFolder(folder);
         window.show();
         session().txtMinID().setText("0");
     }
-    void TearDown() override { std::filesystem::remove_all(folder); }
 
     vexmoor::CaptureSession& session() { return window.session(); }
 
@@ -83,6 +99,8 @@ protected:
         return bytes.str();
     }
 
+    // Unique to this run, so that runs side by side never share their notes files.
+    QTemporaryDir temporary;
     std::filesystem::path folder;
     vexmoor::test::RecordingMessageBox messageBox;
     vexmoor::test::FakeSerialPort port;
@@ -154,6 +172,27 @@ TEST_F(DialogsTest, NotesIgnoreTheIdOfTheShownPositionOrTheWholeMessage)
     EXPECT_EQ(session().table().rowCount(), 5);
 }
 
+TEST_F(DialogsTest, NotesIgnoreTheIdOfARowThatIsGoneListTheIdAndRemoveNoRow)
+{
+    for (int id = 300; id < 303; ++id)
+        session().ingest("<" + std::to_string(id) + ",1,>");
+    QPointer<QWidget> notes = doubleClickRow(3);
+    ASSERT_FALSE(notes.isNull());
+    EXPECT_EQ(control<QLabel>(notes, "Label3")->text(), QStringLiteral("3"));
+
+    window.findChild<QAction*>(QStringLiteral("MnuToolsClear"))->trigger();
+    session().ingest("<400,1,>");
+    session().ingest("<401,1,>");
+    click(notes, "Command4");
+
+    EXPECT_EQ(session().List2().entries(), (std::vector<std::string> { "12E" }));
+    EXPECT_EQ(session().table().rowCount(), 2);
+    EXPECT_EQ(session().table().canId(1), "190");
+    EXPECT_EQ(session().table().canId(2), "191");
+    EXPECT_TRUE(messageBox.shown.empty());
+    EXPECT_TRUE(vexmoor::test::eventually([&] { return notes.isNull(); }));
+}
+
 TEST_F(DialogsTest, NotesLogCollectsTheDistinctRecordsOfTheShownRowAcrossReopening)
 {
     session().ingest("<680,1,16,0,0,0,0,0,0,>");
@@ -215,6 +254,23 @@ TEST_F(DialogsTest, FindSelectsTheFirstWholeMatchWhateverTheCase)
     EXPECT_EQ(control<QLineEdit>(reopened, "Text1")->text(), QString());
 }
 
+TEST_F(DialogsTest, FindFromTheMenuAndThenFromTheStatusLineIsOneDialogBroughtForward)
+{
+    window.findChild<QAction*>(QStringLiteral("MnuToolsFind"))->trigger();
+    QWidget* find = openWindow("frmFind");
+    ASSERT_NE(find, nullptr);
+    retype(control<QLineEdit>(find, "Text1"), QStringLiteral("2A8"));
+    window.activateWindow();
+    ASSERT_TRUE(vexmoor::test::eventually([&] { return QApplication::activeWindow() == &window; }));
+
+    QTest::mouseClick(window.findChild<QLabel*>(QStringLiteral("lblAutofilter")), Qt::LeftButton);
+
+    EXPECT_EQ(windowsNamed("frmFind"), 1);
+    EXPECT_EQ(openWindow("frmFind"), find);
+    EXPECT_EQ(control<QLineEdit>(find, "Text1")->text(), QStringLiteral("2A8"));
+    EXPECT_TRUE(vexmoor::test::eventually([&] { return QApplication::activeWindow() == find; }));
+}
+
 TEST_F(DialogsTest, OptionsShowTheLiveValuesAndApplyEachSetAtOnce)
 {
     window.findChild<QAction*>(QStringLiteral("MnuToolsOptions"))->trigger();
@@ -254,6 +310,101 @@ TEST_F(DialogsTest, OptionsShowTheLiveValuesAndApplyEachSetAtOnce)
     set("Text5", "Command6", QStringLiteral(" 100 "));
     EXPECT_EQ(session().txtMinID().text(), " 100 ");
     EXPECT_NE(openWindow("frmOptions"), nullptr);
+}
+
+struct IntervalCase {
+    const char* name;
+    const char* box;
+    const char* button;
+    const char* timer;
+};
+
+void PrintTo(const IntervalCase& testCase, std::ostream* out)
+{
+    *out << testCase.name;
+}
+
+class OptionsIntervalTest : public DialogsTest, public testing::WithParamInterface<IntervalCase> {
+protected:
+    std::map<std::string, std::pair<int, bool>> timers()
+    {
+        std::map<std::string, std::pair<int, bool>> states;
+        for (const char* name : { "Timer2", "Timer3", "Timer4" }) {
+            const auto* timer = window.findChild<Timer*>(QString::fromLatin1(name));
+            states[name] = { timer->interval(), timer->isEnabled() };
+        }
+        return states;
+    }
+};
+
+TEST_P(OptionsIntervalTest, SetGivesOnlyItsOwnTimerTheTypedIntervalAndRefusesAnythingElse)
+{
+    window.findChild<QAction*>(QStringLiteral("MnuToolsOptions"))->trigger();
+    QWidget* options = openWindow("frmOptions");
+    ASSERT_NE(options, nullptr);
+    auto expected = timers();
+
+    retype(control<QLineEdit>(options, GetParam().box), QStringLiteral("2500"));
+    click(options, GetParam().button);
+    expected[GetParam().timer].first = 2500;
+    EXPECT_EQ(timers(), expected);
+    EXPECT_TRUE(messageBox.shown.empty());
+
+    retype(control<QLineEdit>(options, GetParam().box), QStringLiteral("soon"));
+    click(options, GetParam().button);
+    EXPECT_EQ(timers(), expected);
+    EXPECT_EQ(messageBox.shown.size(), 1u);
+}
+
+INSTANTIATE_TEST_SUITE_P(Frames, OptionsIntervalTest,
+                         testing::Values(IntervalCase { "ComPortRead", "Text1", "Command1", "Timer2" },
+                                         IntervalCase { "ScreenCleanup", "Text2", "Command2", "Timer3" },
+                                         IntervalCase { "DataChangedReset", "Text3", "Command3", "Timer4" }),
+                         [](const auto& testCase) { return std::string(testCase.param.name); });
+
+TEST_F(DialogsTest, OptionsChosenAgainWhileOpenKeepWhatWasTypedAndApplyNothing)
+{
+    auto* menuEntry = window.findChild<QAction*>(QStringLiteral("MnuToolsOptions"));
+    menuEntry->trigger();
+    QWidget* options = openWindow("frmOptions");
+    ASSERT_NE(options, nullptr);
+    retype(control<QLineEdit>(options, "Text2"), QStringLiteral("777"));
+
+    menuEntry->trigger();
+
+    EXPECT_EQ(windowsNamed("frmOptions"), 1);
+    EXPECT_EQ(openWindow("frmOptions"), options);
+    EXPECT_EQ(control<QLineEdit>(options, "Text2")->text(), QStringLiteral("777"));
+    EXPECT_EQ(window.findChild<Timer*>(QStringLiteral("Timer3"))->interval(), 5000);
+}
+
+TEST_F(DialogsTest, OptionsAutoFilterThresholdDecidesTheNextPurge)
+{
+    // Records that alternate between two texts: every one after the first is a change.
+    auto changeTimes = [this](int id, int changes) {
+        for (int record = 0; record < changes; ++record)
+            session().ingest("<" + std::to_string(id) + "," + std::to_string(record % 2) + ",>");
+    };
+    changeTimes(300, 500);
+    changeTimes(301, 501);
+    ASSERT_EQ(session().table().cell(1, MessageColumn::ChangeCount), "500");
+    ASSERT_EQ(session().table().cell(2, MessageColumn::ChangeCount), "501");
+    auto* purge = window.findChild<Timer*>(QStringLiteral("Timer3"));
+    emit purge->tick();
+    ASSERT_EQ(session().table().rowCount(), 2);
+
+    window.findChild<QAction*>(QStringLiteral("MnuToolsOptions"))->trigger();
+    QWidget* options = openWindow("frmOptions");
+    ASSERT_NE(options, nullptr);
+    retype(control<QLineEdit>(options, "Text4"), QStringLiteral("500"));
+    click(options, "Command5");
+    EXPECT_EQ(window.findChild<QLabel*>(QStringLiteral("lblAutofilter"))->text(),
+              QStringLiteral("Auto Filter CAN-IDs on 500 counts"));
+    emit purge->tick();
+
+    EXPECT_EQ(session().table().rowCount(), 1);
+    EXPECT_EQ(session().table().canId(1), "12C");
+    EXPECT_EQ(session().List2().entries(), (std::vector<std::string> { "12D" }));
 }
 
 } // namespace

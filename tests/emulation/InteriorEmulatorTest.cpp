@@ -1,6 +1,7 @@
 #include "app/frmMain.h"
 #include "capture/CaptureTestSupport.h"
 #include "emulation/ClockSeededRandom.h"
+#include "emulation/ConstantRandom.h"
 #include "platform/Eventually.h"
 #include "platform/RecordingMessageBox.h"
 #include "platform/Timer.h"
@@ -14,6 +15,11 @@
 #include <QTest>
 
 #include <gtest/gtest.h>
+
+#include <cmath>
+#include <set>
+#include <string>
+#include <vector>
 
 namespace {
 
@@ -96,6 +102,76 @@ TEST_F(EmulationTest, GeneratorsFillTheRowsOfTheirIdentifiersAndTheToggleMirrors
     EXPECT_EQ(toggle->text(), QStringLiteral("&Turn Emulation On"));
 }
 
+struct GeneratorEntryCase {
+    const char* name;
+    // A menu entry, or nothing for a tick of the emulation timer Timer1.
+    const char* menuEntry;
+    const char* lowestCanId;
+    const char* lowest;
+    const char* highestCanId;
+    const char* highest;
+};
+
+void PrintTo(const GeneratorEntryCase& testCase, std::ostream* out)
+{
+    *out << testCase.name;
+}
+
+class GeneratorEntryTest : public EmulationTest, public testing::WithParamInterface<GeneratorEntryCase> {
+protected:
+    void generate(double draw)
+    {
+        vexmoor::test::ConstantRandom constant(draw);
+        window.setRandomSource(constant);
+        if (GetParam().menuEntry != nullptr)
+            action(GetParam().menuEntry)->trigger();
+        else
+            emit timer("Timer1")->tick();
+        window.setRandomSource(random);
+    }
+};
+
+TEST_P(GeneratorEntryTest, MakesRecordsWithinItsOwnBounds)
+{
+    generate(0.0);
+    EXPECT_EQ(messageOf(GetParam().lowestCanId), GetParam().lowest);
+    generate(std::nextafter(1.0, 0.0));
+    EXPECT_EQ(messageOf(GetParam().highestCanId), GetParam().highest);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Entries, GeneratorEntryTest,
+    testing::Values(GeneratorEntryCase { "SendRandomSampleMessage", "MnuEmulatorSendSample", "258",
+                                         "<600,1,155,158,165,111,112,12,123>", "26C",
+                                         "<620,2,199,255,189,155,155,155,155>" },
+                    GeneratorEntryCase { "EmulationTick", nullptr, "5DC", "<1500,1,44,1,1,1,1,1,1>", "5F0",
+                                         "<1520,2,255,155,155,155,155,155,155>" },
+                    GeneratorEntryCase { "SendUnimplemented", "MnuSendUnimplemented", "600", "<1536,1,155,0,0,0,0,0,0>",
+                                         "600", "<1536,2,199,0,0,0,0,0,0>" }),
+    [](const auto& testCase) { return std::string(testCase.param.name); });
+
+TEST_F(EmulationTest, OpeningStartsTheEmulatorAndItsRecordsFillRowsInSlotOrder)
+{
+    action("mnuEmuInteriour")->trigger();
+    ASSERT_NE(emulatorWindow(), nullptr);
+    EXPECT_TRUE(timer("tmrInteriourEmulator")->isEnabled());
+    EXPECT_EQ(control<QPushButton>("Command3")->text(), QStringLiteral("STOP Interiour Emulator"));
+    EXPECT_EQ(control<QLabel>("Label2")->text(), QStringLiteral("ESP ON"));
+    EXPECT_EQ(control<QLabel>("Label3")->text(), QStringLiteral("Locker OFF"));
+    EXPECT_FALSE(control<QCheckBox>("Check1")->isChecked());
+
+    letTheEmulatorRun();
+    letTheEmulatorRun();
+    std::vector<std::vector<std::string>> rows;
+    const auto& table = window.session().table();
+    for (int position = 1; position <= table.rowCount(); ++position)
+        rows.push_back({ table.canId(position), table.cell(position, MessageColumn::Message),
+                         table.cell(position, MessageColumn::MsgCount) });
+    EXPECT_EQ(rows,
+              (std::vector<std::vector<std::string>> {
+                  { "370", "<880,1,0,0,>", "2" }, { "371", "<881,2,0,0,>", "2" }, { "372", "<882,0,0,0,>", "2" } }));
+}
+
 TEST_F(EmulationTest, TheInteriorSwitchesReachTheTableThroughTheSlots)
 {
     action("mnuEmuInteriour")->trigger();
@@ -124,6 +200,10 @@ TEST_F(EmulationTest, TheInteriorSwitchesReachTheTableThroughTheSlots)
     EXPECT_EQ(control<QLabel>("Label3")->text(), QStringLiteral("Locker ON"));
     EXPECT_EQ(messageOf("371"), "<881,2,0,1,>");
     EXPECT_EQ(messageOf("372"), "<882,0,0,1,>");
+    QTest::mouseClick(control<QCheckBox>("Check1"), Qt::LeftButton);
+    letTheEmulatorRun();
+    EXPECT_FALSE(control<QCheckBox>("Check1")->isChecked());
+    EXPECT_EQ(messageOf("372"), "<882,0,0,0,>");
 
     // Stopped, the switches still reach the slots but nothing is ingested.
     QTest::mouseClick(control<QPushButton>("Command3"), Qt::LeftButton);

@@ -1,8 +1,10 @@
 #include "emulation/SampleGenerator.h"
 #include "emulation/ClockSeededRandom.h"
+#include "emulation/ConstantRandom.h"
 
 #include <gtest/gtest.h>
 
+#include <array>
 #include <cmath>
 #include <map>
 #include <regex>
@@ -80,24 +82,35 @@ TEST(ClockSeededRandomTest, TwoReseedsAtTheSameClockStillDrawDifferentNumbers)
     }
 }
 
+using FieldBounds = std::array<std::pair<int, int>, 9>;
+
+// Each generator with the bounds its records must keep, the identifier first, then bytes 1 to 8.
 struct GeneratorCase {
     const char* name;
-    const SampleGenerator::RecordBounds* bounds;
+    const SampleGenerator::RecordBounds* generator;
+    FieldBounds fields;
+    const char* lowest;
+    const char* highest;
 };
+
+void PrintTo(const GeneratorCase& testCase, std::ostream* out)
+{
+    *out << testCase.name;
+}
 
 class SampleRecordTest : public testing::TestWithParam<GeneratorCase> { };
 
-TEST_P(SampleRecordTest, HoldsNineNumbersWithinTheirBoundsAndNoCommaBeforeTheEnd)
+TEST_P(SampleRecordTest, HoldsNineNumbersWithinItsBoundsAndNoCommaBeforeTheEnd)
 {
-    const auto& bounds = *GetParam().bounds;
+    const auto& fields = GetParam().fields;
     vexmoor::ClockSeededRandom random(7);
     SampleGenerator generator(random);
     const std::regex shape("<[0-9]+(,[0-9]+){8}>");
     for (int record = 0; record < 2000; ++record) {
-        const std::string text = generator.makeRecord(bounds);
+        const std::string text = generator.makeRecord(*GetParam().generator);
         ASSERT_TRUE(std::regex_match(text, shape)) << text;
         std::size_t start = 1;
-        for (const auto& [lower, upper] : bounds) {
+        for (const auto& [lower, upper] : fields) {
             const std::size_t end = text.find_first_of(",>", start);
             const int value = std::stoi(text.substr(start, end - start));
             ASSERT_GE(value, lower) << text;
@@ -107,11 +120,50 @@ TEST_P(SampleRecordTest, HoldsNineNumbersWithinTheirBoundsAndNoCommaBeforeTheEnd
     }
 }
 
-INSTANTIATE_TEST_SUITE_P(Generators, SampleRecordTest,
-                         testing::Values(GeneratorCase { "RandomSample", &SampleGenerator::kRandomSample },
-                                         GeneratorCase { "EmulationTick", &SampleGenerator::kEmulationTick },
-                                         GeneratorCase { "Unimplemented", &SampleGenerator::kUnimplemented }),
-                         [](const auto& testCase) { return std::string(testCase.param.name); });
+TEST_P(SampleRecordTest, ADrawOfZeroGivesEveryLowerBoundAndADrawJustBelowOneEveryUpperBound)
+{
+    vexmoor::test::ConstantRandom zero(0.0);
+    EXPECT_EQ(SampleGenerator(zero).makeRecord(*GetParam().generator), GetParam().lowest);
+    vexmoor::test::ConstantRandom almostOne(std::nextafter(1.0, 0.0));
+    EXPECT_EQ(SampleGenerator(almostOne).makeRecord(*GetParam().generator), GetParam().highest);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Generators, SampleRecordTest,
+    testing::Values(GeneratorCase { "RandomSample", &SampleGenerator::kRandomSample,
+                                    FieldBounds { { { 600, 620 },
+                                                    { 1, 2 },
+                                                    { 155, 199 },
+                                                    { 158, 255 },
+                                                    { 165, 189 },
+                                                    { 111, 155 },
+                                                    { 112, 155 },
+                                                    { 12, 155 },
+                                                    { 123, 155 } } },
+                                    "<600,1,155,158,165,111,112,12,123>", "<620,2,199,255,189,155,155,155,155>" },
+                    GeneratorCase { "EmulationTick", &SampleGenerator::kEmulationTick,
+                                    FieldBounds { { { 1500, 1520 },
+                                                    { 1, 2 },
+                                                    { 44, 255 },
+                                                    { 1, 155 },
+                                                    { 1, 155 },
+                                                    { 1, 155 },
+                                                    { 1, 155 },
+                                                    { 1, 155 },
+                                                    { 1, 155 } } },
+                                    "<1500,1,44,1,1,1,1,1,1>", "<1520,2,255,155,155,155,155,155,155>" },
+                    GeneratorCase { "Unimplemented", &SampleGenerator::kUnimplemented,
+                                    FieldBounds { { { 1536, 1536 },
+                                                    { 1, 2 },
+                                                    { 155, 199 },
+                                                    { 0, 0 },
+                                                    { 0, 0 },
+                                                    { 0, 0 },
+                                                    { 0, 0 },
+                                                    { 0, 0 },
+                                                    { 0, 0 } } },
+                                    "<1536,1,155,0,0,0,0,0,0>", "<1536,2,199,0,0,0,0,0,0>" }),
+    [](const auto& testCase) { return std::string(testCase.param.name); });
 
 TEST(SampleGeneratorTest, ReseedsBeforeEachRecordAndDrawsOnlyTheFieldsThatVary)
 {

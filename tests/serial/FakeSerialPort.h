@@ -7,7 +7,8 @@
 
 namespace vexmoor::test {
 
-// A serial port that records what it was told and hands out prepared reads.
+// A serial port that records what it was told and hands out prepared reads. A description put in
+// refuseSettings or refuseOpen makes that step fail with it, after the step has been recorded.
 class FakeSerialPort final : public SerialPort {
 public:
     SerialResult setPortNumber(std::int16_t number) override
@@ -23,10 +24,15 @@ public:
     SerialResult setSettings(const QString& text) override
     {
         settings = text;
+        if (!refuseSettings.isEmpty())
+            return SerialResult::failure(refuseSettings);
         return SerialResult::success();
     }
     SerialResult open() override
     {
+        ++openAttempts;
+        if (!refuseOpen.isEmpty())
+            return SerialResult::failure(refuseOpen);
         opened = true;
         return SerialResult::success();
     }
@@ -49,7 +55,10 @@ public:
     QString devicePath;
     QString settings;
     bool opened = false;
+    int openAttempts = 0;
     int reads = 0;
+    QString refuseSettings;
+    QString refuseOpen;
     std::deque<std::string> pending;
 };
 

@@ -26,14 +26,19 @@ using vexmoor::test::RecordingMessageBox;
 
 class SerialConnectionTest : public testing::Test {
 protected:
-    // Polls until a poll has taken some text, as ticks of the poll timer would.
-    void pollUntilTextArrives()
+    // Polls, as ticks of the poll timer would, until the polls have taken every byte of a piece the
+    // board wrote: the terminal may hand one piece over in several reads.
+    void pollUntilTaken(std::string_view piece)
     {
-        session.state().SerialInput.clear();
-        ASSERT_TRUE(vexmoor::test::eventually([this] {
+        std::string taken;
+        ASSERT_TRUE(vexmoor::test::eventually([&] {
+            session.state().SerialInput.clear();
             poll.tick();
-            return !session.state().SerialInput.empty();
-        }));
+            taken += session.state().SerialInput;
+            return taken.size() >= piece.size();
+        })) << "taken so far: "
+            << taken;
+        ASSERT_EQ(taken, piece);
     }
 
     vexmoor::test::FixedClock clock;
@@ -58,7 +63,7 @@ TEST_F(SerialConnectionTest, ReadsRecordsFromARealTerminalWhereverThePollsCutThe
     for (const char* piece :
          { "CAN BUS Shield init ok!\r\n<680,1,", "16,0,>\r\n<6", "81,2", ",>\r\n<682,\r\n3,>\r\n" }) {
         terminal.write(piece);
-        pollUntilTextArrives();
+        ASSERT_NO_FATAL_FAILURE(pollUntilTaken(piece));
     }
 
     const auto& table = session.table();
@@ -83,7 +88,7 @@ TEST_F(SerialConnectionTest, ASecondConnectLeavesTheOpenConnectionRunning)
     EXPECT_TRUE(pollTimer.isEnabled());
 
     terminal.write("<680,1,>\r\n");
-    pollUntilTextArrives();
+    ASSERT_NO_FATAL_FAILURE(pollUntilTaken("<680,1,>\r\n"));
     EXPECT_EQ(session.table().rowCount(), 1);
 }
 
@@ -149,5 +154,47 @@ TEST(SerialConnectionSettingsTest, UsesPortFourUntilSetAndRoundsHalvesToEven)
     }
     EXPECT_TRUE(messageBox.shown.empty());
 }
+
+struct RefusedStepCase {
+    std::string name;
+    QString FakeSerialPort::*refusal;
+    int openAttempts;
+};
+
+void PrintTo(const RefusedStepCase& testCase, std::ostream* out)
+{
+    *out << testCase.name;
+}
+
+class RefusedStepTest : public testing::TestWithParam<RefusedStepCase> { };
+
+TEST_P(RefusedStepTest, KeepsTheStepsBeforeItAndLeavesThePollStopped)
+{
+    FakeSerialPort port;
+    Timer pollTimer(QStringLiteral("Timer2"), 300, false);
+    Timer purgeTimer(QStringLiteral("Timer3"), 5000, true);
+    RecordingMessageBox messageBox;
+    SerialConnection connection(port, pollTimer, purgeTimer, messageBox);
+    port.*GetParam().refusal = QStringLiteral("The port said no.");
+    connection.setPortText(QStringLiteral("6"));
+
+    EXPECT_FALSE(connection.connectToCom());
+
+    EXPECT_EQ(port.portNumber, 6);
+    EXPECT_EQ(port.settings, QStringLiteral("38400,N,8,1"));
+    EXPECT_EQ(port.openAttempts, GetParam().openAttempts);
+    EXPECT_FALSE(port.isOpen());
+    EXPECT_FALSE(pollTimer.isEnabled());
+    EXPECT_TRUE(purgeTimer.isEnabled());
+    ASSERT_EQ(messageBox.shown.size(), 1u);
+    EXPECT_EQ(messageBox.shown[0].text, QStringLiteral("The port said no."));
+    EXPECT_EQ(messageBox.shown[0].title, QStringLiteral("Invalid Port"));
+    EXPECT_EQ(messageBox.shown[0].icon, UserMessageBox::Icon::Error);
+}
+
+INSTANTIATE_TEST_SUITE_P(Steps, RefusedStepTest,
+                         testing::Values(RefusedStepCase { "Settings", &FakeSerialPort::refuseSettings, 0 },
+                                         RefusedStepCase { "Open", &FakeSerialPort::refuseOpen, 1 }),
+                         [](const auto& testCase) { return testCase.param.name; });
 
 } // namespace
