@@ -29,7 +29,7 @@ void BM_PurgeTickNothingToPurge(benchmark::State& state)
     vexmoor::SystemTimeOfDay clock;
     CaptureSession session(clock);
     fill(session, 2048);
-    vexmoor::AutoFilterPurge purge(session.state(), session.table(), session.List2(), session.txtAutoFilter());
+    vexmoor::AutoFilterPurge purge(session.table(), session.List2(), session.txtAutoFilter());
     purge.setYieldHook([] { QCoreApplication::processEvents(QEventLoop::AllEvents); });
     for (auto _ : state)
         purge.tick();
@@ -42,7 +42,7 @@ void BM_ResetTick(benchmark::State& state)
     vexmoor::SystemTimeOfDay clock;
     CaptureSession session(clock);
     fill(session, 2048);
-    vexmoor::ChangeMarkReset reset(session.state(), session.table());
+    vexmoor::ChangeMarkReset reset(session.table());
     for (auto _ : state) {
         state.PauseTiming();
         for (int identifier = 0; identifier < 2048; identifier += 2)

@@ -5,7 +5,7 @@
 namespace vexmoor::tools {
 
 BoardStreamGenerator::BoardStreamGenerator(Settings settings)
-    : m_state(settings.seed)
+    : m_random(settings.seed)
 {
     std::set<unsigned> taken;
     while (static_cast<int>(taken.size()) < settings.identifierCount) {
@@ -32,15 +32,6 @@ std::string BoardStreamGenerator::startupLine()
     return "CAN BUS Shield init ok!\r\n";
 }
 
-std::uint64_t BoardStreamGenerator::next()
-{
-    // splitmix64: small, fast and the same everywhere.
-    std::uint64_t z = (m_state += 0x9E3779B97F4A7C15ULL);
-    z = (z ^ (z >> 30)) * 0xBF58476D1CE4E5B9ULL;
-    z = (z ^ (z >> 27)) * 0x94D049BB133111EBULL;
-    return z ^ (z >> 31);
-}
-
 void BoardStreamGenerator::advance(Message& message)
 {
     if (message.data.empty())
@@ -65,10 +56,15 @@ void BoardStreamGenerator::appendRecord(std::string& out)
 {
     Message& message = m_messages[below(static_cast<unsigned>(m_messages.size()))];
     advance(message);
+    appendRecordText(out, message.identifier, message.data);
+}
+
+void BoardStreamGenerator::appendRecordText(std::string& out, unsigned identifier, std::span<const unsigned> data)
+{
     out.push_back('<');
-    out.append(std::to_string(message.identifier));
+    out.append(std::to_string(identifier));
     out.push_back(',');
-    for (const unsigned byte : message.data) {
+    for (const unsigned byte : data) {
         out.append(std::to_string(byte));
         out.push_back(',');
     }

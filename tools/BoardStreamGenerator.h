@@ -1,6 +1,9 @@
 #pragma once
 
+#include "SplitMix64.h"
+
 #include <cstdint>
+#include <span>
 #include <string>
 #include <vector>
 
@@ -23,6 +26,9 @@ public:
     static std::string startupLine();
     // Appends one record with its line end.
     void appendRecord(std::string& out);
+    // Appends the record the board writes for a frame: "<", the identifier, "," and each data byte
+    // followed by ",", ">", CR LF.
+    static void appendRecordText(std::string& out, unsigned identifier, std::span<const unsigned> data);
     std::string records(int count);
 
 private:
@@ -33,11 +39,10 @@ private:
         Behaviour behaviour = Behaviour::Steady;
     };
 
-    std::uint64_t next();
-    unsigned below(unsigned bound) { return static_cast<unsigned>(next() % bound); }
+    unsigned below(unsigned bound) { return m_random.below(bound); }
     void advance(Message& message);
 
-    std::uint64_t m_state;
+    SplitMix64 m_random;
     std::vector<Message> m_messages;
 };
 

@@ -69,8 +69,8 @@ frmMain::frmMain(UserMessageBox& messageBox, SerialPort& port, TimeOfDaySource& 
     , m_interiorEmulatorTimer(new Timer(QStringLiteral("tmrInteriourEmulator"), 100, false, this))
     , m_connection(port, *m_timer2, *m_timer3, messageBox)
     , m_poll(port, m_session.assembly())
-    , m_purge(m_session.state(), m_session.table(), m_session.List2(), m_session.txtAutoFilter())
-    , m_reset(m_session.state(), m_session.table())
+    , m_purge(m_session.table(), m_session.List2(), m_session.txtAutoFilter())
+    , m_reset(m_session.table())
     , m_notesFolder(QCoreApplication::applicationDirPath().toStdString())
 {
     setObjectName(QStringLiteral("frmMain"));
@@ -116,14 +116,14 @@ void frmMain::buildControls()
     m_tableView->setModel(m_tableModel);
     connect(m_tableView, &MessageTableView::tableDoubleClicked, this, &frmMain::openMessageNotes);
 
-    m_list1 = makeIgnoreListBox("List1", background);
-    m_list1->setGeometry(Twips::toPixels(4440, 2040, 2895, 4515, dpi));
+    m_messageIgnoreListBox = makeIgnoreListBox("List1", background);
+    m_messageIgnoreListBox->setGeometry(Twips::toPixels(4440, 2040, 2895, 4515, dpi));
     m_messageIgnoreModel = new IgnoreListModel(m_session.List1(), this);
-    m_list1->setModel(m_messageIgnoreModel);
-    m_list2 = makeIgnoreListBox("List2", background);
-    m_list2->setGeometry(Twips::toPixels(7560, 2040, 2655, 4515, dpi));
+    m_messageIgnoreListBox->setModel(m_messageIgnoreModel);
+    m_idIgnoreListBox = makeIgnoreListBox("List2", background);
+    m_idIgnoreListBox->setGeometry(Twips::toPixels(7560, 2040, 2655, 4515, dpi));
     m_idIgnoreModel = new IgnoreListModel(m_session.List2(), this);
-    m_list2->setModel(m_idIgnoreModel);
+    m_idIgnoreListBox->setModel(m_idIgnoreModel);
     // The lists follow the table's refresh: entries arrive with records, not with user actions.
     auto* listRefresh = new QTimer(this);
     connect(listRefresh, &QTimer::timeout, this, &frmMain::refreshIgnoreLists);
@@ -234,8 +234,8 @@ void frmMain::clearAllData()
 
 void frmMain::toggleIgnoreLists()
 {
-    const bool show = m_list1->isHidden();
-    for (QListView* list : { m_list1, m_list2 }) {
+    const bool show = m_messageIgnoreListBox->isHidden();
+    for (QListView* list : { m_messageIgnoreListBox, m_idIgnoreListBox }) {
         list->setVisible(show);
         // Drawn above the table, inside whose area they stand.
         if (show)

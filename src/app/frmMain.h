@@ -121,8 +121,8 @@ private:
     MessageTableView* m_tableView = nullptr;
     IgnoreListModel* m_messageIgnoreModel = nullptr;
     IgnoreListModel* m_idIgnoreModel = nullptr;
-    QListView* m_list1 = nullptr;
-    QListView* m_list2 = nullptr;
+    QListView* m_messageIgnoreListBox = nullptr;
+    QListView* m_idIgnoreListBox = nullptr;
     QRect m_tableGeometry;
     bool m_labelPressed = false;
 

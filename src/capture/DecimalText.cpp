@@ -15,15 +15,7 @@ bool isDigit(char c)
 
 bool isBlank(char c)
 {
-    return c == ' ' || c == '\t';
-}
-
-std::string_view trimmedSpaces(std::string_view text)
-{
-    const auto first = text.find_first_not_of(' ');
-    if (first == std::string_view::npos)
-        return {};
-    return text.substr(first, text.find_last_not_of(' ') - first + 1);
+    return kSpaceOrTab.find(c) != std::string_view::npos;
 }
 
 // Cuts the text down to the part of it that the view shows.
@@ -51,12 +43,20 @@ void incrementDigits(std::string& digits)
 
 } // namespace
 
+std::string_view trimmed(std::string_view text, std::string_view blanks)
+{
+    const auto first = text.find_first_not_of(blanks);
+    if (first == std::string_view::npos)
+        return {};
+    return text.substr(first, text.find_last_not_of(blanks) - first + 1);
+}
+
 bool isWholeNumber(std::string_view text)
 {
-    const auto trimmed = trimmedSpaces(text);
-    if (trimmed.empty())
+    const auto number = trimmed(text, kSpaceOnly);
+    if (number.empty())
         return false;
-    for (const char c : trimmed) {
+    for (const char c : number) {
         if (!isDigit(c))
             return false;
     }
@@ -107,7 +107,7 @@ bool incrementWholeNumber(std::string& text)
 {
     if (!isWholeNumber(text))
         return false;
-    keepOnly(text, trimmedSpaces(text));
+    keepOnly(text, trimmed(text, kSpaceOnly));
     incrementDigits(text);
     return true;
 }
@@ -126,10 +126,9 @@ void incrementLeadingNumber(std::string& text)
 
 WholeNumberSetting readWholeNumberSetting(std::string_view text, std::int64_t minimum, std::int64_t maximum)
 {
-    const auto first = text.find_first_not_of(" \t");
-    if (first == std::string_view::npos)
+    const auto number = trimmed(text, kSpaceOrTab);
+    if (number.empty())
         return {};
-    const auto number = text.substr(first, text.find_last_not_of(" \t") - first + 1);
     std::size_t pos = (number[0] == '+' || number[0] == '-') ? 1 : 0;
     std::size_t digits = 0;
     for (; pos < number.size() && isDigit(number[pos]); ++pos)

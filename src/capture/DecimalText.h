@@ -9,6 +9,15 @@
 // however long, can overflow.
 namespace vexmoor::decimal {
 
+// What may stand around a number. Inside a record only the space does (a tab there is part of the
+// field, so the record is not a number); a number that a person typed, or that is read for a
+// comparison, may also have tabs around it.
+inline constexpr std::string_view kSpaceOnly = " ";
+inline constexpr std::string_view kSpaceOrTab = " \t";
+
+// The text without the blanks at its start and end.
+std::string_view trimmed(std::string_view text, std::string_view blanks);
+
 // True when the text, after the spaces around it are removed, is one or more digits and nothing else.
 bool isWholeNumber(std::string_view text);
 

@@ -67,14 +67,7 @@ void RecordIngestion::appendToNotes()
 
 bool RecordIngestion::updateRows()
 {
-    // The row scan visits every row with this CAN_ID, as a pass over all rows would; the scan values
-    // end as that pass leaves them.
-    const int rowCount = m_table.rowCount();
-    m_state.RowCount = rowCount;
-    m_state.RowIndex = rowCount + 1.0;
-    if (rowCount > 0)
-        m_state.RowText = m_table.canId(rowCount);
-
+    // Every row with this CAN_ID is updated, as a pass over all rows would find them.
     const auto rows = m_table.rowsWithCanId(m_state.HexID);
     if (rows.empty())
         return false;

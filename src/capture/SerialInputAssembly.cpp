@@ -56,9 +56,6 @@ void SerialInputAssembly::ReadMessages()
         }
     }
 
-    m_state.ScanPos = static_cast<std::int64_t>(length) + 1;
-    m_state.InRecord = false;
-    m_state.RecordLength = 0;
     if (inRecord) {
         const std::string_view rest(text.data() + recordStart, length - recordStart);
         if (!m_carrying)
@@ -67,9 +64,6 @@ void SerialInputAssembly::ReadMessages()
         m_carrying = m_carried.size() <= kMaxCarriedRecordLength;
         if (!m_carrying)
             m_carried.clear();
-        m_state.InRecord = m_carrying;
-        m_state.RecordStart = static_cast<std::int64_t>(recordStart) + 1;
-        m_state.RecordLength = m_carrying ? static_cast<std::int64_t>(m_carried.size()) + 1 : 0;
     }
 }
 
@@ -81,17 +75,13 @@ void SerialInputAssembly::discardCarriedRecord()
 
 void SerialInputAssembly::ingest(std::string_view carried, std::string_view inner)
 {
-    m_state.RecordInner.assign(carried);
-    m_state.RecordInner.append(inner);
-    m_state.RecordLength = static_cast<std::int64_t>(m_state.RecordInner.size()) + 2;
     std::string& message = m_state.CurrentMessage;
     message.clear();
     message.push_back('<');
-    message.append(m_state.RecordInner);
+    message.append(carried);
+    message.append(inner);
     message.push_back('>');
     m_ingestion.ParseData();
-    m_state.RecordInner.clear();
-    m_state.RecordLength = 0;
 }
 
 } // namespace vexmoor

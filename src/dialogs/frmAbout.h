@@ -20,12 +20,12 @@ public:
 private:
     void placeControls();
 
-    QLabel* m_label1;
-    QLabel* m_label2;
-    QLabel* m_image1;
-    QPlainTextEdit* m_text1;
-    QLabel* m_picture1;
-    QPushButton* m_command1;
+    QLabel* m_title;
+    QLabel* m_credit;
+    QLabel* m_banner;
+    QPlainTextEdit* m_helpText;
+    QLabel* m_wiringPicture;
+    QPushButton* m_closeButton;
 };
 
 } // namespace vexmoor

@@ -26,9 +26,9 @@ frmFind::frmFind(const MessageTable& table, RowSelector selectRow, QWidget* pare
     auto* label = new QLabel(frame);
     label->setObjectName(QStringLiteral("Label1"));
     label->setGeometry(Twips::toPixels(120, 240, 2535, 255, dpi));
-    m_text1 = new QLineEdit(frame);
-    m_text1->setObjectName(QStringLiteral("Text1"));
-    m_text1->setGeometry(Twips::toPixels(120, 360, 3375, 285, dpi));
+    m_canIdBox = new QLineEdit(frame);
+    m_canIdBox->setObjectName(QStringLiteral("Text1"));
+    m_canIdBox->setGeometry(Twips::toPixels(120, 360, 3375, 285, dpi));
     auto* searchButton = new QPushButton(QStringLiteral("Search"), frame);
     searchButton->setObjectName(QStringLiteral("Command1"));
     searchButton->setGeometry(Twips::toPixels(4080, 240, 1215, 495, dpi));
@@ -37,8 +37,8 @@ frmFind::frmFind(const MessageTable& table, RowSelector selectRow, QWidget* pare
     closeButton->setGeometry(Twips::toPixels(3240, 1200, 2295, 495, dpi));
     resize(Twips::toPixels(5640, dpi), Twips::toPixels(1815, dpi));
 
-    setTabOrder(searchButton, m_text1);
-    setTabOrder(m_text1, closeButton);
+    setTabOrder(searchButton, m_canIdBox);
+    setTabOrder(m_canIdBox, closeButton);
     searchButton->setFocus();
 
     connect(searchButton, &QPushButton::clicked, this, &frmFind::search);
@@ -47,7 +47,7 @@ frmFind::frmFind(const MessageTable& table, RowSelector selectRow, QWidget* pare
 
 void frmFind::search()
 {
-    const QString wanted = m_text1->text().toUpper();
+    const QString wanted = m_canIdBox->text().toUpper();
     const int rowCount = m_table.rowCount();
     for (int position = 1; position <= rowCount; ++position) {
         if (QString::fromLatin1(m_table.canId(position)).toUpper() == wanted) {

@@ -28,7 +28,7 @@ private:
 
     const MessageTable& m_table;
     RowSelector m_selectRow;
-    QLineEdit* m_text1;
+    QLineEdit* m_canIdBox;
 };
 
 } // namespace vexmoor

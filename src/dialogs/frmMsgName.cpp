@@ -1,12 +1,12 @@
 #include "dialogs/frmMsgName.h"
 
-#include "capture/DecimalText.h"
 #include "capture/IgnoreList.h"
 #include "capture/MessageTable.h"
 #include "capture/Windows1252.h"
 #include "dialogs/NotesFile.h"
 #include "platform/CaptionFit.h"
 #include "platform/CodePageText.h"
+#include "platform/DesignedFont.h"
 #include "platform/Twips.h"
 #include "platform/UserMessageBox.h"
 
@@ -28,14 +28,6 @@ QString asLogText(std::string_view record)
     return CodePageText::toQString(record).replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
 }
 
-QFont tahoma(double points, bool bold)
-{
-    QFont font(QStringLiteral("Tahoma"));
-    font.setPointSizeF(points);
-    font.setBold(bold);
-    return font;
-}
-
 } // namespace
 
 frmMsgName::frmMsgName(MessageTable& table, IgnoreList& messageIgnoreList, IgnoreList& idIgnoreList,
@@ -46,84 +38,83 @@ frmMsgName::frmMsgName(MessageTable& table, IgnoreList& messageIgnoreList, Ignor
     , m_idIgnoreList(idIgnoreList)
     , m_messageBox(messageBox)
     , m_notesFolder(std::move(notesFolder))
-    , m_label1(new QLabel(QStringLiteral("Give this message a name"), this))
-    , m_label2(new QLabel(QStringLiteral("Label2"), this))
-    , m_label3(new QLabel(QStringLiteral("Line ID:"), this))
-    , m_label4(new QLabel(QStringLiteral("Label4"), this))
-    , m_label5(new QLabel(QStringLiteral("Msg ID:"), this))
-    , m_text1(new QLineEdit(this))
-    , m_command1(new QPushButton(QStringLiteral("&Save"), this))
-    , m_command2(new QPushButton(QStringLiteral("&Close"), this))
-    , m_command3(new QPushButton(QStringLiteral("Alays Ignore this message"), this))
-    , m_command4(new QPushButton(QStringLiteral("Ignore this ID"), this))
-    , m_command5(new QPushButton(QStringLiteral("Save Name"), this))
-    , m_text2(new QPlainTextEdit(this))
+    , m_nameHeading(new QLabel(QStringLiteral("Give this message a name"), this))
+    , m_messageLabel(new QLabel(QStringLiteral("Label2"), this))
+    , m_positionLabel(new QLabel(QStringLiteral("Line ID:"), this))
+    , m_canIdLabel(new QLabel(QStringLiteral("Label4"), this))
+    , m_canIdHeading(new QLabel(QStringLiteral("Msg ID:"), this))
+    , m_nameBox(new QLineEdit(this))
+    , m_saveButton(new QPushButton(QStringLiteral("&Save"), this))
+    , m_closeButton(new QPushButton(QStringLiteral("&Close"), this))
+    , m_ignoreMessageButton(new QPushButton(QStringLiteral("Alays Ignore this message"), this))
+    , m_ignoreIdButton(new QPushButton(QStringLiteral("Ignore this ID"), this))
+    , m_saveNameButton(new QPushButton(QStringLiteral("Save Name"), this))
+    , m_messageLog(new QPlainTextEdit(this))
 {
     setObjectName(QStringLiteral("frmMsgName"));
     setWindowTitle(QStringLiteral("Message Notes"));
     setAttribute(Qt::WA_DeleteOnClose);
     const std::pair<QWidget*, const char*> names[]
-        = { { m_label1, "Label1" },     { m_label2, "Label2" },     { m_label3, "Label3" },
-            { m_label4, "Label4" },     { m_label5, "Label5" },     { m_text1, "Text1" },
-            { m_command1, "Command1" }, { m_command2, "Command2" }, { m_command3, "Command3" },
-            { m_command4, "Command4" }, { m_command5, "Command5" }, { m_text2, "Text2" } };
+        = { { m_nameHeading, "Label1" },      { m_messageLabel, "Label2" },     { m_positionLabel, "Label3" },
+            { m_canIdLabel, "Label4" },       { m_canIdHeading, "Label5" },     { m_nameBox, "Text1" },
+            { m_saveButton, "Command1" },     { m_closeButton, "Command2" },    { m_ignoreMessageButton, "Command3" },
+            { m_ignoreIdButton, "Command4" }, { m_saveNameButton, "Command5" }, { m_messageLog, "Text2" } };
     for (const auto& [widget, name] : names)
         widget->setObjectName(QString::fromLatin1(name));
 
-    for (QLabel* label : { m_label1, m_label4, m_label5 })
-        label->setFont(tahoma(8.25, true));
-    m_label2->setFont(tahoma(11.25, true));
-    QFont sansSerif(QStringLiteral("MS Sans Serif"));
-    sansSerif.setPointSizeF(8.25);
-    sansSerif.setBold(true);
-    m_label3->setFont(sansSerif);
-    m_text1->setFont(tahoma(9, false));
-    m_text2->setFont(tahoma(6.75, false));
-    QPalette logColours = m_text2->palette();
+    for (QLabel* label : { m_nameHeading, m_canIdLabel, m_canIdHeading })
+        label->setFont(DesignedFont::tahoma(8.25, true));
+    m_messageLabel->setFont(DesignedFont::tahoma(11.25, true));
+    m_positionLabel->setFont(DesignedFont::msSansSerif(8.25, true));
+    m_nameBox->setFont(DesignedFont::tahoma(9, false));
+    m_messageLog->setFont(DesignedFont::tahoma(6.75, false));
+    QPalette logColours = m_messageLog->palette();
     logColours.setColor(QPalette::Base, Qt::black);
     logColours.setColor(QPalette::Text, Qt::white);
-    m_text2->setPalette(logColours);
-    m_text2->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
-    m_text2->setLineWrapMode(QPlainTextEdit::NoWrap);
+    m_messageLog->setPalette(logColours);
+    m_messageLog->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    m_messageLog->setLineWrapMode(QPlainTextEdit::NoWrap);
 
-    m_command4->setToolTip(QStringLiteral("ALERT!!! Will ignore ALL messages from this ID and will never show again."));
-    m_command3->setToolTip(QStringLiteral("Will ignore this speciffic message detected in the BUS"));
-    m_command1->setToolTip(QStringLiteral("Saves the data from the below textbox into a file named after the message "
-                                          "in the Vexmoor Application directory."));
+    m_ignoreIdButton->setToolTip(
+        QStringLiteral("ALERT!!! Will ignore ALL messages from this ID and will never show again."));
+    m_ignoreMessageButton->setToolTip(QStringLiteral("Will ignore this speciffic message detected in the BUS"));
+    m_saveButton->setToolTip(QStringLiteral("Saves the data from the below textbox into a file named after the message "
+                                            "in the Vexmoor Application directory."));
     placeControls();
 
-    setTabOrder(m_text1, m_command1);
-    setTabOrder(m_command1, m_command2);
-    setTabOrder(m_command2, m_command3);
-    setTabOrder(m_command3, m_text2);
-    setTabOrder(m_text2, m_command4);
-    setTabOrder(m_command4, m_command5);
-    m_text1->setFocus();
+    setTabOrder(m_nameBox, m_saveButton);
+    setTabOrder(m_saveButton, m_closeButton);
+    setTabOrder(m_closeButton, m_ignoreMessageButton);
+    setTabOrder(m_ignoreMessageButton, m_messageLog);
+    setTabOrder(m_messageLog, m_ignoreIdButton);
+    setTabOrder(m_ignoreIdButton, m_saveNameButton);
+    m_nameBox->setFocus();
 
-    connect(m_command1, &QPushButton::clicked, this, &frmMsgName::save);
-    connect(m_command2, &QPushButton::clicked, this, &frmMsgName::close);
-    connect(m_command3, &QPushButton::clicked, this, &frmMsgName::ignoreMessage);
-    connect(m_command4, &QPushButton::clicked, this, &frmMsgName::ignoreId);
-    connect(m_command5, &QPushButton::clicked, this, &frmMsgName::saveName);
+    connect(m_saveButton, &QPushButton::clicked, this, &frmMsgName::save);
+    connect(m_closeButton, &QPushButton::clicked, this, &frmMsgName::close);
+    connect(m_ignoreMessageButton, &QPushButton::clicked, this, &frmMsgName::ignoreMessage);
+    connect(m_ignoreIdButton, &QPushButton::clicked, this, &frmMsgName::ignoreId);
+    connect(m_saveNameButton, &QPushButton::clicked, this, &frmMsgName::saveName);
 }
 
 void frmMsgName::placeControls()
 {
     const double dpi = Twips::logicalDpiOf(*this);
-    m_label5->setGeometry(Twips::toPixels(120, 120, 735, 255, dpi));
-    m_label4->setGeometry(Twips::toPixels(960, 120, 855, 255, dpi));
-    m_label2->setGeometry(Twips::toPixels(120, 360, 5415, 375, dpi));
-    m_label1->setGeometry(Twips::toPixels(120, 720, 3495, 255, dpi));
-    m_label3->setGeometry(Twips::toPixels(4080, 720, 1815, 255, dpi));
-    m_text1->setGeometry(Twips::toPixels(120, 1080, 4455, 405, dpi));
-    m_command5->setGeometry(Twips::toPixels(4680, 1080, 1215, 375, dpi));
-    m_command3->setGeometry(Twips::toPixels(120, 1560, 2175, 495, dpi));
-    m_command4->setGeometry(Twips::toPixels(2400, 1560, 1335, 495, dpi));
-    m_command1->setGeometry(Twips::toPixels(3840, 1560, 975, 495, dpi));
-    m_command2->setGeometry(Twips::toPixels(4920, 1560, 975, 495, dpi));
-    m_text2->setGeometry(Twips::toPixels(120, 2280, 5775, 6735, dpi));
+    m_canIdHeading->setGeometry(Twips::toPixels(120, 120, 735, 255, dpi));
+    m_canIdLabel->setGeometry(Twips::toPixels(960, 120, 855, 255, dpi));
+    m_messageLabel->setGeometry(Twips::toPixels(120, 360, 5415, 375, dpi));
+    m_nameHeading->setGeometry(Twips::toPixels(120, 720, 3495, 255, dpi));
+    m_positionLabel->setGeometry(Twips::toPixels(4080, 720, 1815, 255, dpi));
+    m_nameBox->setGeometry(Twips::toPixels(120, 1080, 4455, 405, dpi));
+    m_saveNameButton->setGeometry(Twips::toPixels(4680, 1080, 1215, 375, dpi));
+    m_ignoreMessageButton->setGeometry(Twips::toPixels(120, 1560, 2175, 495, dpi));
+    m_ignoreIdButton->setGeometry(Twips::toPixels(2400, 1560, 1335, 495, dpi));
+    m_saveButton->setGeometry(Twips::toPixels(3840, 1560, 975, 495, dpi));
+    m_closeButton->setGeometry(Twips::toPixels(4920, 1560, 975, 495, dpi));
+    m_messageLog->setGeometry(Twips::toPixels(120, 2280, 5775, 6735, dpi));
     resize(Twips::toPixels(6045, dpi), Twips::toPixels(9165, dpi));
-    for (QPushButton* button : { m_command1, m_command2, m_command3, m_command4, m_command5 })
+    for (QPushButton* button :
+         { m_saveButton, m_closeButton, m_ignoreMessageButton, m_ignoreIdButton, m_saveNameButton })
         CaptionFit::shrinkToFit(*button, button->text(), 10);
 }
 
@@ -132,10 +123,13 @@ void frmMsgName::showRow(int position)
     if (!m_table.hasRow(position))
         return;
     m_message = m_table.cell(position, MessageColumn::Message);
-    m_label2->setText(CodePageText::toQString(m_message));
+    m_messageLabel->setText(CodePageText::toQString(m_message));
     m_canId = m_table.canId(position);
-    m_label4->setText(CodePageText::toQString(m_canId));
-    m_label3->setText(QString::number(position));
+    m_canIdLabel->setText(CodePageText::toQString(m_canId));
+    m_positionLabel->setText(QString::number(position));
+    // The label shows the position; the actions take it as a 16-bit number, so a row beyond that
+    // range is one no action can address.
+    m_position = position <= INT16_MAX ? std::optional<int>(position) : std::nullopt;
 }
 
 bool frmMsgName::isShown() const
@@ -145,22 +139,14 @@ bool frmMsgName::isShown() const
 
 bool frmMsgName::contains(std::string_view text) const
 {
-    return m_text2->toPlainText().contains(asLogText(text));
+    return m_messageLog->toPlainText().contains(asLogText(text));
 }
 
 void frmMsgName::appendLine(std::string_view text)
 {
-    QTextCursor end(m_text2->document());
+    QTextCursor end(m_messageLog->document());
     end.movePosition(QTextCursor::End);
     end.insertText(asLogText(text) + QLatin1Char('\n'));
-}
-
-std::optional<int> frmMsgName::shownPosition() const
-{
-    const auto position = decimal::readWholeNumberSetting(m_label3->text().toStdString(), INT16_MIN, INT16_MAX);
-    if (position.status != decimal::WholeNumberSetting::Status::Valid)
-        return std::nullopt;
-    return static_cast<int>(position.value);
 }
 
 std::optional<std::string> frmMsgName::nameInCodePage()
@@ -168,7 +154,7 @@ std::optional<std::string> frmMsgName::nameInCodePage()
     // The notes file and the table hold single bytes of the code page; a character outside it is
     // refused rather than written as something else.
     std::string bytes;
-    for (const char32_t codePoint : m_text1->text().toUcs4()) {
+    for (const char32_t codePoint : m_nameBox->text().toUcs4()) {
         const auto byte = windows1252::fromCodePoint(codePoint);
         if (!byte) {
             m_messageBox.show(
@@ -201,7 +187,7 @@ void frmMsgName::save()
 
 void frmMsgName::saveName()
 {
-    const auto position = shownPosition();
+    const auto position = m_position;
     if (!position || !m_table.hasRow(*position)) {
         m_messageBox.show(QStringLiteral("The row of this message is no longer in the table, so the name was not "
                                          "written. Double-click the row again."),
@@ -215,7 +201,7 @@ void frmMsgName::saveName()
 
 void frmMsgName::ignoreId()
 {
-    const auto position = shownPosition();
+    const auto position = m_position;
     m_idIgnoreList.append(m_canId);
     if (position && m_table.hasRow(*position))
         m_table.removeRow(*position);

@@ -23,7 +23,8 @@ class UserMessageBox;
 // "Message Notes": opened by a double click on a table row, it names the row, appends the message
 // with its name to the message's notes file, puts the identifier or the message on an ignore list,
 // and while it is shown collects in its log every distinct record of the row's identifier. The
-// dialog knows its row only by the position shown in Label3, read again by every action.
+// dialog addresses its row by the position shown in Label3, whatever row holds that position when
+// an action runs.
 class frmMsgName final : public QWidget, public MessageNotesLog {
     Q_OBJECT
 
@@ -45,7 +46,6 @@ private:
     void saveName();
     void ignoreId();
     void ignoreMessage();
-    std::optional<int> shownPosition() const;
     std::optional<std::string> nameInCodePage();
 
     MessageTable& m_table;
@@ -56,19 +56,21 @@ private:
     // The captions' own bytes: the labels show them converted from the code page.
     std::string m_message = "Label2";
     std::string m_canId = "Label4";
+    // The position shown in Label3; none until a row is shown.
+    std::optional<int> m_position;
 
-    QLabel* m_label1;
-    QLabel* m_label2;
-    QLabel* m_label3;
-    QLabel* m_label4;
-    QLabel* m_label5;
-    QLineEdit* m_text1;
-    QPushButton* m_command1;
-    QPushButton* m_command2;
-    QPushButton* m_command3;
-    QPushButton* m_command4;
-    QPushButton* m_command5;
-    QPlainTextEdit* m_text2;
+    QLabel* m_nameHeading;
+    QLabel* m_messageLabel;
+    QLabel* m_positionLabel;
+    QLabel* m_canIdLabel;
+    QLabel* m_canIdHeading;
+    QLineEdit* m_nameBox;
+    QPushButton* m_saveButton;
+    QPushButton* m_closeButton;
+    QPushButton* m_ignoreMessageButton;
+    QPushButton* m_ignoreIdButton;
+    QPushButton* m_saveNameButton;
+    QPlainTextEdit* m_messageLog;
 };
 
 } // namespace vexmoor

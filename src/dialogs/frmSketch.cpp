@@ -2,6 +2,7 @@
 
 #include "dialogs/InfoArtwork.h"
 #include "dialogs/InfoTexts.h"
+#include "platform/DesignedFont.h"
 #include "platform/Twips.h"
 
 #include <QFontDatabase>
@@ -21,16 +22,6 @@ constexpr int kClientHeight = 9585;
 constexpr int kTextTop = 1440;
 constexpr int kTextBottom = 9015;
 
-QFont msSansSerif(double pointSize, bool bold)
-{
-    QFont font(QStringLiteral("MS Sans Serif"));
-    // Outside Windows this face is missing; a plain sans-serif takes its place.
-    font.setStyleHint(QFont::SansSerif);
-    font.setPointSizeF(pointSize);
-    font.setBold(bold);
-    return font;
-}
-
 // Places a word-wrapped label at its designed spot, taller when its text needs more lines than
 // the design allowed for, and never over the label above it. Returns the label's bottom edge.
 int placeLabel(QLabel& label, const QRect& designed, int belowY)
@@ -45,34 +36,34 @@ int placeLabel(QLabel& label, const QRect& designed, int belowY)
 
 frmSketch::frmSketch(QWidget* parent)
     : QWidget(parent, Qt::Window)
-    , m_label1(new QLabel(
+    , m_purpose(new QLabel(
           QStringLiteral("This Sketch is required in order to communicate CAN-BUS Data to the CAN-BUS Vexmoor"), this))
-    , m_label2(new QLabel(QStringLiteral("Please upload the below sketch to your Arduino+CAN-BUS Shield"), this))
-    , m_label3(new QLabel(QStringLiteral("Note! The below sketch is designed to work with an Arduino UNO R3 and the "
-                                         "SeeedStudio CAN-BUS Shield. But you may use any device with Vexmoor as "
-                                         "long as it can return data in the following format <1,2,3,4,5,6,7,8,9,> "
-                                         "--> 1=CAN-ID the rest are messages broadcasted under CAN-ID"),
-                          this))
-    , m_text1(new QPlainTextEdit(this))
-    , m_command1(new QPushButton(QStringLiteral("Close"), this))
+    , m_instruction(new QLabel(QStringLiteral("Please upload the below sketch to your Arduino+CAN-BUS Shield"), this))
+    , m_note(new QLabel(QStringLiteral("Note! The below sketch is designed to work with an Arduino UNO R3 and the "
+                                       "SeeedStudio CAN-BUS Shield. But you may use any device with Vexmoor as "
+                                       "long as it can return data in the following format <1,2,3,4,5,6,7,8,9,> "
+                                       "--> 1=CAN-ID the rest are messages broadcasted under CAN-ID"),
+                        this))
+    , m_sketchText(new QPlainTextEdit(this))
+    , m_closeButton(new QPushButton(QStringLiteral("Close"), this))
 {
     setObjectName(QStringLiteral("frmSketch"));
     setWindowTitle(QStringLiteral("Arduino Sketch"));
     setAttribute(Qt::WA_DeleteOnClose);
-    m_label1->setObjectName(QStringLiteral("Label1"));
-    m_label2->setObjectName(QStringLiteral("Label2"));
-    m_label3->setObjectName(QStringLiteral("Label3"));
-    m_text1->setObjectName(QStringLiteral("Text1"));
-    m_command1->setObjectName(QStringLiteral("Command1"));
+    m_purpose->setObjectName(QStringLiteral("Label1"));
+    m_instruction->setObjectName(QStringLiteral("Label2"));
+    m_note->setObjectName(QStringLiteral("Label3"));
+    m_sketchText->setObjectName(QStringLiteral("Text1"));
+    m_closeButton->setObjectName(QStringLiteral("Command1"));
 
     setPalette(InfoArtwork::greenOnBlack(palette()));
     setAutoFillBackground(true);
 
-    m_label1->setFont(msSansSerif(13.5, true));
-    m_label2->setFont(msSansSerif(8.25, true));
-    m_label3->setFont(msSansSerif(8.25, false));
+    m_purpose->setFont(DesignedFont::msSansSerif(13.5, true));
+    m_instruction->setFont(DesignedFont::msSansSerif(8.25, true));
+    m_note->setFont(DesignedFont::msSansSerif(8.25, false));
     // The notes are longer than their boxes with most fonts; wrapped, nothing is cut off.
-    for (QLabel* label : { m_label1, m_label2, m_label3 }) {
+    for (QLabel* label : { m_purpose, m_instruction, m_note }) {
         label->setWordWrap(true);
         label->setAlignment(Qt::AlignLeft | Qt::AlignTop);
         // "<1,2,...>" must stay literal text, never be taken for markup.
@@ -82,18 +73,18 @@ frmSketch::frmSketch(QWidget* parent)
     // Source code reads best in a fixed-pitch face, where the indentation lines up.
     QFont code = QFontDatabase::systemFont(QFontDatabase::FixedFont);
     code.setPointSizeF(9);
-    m_text1->setFont(code);
-    m_text1->setReadOnly(true);
-    m_text1->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    m_sketchText->setFont(code);
+    m_sketchText->setReadOnly(true);
+    m_sketchText->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     // The text box takes each CR LF as one line break, so the stored text goes in unchanged.
-    m_text1->setPlainText(InfoTexts::sketchText());
+    m_sketchText->setPlainText(InfoTexts::sketchText());
 
     const double dpi = Twips::logicalDpiOf(*this);
     const QSize designed(Twips::toPixels(kClientWidth, dpi), Twips::toPixels(kClientHeight, dpi));
     setMinimumSize(designed);
     resize(designed);
     placeControls();
-    connect(m_command1, &QPushButton::clicked, this, &QWidget::close);
+    connect(m_closeButton, &QPushButton::clicked, this, &QWidget::close);
 }
 
 void frmSketch::resizeEvent(QResizeEvent* event)
@@ -110,15 +101,15 @@ void frmSketch::placeControls()
     const int extraWidth = std::max(0, width() - Twips::toPixels(kClientWidth, dpi));
     const int extraHeight = std::max(0, height() - Twips::toPixels(kClientHeight, dpi));
 
-    int bottom = placeLabel(*m_label1, Twips::toPixels(120, 120, 8895, 375, dpi), 0);
-    bottom = placeLabel(*m_label2, Twips::toPixels(120, 480, 8895, 375, dpi), bottom);
-    bottom = placeLabel(*m_label3, Twips::toPixels(120, 840, 10695, 375, dpi), bottom);
+    int bottom = placeLabel(*m_purpose, Twips::toPixels(120, 120, 8895, 375, dpi), 0);
+    bottom = placeLabel(*m_instruction, Twips::toPixels(120, 480, 8895, 375, dpi), bottom);
+    bottom = placeLabel(*m_note, Twips::toPixels(120, 840, 10695, 375, dpi), bottom);
 
     const int textTop = std::max(Twips::toPixels(kTextTop, dpi), bottom + Twips::toPixels(60, dpi));
     const int textBottom = Twips::toPixels(kTextBottom, dpi) + extraHeight;
-    m_text1->setGeometry(Twips::toPixels(120, dpi), textTop, Twips::toPixels(10815, dpi) + extraWidth,
-                         textBottom - textTop);
-    m_command1->setGeometry(Twips::toPixels(9720, 9120, 1215, 375, dpi).translated(extraWidth, extraHeight));
+    m_sketchText->setGeometry(Twips::toPixels(120, dpi), textTop, Twips::toPixels(10815, dpi) + extraWidth,
+                              textBottom - textTop);
+    m_closeButton->setGeometry(Twips::toPixels(9720, 9120, 1215, 375, dpi).translated(extraWidth, extraHeight));
 }
 
 } // namespace vexmoor

@@ -24,11 +24,11 @@ protected:
 private:
     void placeControls();
 
-    QLabel* m_label1;
-    QLabel* m_label2;
-    QLabel* m_label3;
-    QPlainTextEdit* m_text1;
-    QPushButton* m_command1;
+    QLabel* m_purpose;
+    QLabel* m_instruction;
+    QLabel* m_note;
+    QPlainTextEdit* m_sketchText;
+    QPushButton* m_closeButton;
 };
 
 } // namespace vexmoor

@@ -2,6 +2,7 @@
 
 #include "emulation/InteriorEmulatorSlots.h"
 #include "platform/CaptionFit.h"
+#include "platform/DesignedFont.h"
 #include "platform/Timer.h"
 #include "platform/Twips.h"
 
@@ -14,14 +15,6 @@
 namespace vexmoor {
 
 namespace {
-
-QFont boldFont(const QWidget& widget, double points)
-{
-    QFont font = widget.font();
-    font.setPointSizeF(points);
-    font.setBold(true);
-    return font;
-}
 
 template <typename Control> Control* place(Control* control, const char* name, QRect rect)
 {
@@ -54,20 +47,20 @@ void frmEmulator::buildControls()
         = [dpi](int left, int top, int width, int height) { return Twips::toPixels(left, top, width, height, dpi); };
 
     auto* title = place(new QLabel(QStringLiteral("JEEP JK Rubicon 2010"), this), "Label4", twips(240, 240, 6495, 375));
-    title->setFont(boldFont(*this, 18));
-    m_command3 = place(new QPushButton(QStringLiteral("STOP Interiour Emulator"), this), "Command3",
-                       twips(5160, 120, 2655, 615));
-    m_command3->setFont(boldFont(*this, 8.25));
+    title->setFont(DesignedFont::sized(*this, 18, true));
+    m_startStopButton = place(new QPushButton(QStringLiteral("STOP Interiour Emulator"), this), "Command3",
+                              twips(5160, 120, 2655, 615));
+    m_startStopButton->setFont(DesignedFont::sized(*this, 8.25, true));
 
     auto* buttons = place(new QGroupBox(QStringLiteral("Press && Release Interiour Buttons"), this), "Frame1",
                           twips(120, 840, 7695, 2535));
     auto* stability
         = place(new QPushButton(QStringLiteral("Stability Control"), buttons), "Command1", twips(120, 360, 2055, 375));
-    stability->setFont(boldFont(*this, 8.25));
-    m_label2 = place(new QLabel(QStringLiteral("ESP ON"), buttons), "Label2", twips(2280, 360, 1815, 375));
-    m_label2->setFont(boldFont(*this, 13.5));
-    m_label3 = place(new QLabel(QStringLiteral("Locker OFF"), buttons), "Label3", twips(2280, 840, 1815, 375));
-    m_label3->setFont(boldFont(*this, 13.5));
+    stability->setFont(DesignedFont::sized(*this, 8.25, true));
+    m_espLabel = place(new QLabel(QStringLiteral("ESP ON"), buttons), "Label2", twips(2280, 360, 1815, 375));
+    m_espLabel->setFont(DesignedFont::sized(*this, 13.5, true));
+    m_lockerLabel = place(new QLabel(QStringLiteral("Locker OFF"), buttons), "Label3", twips(2280, 840, 1815, 375));
+    m_lockerLabel->setFont(DesignedFont::sized(*this, 13.5, true));
     auto* buttonsNote = place(new QLabel(QStringLiteral("These are representing buttons in the vehicle that are Make "
                                                         "& Brake type buttons"),
                                          buttons),
@@ -75,13 +68,14 @@ void frmEmulator::buildControls()
     buttonsNote->setTextFormat(Qt::PlainText);
     // The locker button belongs to the window and lies over the frame, level with its label.
     auto* locker = place(new QPushButton(QStringLiteral("Diff Locker"), this), "Command2", twips(240, 1680, 2055, 375));
-    locker->setFont(boldFont(*this, 8.25));
+    locker->setFont(DesignedFont::sized(*this, 8.25, true));
 
     auto* switches = place(new QGroupBox(QStringLiteral("Current State Switch Control"), this), "Frame2",
                            twips(120, 3480, 7695, 2535));
-    m_check1 = place(new QCheckBox(QStringLiteral("Head Lights ON"), switches), "Check1", twips(120, 360, 4815, 255));
-    m_check1->setFont(boldFont(*this, 13.5));
-    m_check1->adjustSize();
+    m_headLightsBox
+        = place(new QCheckBox(QStringLiteral("Head Lights ON"), switches), "Check1", twips(120, 360, 4815, 255));
+    m_headLightsBox->setFont(DesignedFont::sized(*this, 13.5, true));
+    m_headLightsBox->adjustSize();
     auto* switchesNote = place(
         new QLabel(QStringLiteral("These represent switches with a constant state, I.E Switches controlling the "
                                   "head lights"),
@@ -95,52 +89,52 @@ void frmEmulator::buildControls()
     CaptionFit::shrinkToFit(*closeButton, closeButton->text(), 10);
 
     setTabOrder(stability, locker);
-    setTabOrder(locker, m_check1);
-    setTabOrder(m_check1, closeButton);
-    setTabOrder(closeButton, m_command3);
+    setTabOrder(locker, m_headLightsBox);
+    setTabOrder(m_headLightsBox, closeButton);
+    setTabOrder(closeButton, m_startStopButton);
     stability->setFocus();
 
     connect(stability, &QPushButton::clicked, this, &frmEmulator::pressStabilityControl);
     connect(locker, &QPushButton::clicked, this, &frmEmulator::pressDiffLocker);
-    connect(m_check1, &QCheckBox::clicked, this, &frmEmulator::switchHeadLights);
-    connect(m_command3, &QPushButton::clicked, this, &frmEmulator::startOrStop);
+    connect(m_headLightsBox, &QCheckBox::clicked, this, &frmEmulator::switchHeadLights);
+    connect(m_startStopButton, &QPushButton::clicked, this, &frmEmulator::startOrStop);
     connect(closeButton, &QPushButton::clicked, this, &frmEmulator::close);
 }
 
 void frmEmulator::pressStabilityControl()
 {
     // The label decides, so the first press after opening only turns "ESP ON" into "ESP OFF".
-    if (m_label2->text() == QStringLiteral("ESP OFF")) {
-        m_label2->setText(QStringLiteral("ESP ON"));
+    if (m_espLabel->text() == QStringLiteral("ESP OFF")) {
+        m_espLabel->setText(QStringLiteral("ESP ON"));
         m_espMessage = "<880,1,0,1,>";
     } else {
-        m_label2->setText(QStringLiteral("ESP OFF"));
+        m_espLabel->setText(QStringLiteral("ESP OFF"));
         m_espMessage = "<880,1,0,0,>";
     }
 }
 
 void frmEmulator::pressDiffLocker()
 {
-    if (m_label3->text() == QStringLiteral("Locker OFF")) {
-        m_label3->setText(QStringLiteral("Locker ON"));
+    if (m_lockerLabel->text() == QStringLiteral("Locker OFF")) {
+        m_lockerLabel->setText(QStringLiteral("Locker ON"));
         m_lockerMessage = "<881,2,0,1,>";
     } else {
-        m_label3->setText(QStringLiteral("Locker OFF"));
+        m_lockerLabel->setText(QStringLiteral("Locker OFF"));
         m_lockerMessage = "<881,2,0,0,>";
     }
 }
 
 void frmEmulator::switchHeadLights()
 {
-    m_headLightsMessage = m_check1->isChecked() ? "<882,0,0,1,>" : "<882,0,0,0,>";
+    m_headLightsMessage = m_headLightsBox->isChecked() ? "<882,0,0,1,>" : "<882,0,0,0,>";
 }
 
 void frmEmulator::startOrStop()
 {
     const bool running = m_emulatorTimer.isEnabled();
     m_emulatorTimer.setEnabled(!running);
-    m_command3->setText(running ? QStringLiteral("Start Interiour Emulator")
-                                : QStringLiteral("STOP Interiour Emulator"));
+    m_startStopButton->setText(running ? QStringLiteral("Start Interiour Emulator")
+                                       : QStringLiteral("STOP Interiour Emulator"));
 }
 
 void frmEmulator::copyStates()

@@ -41,10 +41,10 @@ private:
     std::string m_lockerMessage = "<881,2,0,0,>";
     std::string m_headLightsMessage = "<882,0,0,0,>";
 
-    QLabel* m_label2 = nullptr;
-    QLabel* m_label3 = nullptr;
-    QCheckBox* m_check1 = nullptr;
-    QPushButton* m_command3 = nullptr;
+    QLabel* m_espLabel = nullptr;
+    QLabel* m_lockerLabel = nullptr;
+    QCheckBox* m_headLightsBox = nullptr;
+    QPushButton* m_startStopButton = nullptr;
 };
 
 } // namespace vexmoor

@@ -1,5 +1,7 @@
 #include "platform/SerialLineSettings.h"
 
+#include "capture/DecimalText.h"
+
 #include <charconv>
 #include <vector>
 
@@ -7,23 +9,15 @@ namespace vexmoor {
 
 namespace {
 
-std::string_view trimmed(std::string_view text)
-{
-    const auto first = text.find_first_not_of(' ');
-    if (first == std::string_view::npos)
-        return {};
-    return text.substr(first, text.find_last_not_of(' ') - first + 1);
-}
-
 std::vector<std::string_view> fieldsOf(std::string_view text)
 {
     std::vector<std::string_view> fields;
     std::size_t start = 0;
     for (std::size_t comma = text.find(','); comma != std::string_view::npos; comma = text.find(',', start)) {
-        fields.push_back(trimmed(text.substr(start, comma - start)));
+        fields.push_back(decimal::trimmed(text.substr(start, comma - start), decimal::kSpaceOnly));
         start = comma + 1;
     }
-    fields.push_back(trimmed(text.substr(start)));
+    fields.push_back(decimal::trimmed(text.substr(start), decimal::kSpaceOnly));
     return fields;
 }
 

@@ -15,39 +15,39 @@ frmComSettings::frmComSettings(SerialConnection& connection, PortLister listPort
     : QWidget(parent, Qt::Window | Qt::MSWindowsFixedSizeDialogHint)
     , m_connection(connection)
     , m_listPorts(listPorts ? std::move(listPorts) : PortLister(&SerialPortCatalog::availablePorts))
-    , m_label1(new QLabel(QStringLiteral("COM PORT"), this))
-    , m_combo1(new QComboBox(this))
-    , m_command1(new QPushButton(QStringLiteral("Set"), this))
+    , m_portHeading(new QLabel(QStringLiteral("COM PORT"), this))
+    , m_portBox(new QComboBox(this))
+    , m_setButton(new QPushButton(QStringLiteral("Set"), this))
     , m_device(new QLineEdit(this))
 {
     setObjectName(QStringLiteral("frmComSettings"));
     setWindowTitle(QStringLiteral("COM Settings"));
     setAttribute(Qt::WA_DeleteOnClose);
-    m_label1->setObjectName(QStringLiteral("Label1"));
-    m_combo1->setObjectName(QStringLiteral("Combo1"));
-    m_command1->setObjectName(QStringLiteral("Command1"));
+    m_portHeading->setObjectName(QStringLiteral("Label1"));
+    m_portBox->setObjectName(QStringLiteral("Combo1"));
+    m_setButton->setObjectName(QStringLiteral("Command1"));
     m_device->setObjectName(QStringLiteral("txtPortDevice"));
 
-    m_combo1->setEditable(true);
-    m_combo1->setInsertPolicy(QComboBox::NoInsert);
+    m_portBox->setEditable(true);
+    m_portBox->setInsertPolicy(QComboBox::NoInsert);
     for (int port = 1; port <= 17; ++port)
-        m_combo1->addItem(QString::number(port));
-    m_combo1->setCurrentText(QStringLiteral("6"));
+        m_portBox->addItem(QString::number(port));
+    m_portBox->setCurrentText(QStringLiteral("6"));
     m_device->setReadOnly(true);
     m_device->setFocusPolicy(Qt::NoFocus);
     placeControls();
 
-    connect(m_combo1, &QComboBox::currentTextChanged, this, &frmComSettings::showDevice);
-    connect(m_command1, &QPushButton::clicked, this, &frmComSettings::set);
-    showDevice(m_combo1->currentText());
+    connect(m_portBox, &QComboBox::currentTextChanged, this, &frmComSettings::showDevice);
+    connect(m_setButton, &QPushButton::clicked, this, &frmComSettings::set);
+    showDevice(m_portBox->currentText());
 }
 
 void frmComSettings::placeControls()
 {
     const double dpi = Twips::logicalDpiOf(*this);
-    m_label1->setGeometry(Twips::toPixels(120, 240, 1455, 375, dpi));
-    m_combo1->setGeometry(Twips::toPixels(1200, 240, 735, 315, dpi));
-    m_command1->setGeometry(Twips::toPixels(120, 720, 2175, 375, dpi));
+    m_portHeading->setGeometry(Twips::toPixels(120, 240, 1455, 375, dpi));
+    m_portBox->setGeometry(Twips::toPixels(1200, 240, 735, 315, dpi));
+    m_setButton->setGeometry(Twips::toPixels(120, 720, 2175, 375, dpi));
     // The device line is an addition below the original box, which grows to hold it.
     m_device->setGeometry(Twips::toPixels(120, 1200, 2190, 315, dpi));
     setFixedSize(Twips::toPixels(2430, dpi), Twips::toPixels(1230 + 420, dpi));
@@ -63,7 +63,7 @@ void frmComSettings::showDevice(const QString& portText)
 
 void frmComSettings::set()
 {
-    m_connection.setPortText(m_combo1->currentText());
+    m_connection.setPortText(m_portBox->currentText());
     close();
 }
 

@@ -33,9 +33,9 @@ private:
 
     SerialConnection& m_connection;
     PortLister m_listPorts;
-    QLabel* m_label1;
-    QComboBox* m_combo1;
-    QPushButton* m_command1;
+    QLabel* m_portHeading;
+    QComboBox* m_portBox;
+    QPushButton* m_setButton;
     QLineEdit* m_device;
 };
 

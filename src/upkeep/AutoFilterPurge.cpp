@@ -1,7 +1,6 @@
 #include "upkeep/AutoFilterPurge.h"
 
 #include "capture/BusyFlag.h"
-#include "capture/CaptureState.h"
 #include "capture/DecimalText.h"
 #include "capture/IgnoreList.h"
 #include "capture/MessageTable.h"
@@ -22,10 +21,8 @@ struct QuietPass {
 
 } // namespace
 
-AutoFilterPurge::AutoFilterPurge(CaptureState& state, MessageTable& table, IgnoreList& idIgnoreList,
-                                 const TextSetting& threshold)
-    : m_state(state)
-    , m_table(table)
+AutoFilterPurge::AutoFilterPurge(MessageTable& table, IgnoreList& idIgnoreList, const TextSetting& threshold)
+    : m_table(table)
     , m_idIgnoreList(idIgnoreList)
     , m_threshold(threshold)
 {
@@ -43,11 +40,9 @@ void AutoFilterPurge::tick()
         if (m_yield)
             m_yield();
         const int bound = m_table.rowCount();
-        m_state.RowCount = bound;
-        if (quiet && quiet->tableRevision == m_table.revision() && quiet->threshold == m_threshold.number()) {
-            skipPass(bound);
+        // A pass over a table and threshold that the last pass left unchanged would remove nothing.
+        if (quiet && quiet->tableRevision == m_table.revision() && quiet->threshold == m_threshold.number())
             continue;
-        }
         if (purgePass(bound))
             quiet.reset();
         else
@@ -60,27 +55,16 @@ bool AutoFilterPurge::purgePass(int bound)
     bool removed = false;
     // The bound stays as the pass found it; indexes past the end of a table that shrank come to nothing.
     for (int index = 1; index <= bound; ++index) {
-        m_state.RowIndex = index;
         if (!m_table.hasRow(index))
             continue;
-        m_state.RowText = m_table.canId(index);
         const double changeCount = decimal::leadingNumber(m_table.cell(index, MessageColumn::ChangeCount));
         if (m_threshold.number() < changeCount) {
-            m_idIgnoreList.append(m_state.RowText);
+            m_idIgnoreList.append(m_table.canId(index));
             m_table.removeRow(index);
             removed = true;
         }
     }
-    m_state.RowIndex = bound + 1.0;
     return removed;
-}
-
-void AutoFilterPurge::skipPass(int bound)
-{
-    // Leave the scan values as the pass would have left them.
-    m_state.RowIndex = bound + 1.0;
-    if (bound > 0)
-        m_state.RowText = m_table.canId(bound);
 }
 
 } // namespace vexmoor

@@ -5,7 +5,6 @@
 
 namespace vexmoor {
 
-struct CaptureState;
 class IgnoreList;
 class MessageTable;
 class TextSetting;
@@ -18,7 +17,7 @@ class AutoFilterPurge final {
 public:
     static constexpr int kPasses = 150;
 
-    AutoFilterPurge(CaptureState& state, MessageTable& table, IgnoreList& idIgnoreList, const TextSetting& threshold);
+    AutoFilterPurge(MessageTable& table, IgnoreList& idIgnoreList, const TextSetting& threshold);
 
     // Called at the start of every pass.
     void setYieldHook(std::function<void()> yieldHook) { m_yield = std::move(yieldHook); }
@@ -28,9 +27,7 @@ public:
 
 private:
     bool purgePass(int bound);
-    void skipPass(int bound);
 
-    CaptureState& m_state;
     MessageTable& m_table;
     IgnoreList& m_idIgnoreList;
     const TextSetting& m_threshold;

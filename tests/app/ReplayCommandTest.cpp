@@ -1,5 +1,5 @@
 #include "app/ReplayCommand.h"
-#include "capture/TimeOfDaySource.h"
+#include "capture/FixedClock.h"
 
 #include "BoardStreamGenerator.h"
 
@@ -13,11 +13,6 @@
 namespace {
 
 namespace fs = std::filesystem;
-
-class FixedClock final : public vexmoor::TimeOfDaySource {
-public:
-    vexmoor::TimeOfDay now() override { return { 8, 0, 0 }; }
-};
 
 class ReplayCommandTest : public testing::Test {
 protected:
@@ -69,7 +64,7 @@ protected:
     }
 
     fs::path folder;
-    FixedClock clock;
+    vexmoor::test::FixedClock clock { { 8, 0, 0 } };
     std::ostringstream out;
     std::ostringstream err;
 };

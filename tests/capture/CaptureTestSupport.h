@@ -1,7 +1,7 @@
 #pragma once
 
+#include "capture/FixedClock.h"
 #include "capture/MessageNotesLog.h"
-#include "capture/TimeOfDaySource.h"
 
 #include <optional>
 #include <string>
@@ -12,12 +12,6 @@ namespace vexmoor {
 class MessageTable;
 
 namespace test {
-
-class FixedClock final : public TimeOfDaySource {
-public:
-    TimeOfDay time { 12, 34, 56 };
-    TimeOfDay now() override { return time; }
-};
 
 // A notes window log held as one string, as the window's text box holds it.
 class StringNotesLog final : public MessageNotesLog {

@@ -1,5 +1,7 @@
 #include "GeneratedRecordSource.h"
 
+#include "BoardStreamGenerator.h"
+
 #include <algorithm>
 #include <cmath>
 #include <numeric>
@@ -13,7 +15,7 @@ constexpr unsigned identifierSpace = 2048;
 } // namespace
 
 GeneratedRecordSource::GeneratedRecordSource(const Settings& settings)
-    : m_state(settings.seed)
+    : m_random(settings.seed)
     , m_remaining(settings.records)
     , m_changeStep(static_cast<std::uint64_t>(std::llround(settings.changeShare * changeScale)))
 {
@@ -29,14 +31,6 @@ GeneratedRecordSource::GeneratedRecordSource(const Settings& settings)
         for (auto& byte : m_messages[index].data)
             byte = below(256);
     }
-}
-
-std::uint64_t GeneratedRecordSource::next()
-{
-    std::uint64_t z = (m_state += 0x9E3779B97F4A7C15ULL);
-    z = (z ^ (z >> 30)) * 0xBF58476D1CE4E5B9ULL;
-    z = (z ^ (z >> 27)) * 0x94D049BB133111EBULL;
-    return z ^ (z >> 31);
 }
 
 bool GeneratedRecordSource::nextRecordChanges()
@@ -59,14 +53,7 @@ void GeneratedRecordSource::appendRecord(std::string& out)
         byte = (byte + 1 + below(255)) % 256;
     }
     message.sent = true;
-    out.push_back('<');
-    out.append(std::to_string(message.identifier));
-    out.push_back(',');
-    for (const unsigned byte : message.data) {
-        out.append(std::to_string(byte));
-        out.push_back(',');
-    }
-    out.append(">\r\n");
+    tools::BoardStreamGenerator::appendRecordText(out, message.identifier, message.data);
 }
 
 bool GeneratedRecordSource::fill(std::string& out, std::size_t wanted)

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "RecordSource.h"
+#include "SplitMix64.h"
 
 #include <array>
 #include <cstdint>
@@ -32,12 +33,11 @@ private:
         bool sent = false;
     };
 
-    std::uint64_t next();
-    unsigned below(unsigned bound) { return static_cast<unsigned>(next() % bound); }
+    unsigned below(unsigned bound) { return m_random.below(bound); }
     bool nextRecordChanges();
     void appendRecord(std::string& out);
 
-    std::uint64_t m_state;
+    tools::SplitMix64 m_random;
     std::uint64_t m_remaining;
     std::vector<Message> m_messages;
     // The share is spread evenly in whole parts per billion, so that of N records that follow an
