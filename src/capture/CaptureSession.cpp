@@ -14,4 +14,10 @@ void CaptureSession::ingest(std::string_view recordText)
     m_ingestion.ParseData();
 }
 
+void CaptureSession::ingest(std::string_view recordText, const FrameFacts& facts)
+{
+    m_state.CurrentMessage.assign(recordText);
+    m_ingestion.ParseFrame(facts);
+}
+
 } // namespace vexmoor

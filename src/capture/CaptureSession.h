@@ -11,6 +11,7 @@
 
 namespace vexmoor {
 
+struct FrameFacts;
 class TimeOfDaySource;
 
 // Everything the capture keeps for the whole run, owned by the main window: the message table, the
@@ -37,6 +38,8 @@ public:
 
     // What every generator does with a record it made: CurrentMessage := record, then ParseData.
     void ingest(std::string_view recordText);
+    // The same for the record text of a frame whose source knows more about it than the text says.
+    void ingest(std::string_view recordText, const FrameFacts& facts);
 
 private:
     CaptureState m_state;

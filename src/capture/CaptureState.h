@@ -12,7 +12,7 @@ struct CaptureState {
     std::string CurrentMessage; // the record text to ingest next
     std::string SerialInput; // the text taken by the latest poll
     std::string HexID; // CAN_ID text of the latest record with an identifier
-    std::int16_t DecimalID = 0; // the same identifier as a number
+    std::uint32_t DecimalID = 0; // the same identifier as a number: 29 bits for an extended frame
     std::int16_t NotesRowIndex = 0; // row for which the notes window was last opened; 0 until then
 };
 

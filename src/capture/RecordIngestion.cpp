@@ -2,9 +2,11 @@
 
 #include "capture/CaptureState.h"
 #include "capture/DecimalText.h"
+#include "capture/FrameFacts.h"
 #include "capture/IgnoreList.h"
 #include "capture/MessageNotesLog.h"
 #include "capture/MessageTable.h"
+#include "capture/RecordTap.h"
 #include "capture/RecordText.h"
 #include "capture/TextSetting.h"
 
@@ -29,9 +31,19 @@ RecordIngestion::RecordIngestion(CaptureState& state, MessageTable& table, const
 {
 }
 
+void RecordIngestion::ParseFrame(const FrameFacts& facts)
+{
+    // Ingestion never yields, so the facts cannot belong to any other record.
+    m_facts = &facts;
+    ParseData();
+    m_facts = nullptr;
+}
+
 void RecordIngestion::ParseData()
 {
     const std::string& message = m_state.CurrentMessage;
+    if (m_tap != nullptr)
+        m_tap->recordArrived(message, m_facts);
     if (!record::passesShapeTest(message))
         return;
 
@@ -41,6 +53,8 @@ void RecordIngestion::ParseData()
     auto identifier = record::takeIdentifier(message);
     if (!identifier)
         return;
+    if (m_facts != nullptr && m_facts->extended)
+        record::markExtended(*identifier);
     m_state.HexID = std::move(identifier->hexId);
     m_state.DecimalID = identifier->decimalId;
 
@@ -114,7 +128,10 @@ const std::string& RecordIngestion::timeText()
 {
     // Read the clock once per record, and format only when the second moved on.
     if (!m_timeTextReady) {
-        const TimeOfDay now = m_clock.now();
+        // A frame that carries its source's time shows that time, so a replayed log shows when it
+        // was recorded; the board's records show when they arrived.
+        const bool stamped = m_facts != nullptr && m_facts->timestampUs.has_value();
+        const TimeOfDay now = stamped ? m_clock.at(*m_facts->timestampUs) : m_clock.now();
         if (now != m_formattedTime) {
             char buffer[3 * 11];
             char* end = buffer;

@@ -8,6 +8,8 @@
 namespace vexmoor {
 
 struct CaptureState;
+struct FrameFacts;
+class RecordTap;
 class IgnoreList;
 class MessageNotesLog;
 class MessageTable;
@@ -27,6 +29,12 @@ public:
     MessageNotesLog* notesLog() const { return m_notesLog; }
 
     void ParseData() override;
+    // ParseData for a record that a source made from a frame it knows (a log, a CAN interface): the
+    // facts decide whether the identifier is extended and give the row its time of day.
+    void ParseFrame(const FrameFacts& facts);
+
+    // What sees every record on its way in; nullptr for none.
+    void setTap(RecordTap* tap) { m_tap = tap; }
 
 private:
     void appendToNotes();
@@ -42,6 +50,9 @@ private:
     const TextSetting& m_minimumId;
     TimeOfDaySource& m_clock;
     MessageNotesLog* m_notesLog = nullptr;
+    RecordTap* m_tap = nullptr;
+    // The facts of the record being ingested, while ParseFrame runs.
+    const FrameFacts* m_facts = nullptr;
 
     // Working values of one record, kept as members only so that their buffers are reused.
     std::string m_asciiText;

@@ -24,39 +24,74 @@ bool passesShapeTest(std::string_view recordText)
     return true;
 }
 
+namespace {
+
+constexpr std::size_t kMaxStandardIdText = 4;
+constexpr std::size_t kMinExtendedDigits = 5;
+constexpr std::size_t kMaxExtendedDigits = 9;
+
+// The value of a run of decimal digits with spaces around it; only called on text that is one.
+std::uint32_t digitsValue(std::string_view digits)
+{
+    std::uint32_t value = 0;
+    for (const char c : digits) {
+        if (c != ' ')
+            value = value * 10 + static_cast<std::uint32_t>(c - '0');
+    }
+    return value;
+}
+
+} // namespace
+
 std::optional<Identifier> takeIdentifier(std::string_view recordText)
 {
-    // Character positions 3 to 6 counted from 1 are indexes 2 to 5.
-    std::size_t comma = 2;
-    while (comma <= 5 && comma < recordText.size() && recordText[comma] != ',')
-        ++comma;
-    if (comma > 5 || comma >= recordText.size())
+    const auto comma = recordText.find(',', 1);
+    if (comma == std::string_view::npos || comma < 2)
         return std::nullopt;
-
     const auto idText = recordText.substr(1, comma - 1);
     if (!decimal::isWholeNumber(idText))
         return std::nullopt;
-    unsigned value = 0;
-    for (const char c : idText) {
-        if (c != ' ')
-            value = value * 10 + static_cast<unsigned>(c - '0');
-    }
+
     Identifier identifier;
-    identifier.decimalId = static_cast<std::int16_t>(value); // at most four digits: 9999 fits
-    formatHexId(value, identifier.hexId);
+    if (idText.size() <= kMaxStandardIdText) {
+        identifier.decimalId = digitsValue(idText); // at most four digits: 9999
+    } else {
+        const auto digits = decimal::trimmed(idText, decimal::kSpaceOnly);
+        if (digits.size() < kMinExtendedDigits || digits.size() > kMaxExtendedDigits)
+            return std::nullopt;
+        identifier.decimalId = digitsValue(digits); // nine digits fit 32 bits
+        if (identifier.decimalId > Identifier::kMaxExtendedId)
+            return std::nullopt;
+        identifier.extended = true;
+    }
+    formatHexId(identifier.decimalId, identifier.extended, identifier.hexId);
     return identifier;
 }
 
-void formatHexId(unsigned value, std::string& hexId)
+void markExtended(Identifier& identifier)
+{
+    if (identifier.extended)
+        return;
+    identifier.extended = true;
+    formatHexId(identifier.decimalId, true, identifier.hexId);
+}
+
+void formatHexId(std::uint32_t value, bool extended, std::string& hexId)
 {
     static constexpr char digits[] = "0123456789ABCDEF";
-    char buffer[2 * sizeof(unsigned)];
+    constexpr int kCandumpExtendedDigits = 8;
+    const bool padded = extended && value <= Identifier::kMaxStandardId;
+    char buffer[2 * sizeof(value)];
     char* end = buffer + sizeof(buffer);
     char* begin = end;
     do {
         *--begin = digits[value & 0xF];
         value >>= 4;
     } while (value != 0);
+    if (padded) {
+        while (end - begin < kCandumpExtendedDigits)
+            *--begin = '0';
+    }
     hexId.assign(begin, end);
 }
 

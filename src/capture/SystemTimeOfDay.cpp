@@ -6,7 +6,17 @@ namespace vexmoor {
 
 TimeOfDay SystemTimeOfDay::now()
 {
-    const std::time_t second = std::chrono::system_clock::to_time_t(std::chrono::system_clock::now());
+    return localTimeOf(std::chrono::system_clock::to_time_t(std::chrono::system_clock::now()));
+}
+
+TimeOfDay SystemTimeOfDay::at(std::int64_t epochMicroseconds)
+{
+    const auto second = std::chrono::floor<std::chrono::seconds>(std::chrono::microseconds(epochMicroseconds));
+    return localTimeOf(static_cast<std::time_t>(second.count()));
+}
+
+TimeOfDay SystemTimeOfDay::localTimeOf(std::time_t second)
+{
     if (second != m_convertedSecond) {
         std::tm local {};
 #ifdef _WIN32

@@ -11,8 +11,11 @@ namespace vexmoor {
 class SystemTimeOfDay final : public TimeOfDaySource {
 public:
     TimeOfDay now() override;
+    TimeOfDay at(std::int64_t epochMicroseconds) override;
 
 private:
+    TimeOfDay localTimeOf(std::time_t second);
+
     std::time_t m_convertedSecond = -1;
     TimeOfDay m_converted;
 };

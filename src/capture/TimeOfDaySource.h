@@ -1,5 +1,7 @@
 #pragma once
 
+#include <cstdint>
+
 namespace vexmoor {
 
 struct TimeOfDay {
@@ -15,6 +17,9 @@ class TimeOfDaySource {
 public:
     virtual ~TimeOfDaySource() = default;
     virtual TimeOfDay now() = 0;
+    // The time of day of a frame's own time stamp, for a source that has a clock. This one reads it
+    // in UTC, so that tests need no time zone; the system clock reads it in local time.
+    virtual TimeOfDay at(std::int64_t epochMicroseconds);
 };
 
 } // namespace vexmoor

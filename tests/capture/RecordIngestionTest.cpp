@@ -1,5 +1,6 @@
 #include "capture/CaptureSession.h"
 #include "capture/CaptureTestSupport.h"
+#include "capture/FrameFacts.h"
 
 #include <gtest/gtest.h>
 
@@ -131,23 +132,53 @@ INSTANTIATE_TEST_SUITE_P(Records, HeldBackRecordTest,
                                          HeldBackCase { "FailingTheShapeTest", "<0>" },
                                          HeldBackCase { "WithoutIdentifierField", "<,1,>" },
                                          HeldBackCase { "Empty", "" }, HeldBackCase { "EmptyRecord", "<>" },
-                                         HeldBackCase { "OfAnExtendedIdentifier", "<418381592,1,2,>" },
+                                         HeldBackCase { "OfATenDigitIdentifier", "<1234567890,1,2,>" },
+                                         HeldBackCase { "AboveTwentyNineBits", "<536870912,1,2,>" },
                                          HeldBackCase { "WithoutComma", "<680>" },
                                          HeldBackCase { "WithALetterInTheIdentifier", "<68A,1,>" }),
                          [](const auto& testCase) { return testCase.param.name; });
 
 TEST_F(RecordIngestionTest, ARecordWithoutIdentifierLeavesTheLatestIdentifierAsItWas)
 {
-    for (const char* record : { "<>", "<12345,1,>", "<680>" })
+    for (const char* record : { "<>", "<1234567890,1,>", "<680>" })
         session.ingest(record);
     EXPECT_EQ(session.table().rowCount(), 0);
     EXPECT_EQ(session.state().HexID, "");
 
     session.ingest("<680,1,>");
-    session.ingest("<418381592,1,2,>");
+    session.ingest("<536870912,1,2,>");
     EXPECT_EQ(session.state().HexID, "2A8");
-    EXPECT_EQ(session.state().DecimalID, 680);
+    EXPECT_EQ(session.state().DecimalID, 680u);
     EXPECT_EQ(row(1)[2], "1");
+}
+
+TEST_F(RecordIngestionTest, ExtendedRecordsGetRowsAndTheMinimumComparesValuesWhateverTheWidth)
+{
+    session.ingest("<418381592,1,2,>");
+    session.ingest("<00100,1,>");
+    session.ingest("<00300,1,>");
+    session.ingest("<300,1,>");
+    ASSERT_EQ(session.table().rowCount(), 3);
+    EXPECT_EQ(row(1)[0], "18EFFF18");
+    EXPECT_EQ(row(1)[1], "<418381592,1,2,>");
+    EXPECT_EQ(row(2)[0], "0000012C") << "a small extended identifier never shares the standard frame's row";
+    EXPECT_EQ(row(3)[0], "12C");
+    EXPECT_EQ(session.state().DecimalID, 300u);
+}
+
+TEST_F(RecordIngestionTest, AFrameOfAKnownSourceBringsItsFormatAndItsTime)
+{
+    // 2023-10-08 09:46:18.547717 and 09:46:19 UTC; a row takes the time of its updates.
+    session.ingest("<2015,1,>", vexmoor::FrameFacts { true, 1696758378547717, "can0" });
+    session.ingest("<2015,1,>", vexmoor::FrameFacts { true, 1696758379000000, "can0" });
+    session.ingest("<2015,1,>");
+    session.ingest("<2015,2,>");
+    ASSERT_EQ(session.table().rowCount(), 2);
+    EXPECT_EQ(row(1)[0], "000007DF");
+    EXPECT_EQ(row(1)[2], "2");
+    EXPECT_EQ(row(1)[4], "94619") << "the frame's own time, not the clock's";
+    EXPECT_EQ(row(2)[0], "7DF");
+    EXPECT_EQ(row(2)[4], "123456");
 }
 
 TEST_F(RecordIngestionTest, IgnoreListsMatchWholeTextsExactly)
