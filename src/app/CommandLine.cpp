@@ -9,17 +9,21 @@ namespace {
 
 constexpr std::string_view kUsage
     = "Usage: vexmoor\n"
-      "       vexmoor --replay FILE [--chunk BYTES] [--min-id TEXT] [--csv OUT]\n"
-      "       vexmoor --capture PORT [--seconds S] [--min-id TEXT] [--csv OUT]\n"
+      "       vexmoor --replay FILE [--interface NAME] [--chunk BYTES] [--min-id TEXT] [--csv OUT]\n"
+      "       vexmoor --capture PORT [--seconds S] [--log OUT] [--min-id TEXT] [--csv OUT]\n"
       "\n"
       "Without arguments, opens the message table window.\n"
       "\n"
-      "  --replay FILE   replay FILE (\"-\" for standard input) as the bytes the companion board\n"
-      "                  writes to the serial line, without a window\n"
-      "  --chunk BYTES   bytes taken by each serial poll of the replay (default 4096)\n"
+      "  --replay FILE   replay FILE (\"-\" for standard input) without a window: a candump -L log,\n"
+      "                  a GVRET CSV, or the bytes the companion board writes to the serial line,\n"
+      "                  told apart by their content\n"
+      "  --interface NAME  only the frames of this interface of a log (can0, or GVRET's bus number)\n"
+      "  --chunk BYTES   bytes read at a time; a board stream takes them as one serial poll each\n"
+      "                  (default 4096)\n"
       "  --capture PORT  capture from a serial port without a window: a port number, or a device\n"
       "                  path such as /dev/ttyUSB0; ends after --seconds, or at Ctrl+C\n"
       "  --seconds S     how long the capture runs (default: until interrupted)\n"
+      "  --log OUT       record every frame of the capture to OUT as a candump -L log\n"
       "  --min-id TEXT   minimum identifier for a new row (default 250)\n"
       "  --csv OUT       where the table goes when done (default \"-\", standard output)\n"
       "  --help          show this text\n"
@@ -78,7 +82,7 @@ CommandLine::Parsed CommandLine::parse(const std::vector<std::string>& arguments
             continue;
         }
         if (name != "--replay" && name != "--capture" && name != "--chunk" && name != "--seconds" && name != "--min-id"
-            && name != "--csv")
+            && name != "--csv" && name != "--interface" && name != "--log")
             return failure("unknown argument '" + arguments[index] + "' (see --help)");
         if (!value) {
             if (index + 1 == arguments.size())
@@ -103,10 +107,18 @@ CommandLine::Parsed CommandLine::parse(const std::vector<std::string>& arguments
                 return failure("--seconds needs a number of seconds above 0, not '" + *value + "'");
         } else if (name == "--min-id") {
             options.minimumId = *value;
+        } else if (name == "--interface") {
+            options.interfaceName = *value;
+        } else if (name == "--log") {
+            options.logPath = *value;
         } else {
             options.csvPath = *value;
         }
     }
+    if (!options.interfaceName.empty() && options.mode != Mode::Replay)
+        return failure("--interface chooses among the interfaces of a replayed log: use it with --replay");
+    if (!options.logPath.empty() && options.mode != Mode::Capture)
+        return failure("--log records a capture: use it with --capture");
     if (help)
         options.mode = Mode::Help;
     else if (version)

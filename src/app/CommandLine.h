@@ -9,7 +9,8 @@
 namespace vexmoor {
 
 // The program's command line. Without arguments the program is the desktop window; the headless
-// modes replay a recorded stream or capture from a serial port, and write the table as CSV.
+// modes replay a log or a recorded board stream, or capture from a serial port, and write the table
+// as CSV.
 class CommandLine final {
 public:
     enum class Mode { Window, Help, Version, Replay, Capture };
@@ -25,6 +26,10 @@ public:
         std::optional<double> seconds;
         std::optional<std::string> minimumId;
         std::string csvPath = "-";
+        // The replay: only the frames of this interface of a log that holds several; empty: all.
+        std::string interfaceName;
+        // The capture: where its candump log goes; empty: none.
+        std::string logPath;
     };
 
     struct Parsed {

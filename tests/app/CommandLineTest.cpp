@@ -24,6 +24,11 @@ TEST(CommandLineTest, ReadsEveryOptionInBothSpellings)
     EXPECT_EQ(replay.options->chunkBytes, 7u);
     EXPECT_EQ(replay.options->csvPath, "-");
 
+    const auto logs = CommandLine::parse({ "--replay", "drive.log", "--interface=can1" });
+    EXPECT_EQ(logs.options->interfaceName, "can1");
+    const auto logging = CommandLine::parse({ "--log", "out.log", "--capture", "/dev/ttyACM0" });
+    EXPECT_EQ(logging.options->logPath, "out.log");
+
     EXPECT_EQ(CommandLine::parse({}).options->mode, Mode::Window);
     EXPECT_EQ(CommandLine::parse({ "--replay", "x", "--help" }).options->mode, Mode::Help);
     EXPECT_EQ(CommandLine::parse({ "--version" }).options->mode, Mode::Version);
@@ -50,17 +55,20 @@ TEST_P(RefusedCommandLineTest, SaysWhatIsWrong)
 
 INSTANTIATE_TEST_SUITE_P(
     Arguments, RefusedCommandLineTest,
-    testing::Values(RefusedCase { { "--replay", "x", "--chunk", "4k" },
-                                  "--chunk needs a whole number of bytes from 1 to 1073741824, not '4k'" },
-                    RefusedCase { { "--replay", "x", "--chunk=0" },
-                                  "--chunk needs a whole number of bytes from 1 to 1073741824, not '0'" },
-                    RefusedCase { { "--capture", "4", "--seconds", "-1" },
-                                  "--seconds needs a number of seconds above 0, not '-1'" },
-                    RefusedCase { { "--capture", "4", "--seconds", "nan" },
-                                  "--seconds needs a number of seconds above 0, not 'nan'" },
-                    RefusedCase { { "--replay" }, "--replay needs a value (see --help)" },
-                    RefusedCase { { "--replay", "x", "--fast" }, "unknown argument '--fast' (see --help)" },
-                    RefusedCase { { "--replay", "x", "--capture", "4" },
-                                  "--replay and --capture cannot be used together" }));
+    testing::Values(
+        RefusedCase { { "--replay", "x", "--chunk", "4k" },
+                      "--chunk needs a whole number of bytes from 1 to 1073741824, not '4k'" },
+        RefusedCase { { "--replay", "x", "--chunk=0" },
+                      "--chunk needs a whole number of bytes from 1 to 1073741824, not '0'" },
+        RefusedCase { { "--capture", "4", "--seconds", "-1" },
+                      "--seconds needs a number of seconds above 0, not '-1'" },
+        RefusedCase { { "--capture", "4", "--seconds", "nan" },
+                      "--seconds needs a number of seconds above 0, not 'nan'" },
+        RefusedCase { { "--replay" }, "--replay needs a value (see --help)" },
+        RefusedCase { { "--replay", "x", "--fast" }, "unknown argument '--fast' (see --help)" },
+        RefusedCase { { "--replay", "x", "--capture", "4" }, "--replay and --capture cannot be used together" },
+        RefusedCase { { "--capture", "4", "--interface", "can0" },
+                      "--interface chooses among the interfaces of a replayed log: use it with --replay" },
+        RefusedCase { { "--replay", "x", "--log", "out.log" }, "--log records a capture: use it with --capture" }));
 
 } // namespace
