@@ -1,6 +1,9 @@
-// Speed of the capture core: ingestion on a busy table and the serial scan on a long stream.
+// Speed of the capture core: ingestion on a busy table, the serial scan on a long stream, and the
+// reading of a candump log.
 //   build/bench/vexmoor_capture_bench   (use a Release build for figures)
+#include "capture/CandumpLog.h"
 #include "capture/CaptureSession.h"
+#include "capture/LogReader.h"
 #include "capture/SystemTimeOfDay.h"
 
 #include "BoardStreamGenerator.h"
@@ -105,6 +108,54 @@ void BM_TableMemoryPerRow(benchmark::State& benchmarkState)
     }
 }
 BENCHMARK(BM_TableMemoryPerRow)->Iterations(1);
+
+// A candump log as a busy bus fills it: 151 standard identifiers with one to eight bytes, one
+// frame every 400 us, now and then an extended one.
+std::string candumpLog(int lineCount)
+{
+    std::string log;
+    std::uint32_t state = 777;
+    auto next = [&state] {
+        state = state * 1664525u + 1013904223u;
+        return state >> 8;
+    };
+    vexmoor::CanFrame frame;
+    frame.timestampUs = 1742339025086274;
+    for (int line = 0; line < lineCount; ++line) {
+        frame.extended = next() % 64 == 0;
+        frame.id = frame.extended ? 0x18DA0000 + next() % 256 : 0x100 + next() % 151;
+        frame.length = static_cast<std::uint8_t>(1 + frame.id % 8);
+        for (auto& byte : frame.data)
+            byte = static_cast<std::uint8_t>(next());
+        frame.timestampUs += 400;
+        vexmoor::CandumpLog::appendLine(frame, "can0", log);
+    }
+    return log;
+}
+
+void BM_CandumpRead(benchmark::State& benchmarkState)
+{
+    constexpr int kLines = 100000;
+    constexpr std::size_t kChunk = 64 * 1024; // what a file read hands over at a time
+    const std::string log = candumpLog(kLines);
+    std::uint64_t checksum = 0;
+    const vexmoor::LogReader::FrameHandler handler
+        = [&checksum](const vexmoor::CanFrame& frame, std::string_view) { checksum += frame.id + frame.data[0]; };
+    for (auto _ : benchmarkState) {
+        vexmoor::LogReader reader(vexmoor::LogFormat::Candump);
+        for (std::size_t offset = 0; offset < log.size(); offset += kChunk)
+            reader.feed(std::string_view(log).substr(offset, kChunk), handler);
+        reader.finish(handler);
+        if (reader.frames() != kLines) {
+            benchmarkState.SkipWithError("the generated log did not read back whole");
+            break;
+        }
+    }
+    benchmark::DoNotOptimize(checksum);
+    benchmarkState.SetItemsProcessed(benchmarkState.iterations() * kLines);
+    benchmarkState.SetBytesProcessed(benchmarkState.iterations() * static_cast<std::int64_t>(log.size()));
+}
+BENCHMARK(BM_CandumpRead)->Unit(benchmark::kMillisecond);
 
 } // namespace
 

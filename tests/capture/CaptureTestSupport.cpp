@@ -3,9 +3,35 @@
 #include "capture/MessageTable.h"
 
 #include <fstream>
+#include <ostream>
 #include <sstream>
 
+namespace vexmoor {
+
+void PrintTo(const CanFrame& frame, std::ostream* out)
+{
+    *out << "{id 0x" << std::hex << frame.id << (frame.extended ? " extended" : "") << (frame.remote ? " remote" : "")
+         << " data";
+    for (std::size_t index = 0; index < frame.length && index < frame.data.size(); ++index)
+        *out << ' ' << static_cast<unsigned>(frame.data[index]);
+    *out << std::dec << " at " << frame.timestampUs << " us}";
+}
+
+} // namespace vexmoor
+
 namespace vexmoor::test {
+
+CanFrame makeFrame(std::uint32_t id, std::initializer_list<std::uint8_t> data, FrameFields fields)
+{
+    CanFrame frame;
+    frame.id = id;
+    frame.extended = fields.extended;
+    frame.remote = fields.remote;
+    frame.timestampUs = fields.timestampUs;
+    for (const std::uint8_t byte : data)
+        frame.data.at(frame.length++) = byte;
+    return frame;
+}
 
 TableRows rowsOf(const MessageTable& table)
 {

@@ -1,13 +1,19 @@
 #pragma once
 
+#include "capture/CanFrame.h"
 #include "capture/FixedClock.h"
 #include "capture/MessageNotesLog.h"
 
+#include <initializer_list>
+#include <iosfwd>
 #include <optional>
 #include <string>
 #include <vector>
 
 namespace vexmoor {
+
+// Lets gtest show a frame that differs as its fields rather than as raw bytes.
+void PrintTo(const CanFrame& frame, std::ostream* out);
 
 class MessageTable;
 
@@ -30,6 +36,13 @@ public:
 
 using TableRows = std::vector<std::vector<std::string>>;
 TableRows rowsOf(const MessageTable& table);
+
+struct FrameFields {
+    bool extended = false;
+    bool remote = false;
+    std::int64_t timestampUs = 0;
+};
+CanFrame makeFrame(std::uint32_t id, std::initializer_list<std::uint8_t> data, FrameFields fields = {});
 
 // The bytes of a file in the shared test data, or nothing when the data is not beside the project.
 std::optional<std::string> readTestData(const std::string& fileName);
