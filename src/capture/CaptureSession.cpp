@@ -1,5 +1,8 @@
 #include "capture/CaptureSession.h"
 
+#include "capture/BoardRecord.h"
+#include "capture/FrameFacts.h"
+
 namespace vexmoor {
 
 CaptureSession::CaptureSession(TimeOfDaySource& clock)
@@ -14,10 +17,11 @@ void CaptureSession::ingest(std::string_view recordText)
     m_ingestion.ParseData();
 }
 
-void CaptureSession::ingest(std::string_view recordText, const FrameFacts& facts)
+void CaptureSession::ingestFrame(const CanFrame& frame, std::string_view interfaceName)
 {
-    m_state.CurrentMessage.assign(recordText);
-    m_ingestion.ParseFrame(facts);
+    m_state.CurrentMessage.clear();
+    BoardRecord::appendRecordText(frame, m_state.CurrentMessage);
+    m_ingestion.ParseFrame(FrameFacts { frame, interfaceName });
 }
 
 } // namespace vexmoor

@@ -11,7 +11,7 @@
 
 namespace vexmoor {
 
-struct FrameFacts;
+struct CanFrame;
 class TimeOfDaySource;
 
 // Everything the capture keeps for the whole run, owned by the main window: the message table, the
@@ -38,8 +38,9 @@ public:
 
     // What every generator does with a record it made: CurrentMessage := record, then ParseData.
     void ingest(std::string_view recordText);
-    // The same for the record text of a frame whose source knows more about it than the text says.
-    void ingest(std::string_view recordText, const FrameFacts& facts);
+    // A frame from a source that knows it (a log, a CAN interface): the record text the board would
+    // write for it goes the same way, with the frame's format and time stamp beside it.
+    void ingestFrame(const CanFrame& frame, std::string_view interfaceName);
 
 private:
     CaptureState m_state;

@@ -1,18 +1,16 @@
 #pragma once
 
-#include <cstdint>
-#include <optional>
+#include "capture/CanFrame.h"
+
 #include <string_view>
 
 namespace vexmoor {
 
-// What a source that knows a frame tells ingestion beyond the record text: the board's text stream
-// says none of it, a log or a CAN interface says all of it.
+// What a source that knows a frame tells ingestion beyond the record text: whether the identifier
+// is extended, and the frame's time stamp. The board's text stream knows neither.
 struct FrameFacts {
-    bool extended = false;
-    // Microseconds since the Unix epoch on the source's clock; none where the source keeps no clock.
-    std::optional<std::int64_t> timestampUs;
-    // The interface the frame came from, as the source names it ("can0"); empty for the board.
+    const CanFrame& frame;
+    // The interface the frame came from, as the source names it ("can0").
     std::string_view interfaceName;
 };
 

@@ -53,7 +53,7 @@ void RecordIngestion::ParseData()
     auto identifier = record::takeIdentifier(message);
     if (!identifier)
         return;
-    if (m_facts != nullptr && m_facts->extended)
+    if (m_facts != nullptr && m_facts->frame.extended)
         record::markExtended(*identifier);
     m_state.HexID = std::move(identifier->hexId);
     m_state.DecimalID = identifier->decimalId;
@@ -130,8 +130,7 @@ const std::string& RecordIngestion::timeText()
     if (!m_timeTextReady) {
         // A frame that carries its source's time shows that time, so a replayed log shows when it
         // was recorded; the board's records show when they arrived.
-        const bool stamped = m_facts != nullptr && m_facts->timestampUs.has_value();
-        const TimeOfDay now = stamped ? m_clock.at(*m_facts->timestampUs) : m_clock.now();
+        const TimeOfDay now = m_facts != nullptr ? m_clock.at(m_facts->frame.timestampUs) : m_clock.now();
         if (now != m_formattedTime) {
             char buffer[3 * 11];
             char* end = buffer;

@@ -1,6 +1,5 @@
 #include "capture/CaptureSession.h"
 #include "capture/CaptureTestSupport.h"
-#include "capture/FrameFacts.h"
 
 #include <gtest/gtest.h>
 
@@ -169,16 +168,27 @@ TEST_F(RecordIngestionTest, ExtendedRecordsGetRowsAndTheMinimumComparesValuesWha
 TEST_F(RecordIngestionTest, AFrameOfAKnownSourceBringsItsFormatAndItsTime)
 {
     // 2023-10-08 09:46:18.547717 and 09:46:19 UTC; a row takes the time of its updates.
-    session.ingest("<2015,1,>", vexmoor::FrameFacts { true, 1696758378547717, "can0" });
-    session.ingest("<2015,1,>", vexmoor::FrameFacts { true, 1696758379000000, "can0" });
-    session.ingest("<2015,1,>");
+    vexmoor::CanFrame frame = vexmoor::test::makeFrame(0x7DF, { 1 }, { .extended = true });
+    frame.timestampUs = 1696758378547717;
+    session.ingestFrame(frame, "can0");
+    frame.timestampUs = 1696758379000000;
+    session.ingestFrame(frame, "can0");
+    frame.extended = false;
+    session.ingestFrame(frame, "can0");
     session.ingest("<2015,2,>");
+    session.ingest("<02015,2,>");
     ASSERT_EQ(session.table().rowCount(), 2);
     EXPECT_EQ(row(1)[0], "000007DF");
-    EXPECT_EQ(row(1)[2], "2");
-    EXPECT_EQ(row(1)[4], "94619") << "the frame's own time, not the clock's";
+    EXPECT_EQ(row(1)[1], "<02015,2,>") << "the same frame from the board's text and from a log";
+    EXPECT_EQ(row(1)[2], "3");
+    EXPECT_EQ(row(1)[4], "123456");
     EXPECT_EQ(row(2)[0], "7DF");
+    EXPECT_EQ(row(2)[1], "<2015,2,>");
     EXPECT_EQ(row(2)[4], "123456");
+
+    frame.extended = true;
+    session.ingestFrame(frame, "can0");
+    EXPECT_EQ(row(1)[4], "94619") << "the frame's own time, not the clock's";
 }
 
 TEST_F(RecordIngestionTest, IgnoreListsMatchWholeTextsExactly)
