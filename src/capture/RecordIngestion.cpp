@@ -43,6 +43,7 @@ void RecordIngestion::ParseData()
         return;
     m_state.HexID = std::move(identifier->hexId);
     m_state.DecimalID = identifier->decimalId;
+    ++m_framesSeen;
 
     if (m_messageIgnoreList.contains(message) || m_idIgnoreList.contains(m_state.HexID))
         return;

@@ -3,6 +3,7 @@
 #include "capture/RecordSink.h"
 #include "capture/TimeOfDaySource.h"
 
+#include <cstdint>
 #include <string>
 
 namespace vexmoor {
@@ -28,6 +29,10 @@ public:
 
     void ParseData() override;
 
+    // Records with a frame's shape and identifier since the start, counted before the ignore lists
+    // and the minimum identifier hold any back: the rate of the bus, not of the table.
+    std::uint64_t framesSeen() const { return m_framesSeen; }
+
 private:
     void appendToNotes();
     bool updateRows();
@@ -42,6 +47,7 @@ private:
     const TextSetting& m_minimumId;
     TimeOfDaySource& m_clock;
     MessageNotesLog* m_notesLog = nullptr;
+    std::uint64_t m_framesSeen = 0;
 
     // Working values of one record, kept as members only so that their buffers are reused.
     std::string m_asciiText;
