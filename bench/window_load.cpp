@@ -3,11 +3,11 @@
 // measures how late the event loop answers, then prints the records counted, the probe's lateness
 // and the CPU used.
 //   vexmoor-window-load PORT SECONDS        (QT_QPA_PLATFORM=offscreen or under Xvfb)
+#include "app/CaptureController.h"
 #include "app/ConsoleMessageBox.h"
 #include "app/frmMain.h"
 #include "capture/SystemTimeOfDay.h"
 #include "platform/QtSerialPort.h"
-#include "platform/Timer.h"
 
 #include <QApplication>
 #include <QElapsedTimer>
@@ -50,12 +50,13 @@ int main(int argc, char** argv)
     vexmoor::ConsoleMessageBox messageBox(std::cerr);
     vexmoor::SystemTimeOfDay clock;
     vexmoor::frmMain window(messageBox, port, clock);
-    window.session().txtMinID().setText("0");
-    window.session().txtAutoFilter().setText("1000000000000");
+    vexmoor::CaptureController& capture = window.controller();
+    capture.session().txtMinID().setText("0");
+    capture.session().txtAutoFilter().setText("1000000000000");
     window.showAutoFilterThreshold();
     window.show();
-    window.connection().setPortText(QString::fromLocal8Bit(argv[1]));
-    if (!window.connection().connectToCom())
+    capture.connection().setPortText(QString::fromLocal8Bit(argv[1]));
+    if (!capture.connectToCom())
         return 2;
 
     const double cpuAtStart = cpuSeconds();
@@ -75,10 +76,10 @@ int main(int argc, char** argv)
     const qint64 runMs = static_cast<qint64>(QString::fromLocal8Bit(argv[2]).toDouble() * 1000);
     QTimer stop;
     QObject::connect(&stop, &QTimer::timeout, &stop, [&] {
-        if (wall.elapsed() < runMs || window.session().assembly().isScanning())
+        if (wall.elapsed() < runMs || capture.session().assembly().isScanning())
             return;
         stop.stop();
-        emit window.findChild<vexmoor::Timer*>(QStringLiteral("Timer2"))->tick();
+        capture.pollNow();
         QApplication::quit();
     });
     stop.start(50);
@@ -87,7 +88,7 @@ int main(int argc, char** argv)
     const double cpu = cpuSeconds() - cpuAtStart;
     const double seconds = static_cast<double>(wall.elapsed()) / 1000.0;
     long long counted = 0;
-    const auto& table = window.session().table();
+    const auto& table = capture.session().table();
     for (int position = 1; position <= table.rowCount(); ++position)
         counted += std::stoll(table.cell(position, vexmoor::MessageColumn::MsgCount));
     std::cout << "records counted " << counted << " in " << table.rowCount() << " rows\n"

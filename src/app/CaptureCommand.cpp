@@ -1,13 +1,10 @@
 #include "app/CaptureCommand.h"
 
+#include "app/CaptureController.h"
 #include "app/ConsoleMessageBox.h"
 #include "app/CsvDestination.h"
-#include "capture/CaptureSession.h"
 #include "capture/TableCsvWriter.h"
-#include "platform/EventLoopYield.h"
 #include "platform/Timer.h"
-#include "serial/SerialConnection.h"
-#include "serial/SerialPoll.h"
 
 #include <QCoreApplication>
 #include <QDeadlineTimer>
@@ -48,7 +45,6 @@ private:
     void (*m_previousTerminate)(int) = SIG_DFL;
 };
 
-constexpr int kPollIntervalMs = 300;
 constexpr int kStopCheckIntervalMs = 50;
 
 } // namespace
@@ -64,7 +60,9 @@ CaptureCommand::CaptureCommand(std::ostream& standardOutput, std::ostream& stand
 
 int CaptureCommand::run(const CommandLine::Options& options)
 {
-    CaptureSession session(m_clock);
+    ConsoleMessageBox messageBox(m_err);
+    CaptureController controller(m_port, messageBox, m_clock, CaptureController::Upkeep::Off);
+    CaptureSession& session = controller.session();
     if (options.minimumId)
         session.txtMinID().setText(*options.minimumId);
 
@@ -72,18 +70,9 @@ int CaptureCommand::run(const CommandLine::Options& options)
     if (!destination.open())
         return fail("cannot write '" + options.csvPath + "': " + destination.reason());
 
-    Timer pollTimer(QStringLiteral("Timer2"), kPollIntervalMs, false);
-    Timer purgeTimer(QStringLiteral("Timer3"), 5000, true); // no upkeep runs here; connect enables it all the same
-    ConsoleMessageBox messageBox(m_err);
-    SerialConnection connection(m_port, pollTimer, purgeTimer, messageBox);
-    connection.setPortText(QString::fromStdString(options.source));
-    if (!connection.connectToCom())
+    controller.connection().setPortText(QString::fromStdString(options.source));
+    if (!controller.connectToCom())
         return 2;
-
-    EventLoopYield yield;
-    session.assembly().setYieldHook([&yield] { yield(); });
-    SerialPoll poll(m_port, session.assembly());
-    QObject::connect(&pollTimer, &Timer::tick, &pollTimer, [&poll] { poll.tick(); });
 
     const StopSignals stopSignals;
     const QDeadlineTimer deadline = options.seconds ? QDeadlineTimer(static_cast<qint64>(*options.seconds * 1000.0))
@@ -94,12 +83,11 @@ int CaptureCommand::run(const CommandLine::Options& options)
         if ((g_stopRequested == 0 && !deadline.hasExpired()) || session.assembly().isScanning())
             return;
         stopCheck.setEnabled(false);
-        pollTimer.setEnabled(false);
-        poll.tick();
+        controller.stopTimers();
+        controller.pollNow();
         QCoreApplication::quit();
     });
     QCoreApplication::exec();
-    session.assembly().setYieldHook({});
 
     TableCsvWriter::write(session.table(), destination.stream(m_out));
     if (!destination.commit(m_out)) {

@@ -1,7 +1,9 @@
 #include "app/frmMain.h"
 
 #include "app/Artwork.h"
-#include "app/IgnoreListModel.h"
+#include "app/AutoFilterLabel.h"
+#include "app/CaptureController.h"
+#include "app/IgnoreListBox.h"
 #include "app/MessageTableModel.h"
 #include "app/MessageTableView.h"
 #include "dialogs/frmAbout.h"
@@ -9,9 +11,7 @@
 #include "dialogs/frmMsgName.h"
 #include "dialogs/frmOptions.h"
 #include "dialogs/frmSketch.h"
-#include "emulation/SampleGenerator.h"
 #include "emulation/frmEmulator.h"
-#include "platform/Timer.h"
 #include "platform/Twips.h"
 #include "platform/UserMessageBox.h"
 #include "serial/frmComSettings.h"
@@ -19,11 +19,10 @@
 #include <QCloseEvent>
 #include <QCoreApplication>
 #include <QLabel>
-#include <QListView>
 #include <QMenuBar>
-#include <QMouseEvent>
+#include <QStatusBar>
 
-#include <algorithm>
+#include <cmath>
 #include <cstdint>
 
 namespace vexmoor {
@@ -41,36 +40,12 @@ void paintWhite(QWidget& widget)
     widget.setAutoFillBackground(true);
 }
 
-QListView* makeIgnoreListBox(const char* name, QWidget* parent)
-{
-    auto* list = new QListView(parent);
-    list->setObjectName(QString::fromLatin1(name));
-    QPalette palette = list->palette();
-    palette.setColor(QPalette::Base, Qt::black);
-    palette.setColor(QPalette::Text, Qt::white);
-    list->setPalette(palette);
-    list->setEditTriggers(QAbstractItemView::NoEditTriggers);
-    list->setUniformItemSizes(true);
-    list->hide();
-    return list;
-}
-
 } // namespace
 
 frmMain::frmMain(UserMessageBox& messageBox, SerialPort& port, TimeOfDaySource& clock, QWidget* parent)
     : QMainWindow(parent)
     , m_messageBox(messageBox)
-    , m_port(port)
-    , m_session(clock)
-    , m_timer1(new Timer(QStringLiteral("Timer1"), 100, false, this))
-    , m_timer2(new Timer(QStringLiteral("Timer2"), 300, false, this))
-    , m_timer3(new Timer(QStringLiteral("Timer3"), 5000, true, this))
-    , m_timer4(new Timer(QStringLiteral("Timer4"), 10000, true, this))
-    , m_interiorEmulatorTimer(new Timer(QStringLiteral("tmrInteriourEmulator"), 100, false, this))
-    , m_connection(port, *m_timer2, *m_timer3, messageBox)
-    , m_poll(port, m_session.assembly())
-    , m_purge(m_session.table(), m_session.List2(), m_session.txtAutoFilter())
-    , m_reset(m_session.table())
+    , m_controller(new CaptureController(port, messageBox, clock, CaptureController::Upkeep::Run, this))
     , m_notesFolder(QCoreApplication::applicationDirPath().toStdString())
 {
     setObjectName(QStringLiteral("frmMain"));
@@ -78,19 +53,24 @@ frmMain::frmMain(UserMessageBox& messageBox, SerialPort& port, TimeOfDaySource& 
     setWindowIcon(Artwork::windowIcon());
     buildControls();
     buildMenus();
-    wireTimers();
+    buildStatusBar();
     showAutoFilterThreshold();
 
+    // The designed client area is the room above the status bar.
     const double dpi = Twips::logicalDpiOf(*this);
     resize(Twips::toPixels(kClientWidthTwips, dpi),
-           Twips::toPixels(kClientHeightTwips, dpi) + menuBar()->sizeHint().height());
+           Twips::toPixels(kClientHeightTwips, dpi) + menuBar()->sizeHint().height()
+               + statusBar()->sizeHint().height());
 }
 
 frmMain::~frmMain()
 {
     closeOtherWindows();
-    m_session.assembly().setYieldHook({});
-    m_purge.setYieldHook({});
+}
+
+CaptureSession& frmMain::session()
+{
+    return m_controller->session();
 }
 
 void frmMain::buildControls()
@@ -99,34 +79,27 @@ void frmMain::buildControls()
     background->setObjectName(QStringLiteral("frmMainClientArea"));
     paintWhite(*background);
     background->setMouseTracking(true);
-    background->installEventFilter(this);
     setCentralWidget(background);
 
-    const double dpi = Twips::logicalDpiOf(*this);
-    m_autoFilterLabel = new QLabel(background);
-    m_autoFilterLabel->setObjectName(QStringLiteral("lblAutofilter"));
-    m_autoFilterLabel->setGeometry(Twips::toPixels(120, 120, 3135, 255, dpi));
-    paintWhite(*m_autoFilterLabel);
-    m_autoFilterLabel->setCursor(Qt::PointingHandCursor);
-    m_autoFilterLabel->setMouseTracking(true);
-    m_autoFilterLabel->installEventFilter(this);
+    m_autoFilterLabel = new AutoFilterLabel(*background);
+    connect(m_autoFilterLabel, &AutoFilterLabel::clicked, this, [this] {
+        if (auto* find = findChild<QAction*>(QStringLiteral("MnuToolsFind")); find->isEnabled())
+            find->trigger();
+    });
 
-    m_tableModel = new MessageTableModel(m_session.table(), this);
+    m_tableModel = new MessageTableModel(session().table(), this);
     m_tableView = new MessageTableView(background);
     m_tableView->setModel(m_tableModel);
     connect(m_tableView, &MessageTableView::tableDoubleClicked, this, &frmMain::openMessageNotes);
 
-    m_messageIgnoreListBox = makeIgnoreListBox("List1", background);
-    m_messageIgnoreListBox->setGeometry(Twips::toPixels(4440, 2040, 2895, 4515, dpi));
-    m_messageIgnoreModel = new IgnoreListModel(m_session.List1(), this);
-    m_messageIgnoreListBox->setModel(m_messageIgnoreModel);
-    m_idIgnoreListBox = makeIgnoreListBox("List2", background);
-    m_idIgnoreListBox->setGeometry(Twips::toPixels(7560, 2040, 2655, 4515, dpi));
-    m_idIgnoreModel = new IgnoreListModel(m_session.List2(), this);
-    m_idIgnoreListBox->setModel(m_idIgnoreModel);
+    m_messageIgnoreListBox = new IgnoreListBox("List1", session().List1(), QRect(4440, 2040, 2895, 4515), background);
+    m_idIgnoreListBox = new IgnoreListBox("List2", session().List2(), QRect(7560, 2040, 2655, 4515), background);
     // The lists follow the table's refresh: entries arrive with records, not with user actions.
     auto* listRefresh = new QTimer(this);
-    connect(listRefresh, &QTimer::timeout, this, &frmMain::refreshIgnoreLists);
+    connect(listRefresh, &QTimer::timeout, this, [this] {
+        m_messageIgnoreListBox->refresh();
+        m_idIgnoreListBox->refresh();
+    });
     listRefresh->start(MessageTableModel::kRefreshIntervalMs);
 }
 
@@ -170,8 +143,8 @@ void frmMain::buildMenus()
     connect(find, &QAction::triggered, this, &frmMain::showFind);
 
     QMenu* tools = addMenu("Tools", QStringLiteral("&Tools"));
-    connect(addAction(tools, "mnuToolsCommConnect", QStringLiteral("Connect To COM")), &QAction::triggered, this,
-            &frmMain::connectToCom);
+    connect(addAction(tools, "mnuToolsCommConnect", QStringLiteral("Connect To COM")), &QAction::triggered,
+            m_controller, &CaptureController::connectToCom);
     connect(addAction(tools, "MnuToolsComSettings", QStringLiteral("Com Settings")), &QAction::triggered, this,
             &frmMain::showComSettings);
     connect(addAction(tools, "MnuToolsOptions", QStringLiteral("Options")), &QAction::triggered, this,
@@ -182,16 +155,16 @@ void frmMain::buildMenus()
     connect(addAction(tools, "MnuToolsClearIgnore", QStringLiteral("Clear Message  Ignore List")), &QAction::triggered,
             this, &frmMain::clearMessageIgnoreList);
     connect(addAction(tools, "MnuToolsClear", QStringLiteral("&Clear All Data in the List")), &QAction::triggered, this,
-            &frmMain::clearAllData);
+            [this] { session().table().clear(); });
 
     QMenu* emulator = addMenu("MnuEmulator", QStringLiteral("Emulator"));
     QAction* emulation = addAction(emulator, "MnuFileToggleEmulation", QStringLiteral("&Turn Emulation On"));
     emulation->setCheckable(true);
     connect(emulation, &QAction::triggered, this, &frmMain::toggleEmulation);
     connect(addAction(emulator, "MnuEmulatorSendSample", QStringLiteral("Send Random Sample Message")),
-            &QAction::triggered, this, &frmMain::sendRandomSample);
+            &QAction::triggered, m_controller, &CaptureController::sendRandomSample);
     connect(addAction(emulator, "MnuSendUnimplemented", QStringLiteral("Send (Unimplemented)")), &QAction::triggered,
-            this, &frmMain::sendUnimplemented);
+            m_controller, &CaptureController::sendUnimplemented);
     connect(addAction(emulator, "mnuEmuInteriour", QStringLiteral("Interiour Controls")), &QAction::triggered, this,
             &frmMain::showInteriorEmulator);
 
@@ -200,42 +173,33 @@ void frmMain::buildMenus()
     connect(addAction(nullptr, "About", QStringLiteral("&About")), &QAction::triggered, this, &frmMain::showAbout);
 }
 
-void frmMain::wireTimers()
+void frmMain::buildStatusBar()
 {
-    m_session.assembly().setYieldHook([this] { m_scanYield(); });
-    m_purge.setYieldHook([] { QCoreApplication::processEvents(QEventLoop::AllEvents); });
-    connect(m_timer2, &Timer::tick, this, [this] { m_poll.tick(); });
-    connect(m_timer3, &Timer::tick, this, [this] { m_purge.tick(); });
-    connect(m_timer4, &Timer::tick, this, [this] { m_reset.tick(); });
-    connect(m_timer1, &Timer::tick, this,
-            [this] { m_session.ingest(SampleGenerator(*m_random).makeRecord(SampleGenerator::kEmulationTick)); });
-    connect(m_interiorEmulatorTimer, &Timer::tick, this, &frmMain::ingestInteriorSlots);
+    QStatusBar* bar = statusBar();
+    bar->setObjectName(QStringLiteral("statusBar"));
+    auto* source = new QLabel(m_controller->activeSourceDescription(), bar);
+    source->setObjectName(QStringLiteral("statusSource"));
+    bar->addWidget(source, 1);
+    auto* rate = new QLabel(bar);
+    rate->setObjectName(QStringLiteral("statusRate"));
+    bar->addPermanentWidget(rate);
+    auto showRate = [rate](double framesPerSecond) {
+        rate->setText(QStringLiteral("%1 frames/s").arg(std::lround(framesPerSecond)));
+    };
+    showRate(m_controller->frameRate());
+    connect(m_controller, &CaptureController::sourceChanged, source, &QLabel::setText);
+    connect(m_controller, &CaptureController::frameRateChanged, rate, showRate);
 }
 
 void frmMain::showAutoFilterThreshold()
 {
-    m_autoFilterLabel->setText(QStringLiteral("Auto Filter CAN-IDs on ")
-                               + QString::fromStdString(m_session.txtAutoFilter().text()) + QStringLiteral(" counts"));
-    // The label keeps its place; it grows to the right when the host's font needs more room.
-    const int placedWidth = Twips::toPixels(3135, Twips::logicalDpiOf(*this));
-    m_autoFilterLabel->resize(std::max(placedWidth, m_autoFilterLabel->sizeHint().width()),
-                              m_autoFilterLabel->height());
-}
-
-void frmMain::connectToCom()
-{
-    m_connection.connectToCom();
-}
-
-void frmMain::clearAllData()
-{
-    m_session.table().clear();
+    m_autoFilterLabel->showThreshold(QString::fromStdString(session().txtAutoFilter().text()));
 }
 
 void frmMain::toggleIgnoreLists()
 {
     const bool show = m_messageIgnoreListBox->isHidden();
-    for (QListView* list : { m_messageIgnoreListBox, m_idIgnoreListBox }) {
+    for (IgnoreListBox* list : { m_messageIgnoreListBox, m_idIgnoreListBox }) {
         list->setVisible(show);
         // Drawn above the table, inside whose area they stand.
         if (show)
@@ -245,14 +209,14 @@ void frmMain::toggleIgnoreLists()
 
 void frmMain::clearIdIgnoreList()
 {
-    m_session.List2().clear();
-    m_idIgnoreModel->refresh();
+    session().List2().clear();
+    m_idIgnoreListBox->refresh();
 }
 
 void frmMain::clearMessageIgnoreList()
 {
-    m_session.List1().clear();
-    m_messageIgnoreModel->refresh();
+    session().List1().clear();
+    m_messageIgnoreListBox->refresh();
 }
 
 void frmMain::dumpData()
@@ -273,18 +237,20 @@ void frmMain::showSingle(QPointer<Window>& window, Arguments&&... arguments)
 
 void frmMain::showComSettings()
 {
-    showSingle(m_comSettings, m_connection);
+    showSingle(m_comSettings, m_controller->connection());
 }
 
 void frmMain::showFind()
 {
-    showSingle(m_find, m_session.table(), [this](int position) { selectRow(position); });
+    showSingle(m_find, session().table(), [this](int position) { selectRow(position); });
 }
 
 void frmMain::showOptions()
 {
+    CaptureController& capture = *m_controller;
     showSingle(m_options,
-               frmOptions::Settings { *m_timer2, *m_timer3, *m_timer4, m_session.txtAutoFilter(), m_session.txtMinID(),
+               frmOptions::Settings { capture.pollTimer(), capture.purgeTimer(), capture.resetTimer(),
+                                      session().txtAutoFilter(), session().txtMinID(),
                                       [this] { showAutoFilterThreshold(); } },
                m_messageBox);
 }
@@ -292,32 +258,14 @@ void frmMain::showOptions()
 void frmMain::toggleEmulation()
 {
     // The timer's flag decides; the menu entry only mirrors it with its check mark.
-    const bool on = !m_timer1->isEnabled();
-    m_timer1->setEnabled(on);
+    const bool on = !m_controller->isEmulating();
+    m_controller->setEmulation(on);
     findChild<QAction*>(QStringLiteral("MnuFileToggleEmulation"))->setChecked(on);
-}
-
-void frmMain::sendRandomSample()
-{
-    m_session.ingest(SampleGenerator(*m_random).makeRecord(SampleGenerator::kRandomSample));
-}
-
-void frmMain::sendUnimplemented()
-{
-    m_session.ingest(SampleGenerator(*m_random).makeRecord(SampleGenerator::kUnimplemented));
 }
 
 void frmMain::showInteriorEmulator()
 {
-    showSingle(m_emulator, m_emulatorSlots, *m_interiorEmulatorTimer);
-}
-
-void frmMain::ingestInteriorSlots()
-{
-    // Handed over as they stand, an empty slot included: ingestion drops an empty record.
-    for (const std::string* record :
-         { &m_emulatorSlots.txtemuESP, &m_emulatorSlots.txtemuLOCKER, &m_emulatorSlots.txtemuHEADLIGHTS })
-        m_session.ingest(*record);
+    showSingle(m_emulator, m_controller->emulatorSlots(), m_controller->interiorEmulatorTimer());
 }
 
 void frmMain::showAbout()
@@ -334,14 +282,14 @@ void frmMain::openMessageNotes()
 {
     if (m_notes.isNull() || !m_notes->isVisible()) {
         auto* notes
-            = new frmMsgName(m_session.table(), m_session.List1(), m_session.List2(), m_messageBox, m_notesFolder);
+            = new frmMsgName(session().table(), session().List1(), session().List2(), m_messageBox, m_notesFolder);
         m_notes = notes;
-        m_session.ingestion().setNotesLog(notes);
+        session().ingestion().setNotesLog(notes);
         // A closed window is deleted a moment later, perhaps after its successor took its place.
         MessageNotesLog* log = notes;
         connect(notes, &QObject::destroyed, this, [this, log] {
-            if (m_session.ingestion().notesLog() == log)
-                m_session.ingestion().setNotesLog(nullptr);
+            if (session().ingestion().notesLog() == log)
+                session().ingestion().setNotesLog(nullptr);
         });
     }
     m_notes->showNormal();
@@ -349,11 +297,11 @@ void frmMain::openMessageNotes()
     m_notes->activateWindow();
     // Each step on its own: without a selected row the window opens with the captions it has.
     const int position = m_tableView->selectedPosition();
-    if (!m_session.table().hasRow(position))
+    if (!session().table().hasRow(position))
         return;
     m_notes->showRow(position);
     if (position <= INT16_MAX)
-        m_session.state().NotesRowIndex = static_cast<std::int16_t>(position);
+        session().state().NotesRowIndex = static_cast<std::int16_t>(position);
 }
 
 void frmMain::selectRow(int position)
@@ -368,7 +316,7 @@ void frmMain::closeOtherWindows()
 {
     // Deleted rather than closed: the run is ending and none of their own closing applies.
     if (!m_notes.isNull())
-        m_session.ingestion().setNotesLog(nullptr);
+        session().ingestion().setNotesLog(nullptr);
     delete m_notes;
     delete m_comSettings;
     delete m_find;
@@ -376,12 +324,6 @@ void frmMain::closeOtherWindows()
     delete m_about;
     delete m_sketch;
     delete m_emulator;
-}
-
-void frmMain::refreshIgnoreLists()
-{
-    m_messageIgnoreModel->refresh();
-    m_idIgnoreModel->refresh();
 }
 
 void frmMain::resizeEvent(QResizeEvent* event)
@@ -392,10 +334,12 @@ void frmMain::resizeEvent(QResizeEvent* event)
 
 void frmMain::placeTable()
 {
-    // The table follows the window's outer size (frame, title and menu bar included). Each of the
-    // four assignments stands on its own: a size that would come out negative keeps its last value.
+    // The table follows the window's outer size (frame, title and menu bar included) less what the
+    // bars below the menu take; tool bars and docks will take their share here too. Each of the four
+    // assignments stands on its own: a size that would come out negative keeps its last value.
     const double dpi = Twips::logicalDpiOf(*this);
-    const QSize outer = frameGeometry().size();
+    const int statusBarHeight = statusBar()->isHidden() ? 0 : statusBar()->height();
+    const QSize outer = frameGeometry().size() - QSize(0, statusBarHeight);
     const int outerWidthTwips = static_cast<int>(outer.width() * 1440.0 / dpi);
     const int outerHeightTwips = static_cast<int>(outer.height() * 1440.0 / dpi);
     m_tableGeometry.moveLeft(Twips::toPixels(10, dpi));
@@ -407,54 +351,11 @@ void frmMain::placeTable()
     m_tableView->setGeometry(m_tableGeometry);
 }
 
-void frmMain::setLabelHovered(bool hovered)
-{
-    QPalette palette = m_autoFilterLabel->palette();
-    palette.setColor(QPalette::WindowText, hovered ? QColor(0, 0, 255) : QColor(Qt::black));
-    m_autoFilterLabel->setPalette(palette);
-    QFont font = m_autoFilterLabel->font();
-    font.setUnderline(hovered);
-    m_autoFilterLabel->setFont(font);
-}
-
-bool frmMain::eventFilter(QObject* watched, QEvent* event)
-{
-    if (event->type() == QEvent::MouseMove) {
-        if (watched == m_autoFilterLabel) {
-            setLabelHovered(true);
-            // A label passes mouse moves on to its parent, the background, which would undo this at once.
-            return true;
-        }
-        if (watched == centralWidget())
-            setLabelHovered(false);
-    } else if (watched == m_autoFilterLabel
-               && (event->type() == QEvent::MouseButtonPress || event->type() == QEvent::MouseButtonRelease)) {
-        noteLabelClick(*static_cast<QMouseEvent*>(event));
-    }
-    return QMainWindow::eventFilter(watched, event);
-}
-
-void frmMain::noteLabelClick(const QMouseEvent& event)
-{
-    // A click is a left-button press and its release, both on the label.
-    if (event.button() != Qt::LeftButton)
-        return;
-    if (event.type() == QEvent::MouseButtonPress) {
-        m_labelPressed = true;
-    } else if (event.type() == QEvent::MouseButtonRelease) {
-        const bool clicked = m_labelPressed && m_autoFilterLabel->rect().contains(event.position().toPoint());
-        m_labelPressed = false;
-        if (auto* find = findChild<QAction*>(QStringLiteral("MnuToolsFind")); clicked && find->isEnabled())
-            find->trigger();
-    }
-}
-
 void frmMain::closeEvent(QCloseEvent* event)
 {
     // The run ends at once: the other windows go without their own closing, nothing is saved.
     closeOtherWindows();
-    for (Timer* timer : { m_timer1, m_timer2, m_timer3, m_timer4, m_interiorEmulatorTimer })
-        timer->setEnabled(false);
+    m_controller->stopTimers();
     event->accept();
     QCoreApplication::quit();
 }

@@ -34,6 +34,7 @@ public:
     TextSetting& txtAutoFilter() { return m_autoFilter; }
     CaptureState& state() { return m_state; }
     RecordIngestion& ingestion() { return m_ingestion; }
+    const RecordIngestion& ingestion() const { return m_ingestion; }
     SerialInputAssembly& assembly() { return m_assembly; }
 
     // What every generator does with a record it made: CurrentMessage := record, then ParseData.

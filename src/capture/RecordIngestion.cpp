@@ -57,6 +57,7 @@ void RecordIngestion::ParseData()
         record::markExtended(*identifier);
     m_state.HexID = std::move(identifier->hexId);
     m_state.DecimalID = identifier->decimalId;
+    ++m_framesSeen;
 
     if (m_messageIgnoreList.contains(message) || m_idIgnoreList.contains(m_state.HexID))
         return;

@@ -3,6 +3,7 @@
 #include "capture/RecordSink.h"
 #include "capture/TimeOfDaySource.h"
 
+#include <cstdint>
 #include <string>
 
 namespace vexmoor {
@@ -36,6 +37,10 @@ public:
     // What sees every record on its way in; nullptr for none.
     void setTap(RecordTap* tap) { m_tap = tap; }
 
+    // Records with a frame's shape and identifier since the start, counted before the ignore lists
+    // and the minimum identifier hold any back: the rate of the bus, not of the table.
+    std::uint64_t framesSeen() const { return m_framesSeen; }
+
 private:
     void appendToNotes();
     bool updateRows();
@@ -53,6 +58,7 @@ private:
     RecordTap* m_tap = nullptr;
     // The facts of the record being ingested, while ParseFrame runs.
     const FrameFacts* m_facts = nullptr;
+    std::uint64_t m_framesSeen = 0;
 
     // Working values of one record, kept as members only so that their buffers are reused.
     std::string m_asciiText;

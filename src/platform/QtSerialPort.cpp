@@ -91,6 +91,11 @@ bool QtSerialPort::isOpen() const
     return m_port.isOpen();
 }
 
+void QtSerialPort::close()
+{
+    m_port.close();
+}
+
 SerialResult QtSerialPort::readPending(std::string& text)
 {
     text.clear();

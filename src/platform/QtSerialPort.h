@@ -19,6 +19,7 @@ public:
     SerialResult setSettings(const QString& settings) override;
     SerialResult open() override;
     bool isOpen() const override;
+    void close() override;
     QString deviceName() const override { return m_device; }
     SerialResult readPending(std::string& text) override;
 

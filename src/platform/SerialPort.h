@@ -29,6 +29,8 @@ public:
     virtual SerialResult setSettings(const QString& settings) = 0;
     virtual SerialResult open() = 0;
     virtual bool isOpen() const = 0;
+    // Releases the device, so that another source may open it; closing a closed port does nothing.
+    virtual void close() = 0;
     // The device the port number or path names, empty before one is set.
     virtual QString deviceName() const = 0;
     // Everything received since the last read, one character per byte; fails when not open.

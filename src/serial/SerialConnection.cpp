@@ -3,17 +3,14 @@
 #include "capture/DecimalText.h"
 #include "platform/SerialPort.h"
 #include "platform/SerialPortCatalog.h"
-#include "platform/Timer.h"
 #include "platform/UserMessageBox.h"
 
 #include <cstdint>
 
 namespace vexmoor {
 
-SerialConnection::SerialConnection(SerialPort& port, Timer& pollTimer, Timer& purgeTimer, UserMessageBox& messageBox)
+SerialConnection::SerialConnection(SerialPort& port, UserMessageBox& messageBox)
     : m_port(port)
-    , m_pollTimer(pollTimer)
-    , m_purgeTimer(purgeTimer)
     , m_messageBox(messageBox)
 {
 }
@@ -49,9 +46,6 @@ bool SerialConnection::connectToCom()
         return fail(result.description);
     if (result = m_port.open(); !result.ok)
         return fail(result.description);
-
-    m_pollTimer.setEnabled(true);
-    m_purgeTimer.setEnabled(true);
     return true;
 }
 

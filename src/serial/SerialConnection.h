@@ -5,18 +5,17 @@
 namespace vexmoor {
 
 class SerialPort;
-class Timer;
 class UserMessageBox;
 
-// "Connect To COM": configures and opens the serial port from the port text, then starts the poll.
-// The first step that fails ends the command with one "Invalid Port" box. The port is never closed
-// again while the program runs.
+// "Connect To COM": configures and opens the serial port from the port text. The first step that
+// fails ends the command with one "Invalid Port" box. Starting the poll on success is the caller's:
+// the connection knows the port, not the timers that read it.
 class SerialConnection final {
 public:
     static constexpr const char* kBaudRate = "38400";
     static constexpr const char* kLineSettings = ",N,8,1";
 
-    SerialConnection(SerialPort& port, Timer& pollTimer, Timer& purgeTimer, UserMessageBox& messageBox);
+    SerialConnection(SerialPort& port, UserMessageBox& messageBox);
 
     // The main window's hidden port text (Text1): "4" at start, written unchecked by "Set" of the
     // port dialog, read only here.
@@ -25,15 +24,13 @@ public:
     // The settings text that the latest connect built.
     const QString& settingsText() const { return m_settingsText; }
 
-    // True when the port is open and the poll running afterwards.
+    // True when the port is open afterwards and ready to be polled.
     bool connectToCom();
 
 private:
     bool fail(const QString& description);
 
     SerialPort& m_port;
-    Timer& m_pollTimer;
-    Timer& m_purgeTimer;
     UserMessageBox& m_messageBox;
     QString m_portText = QStringLiteral("4");
     QString m_settingsText;

@@ -1,4 +1,5 @@
 #include "app/frmMain.h"
+#include "app/CaptureController.h"
 #include "app/MessageTableModel.h"
 #include "app/MessageTableView.h"
 #include "capture/CaptureTestSupport.h"
@@ -16,6 +17,7 @@
 #include <QMouseEvent>
 #include <QPointer>
 #include <QSignalSpy>
+#include <QStatusBar>
 #include <QTest>
 
 #include <gtest/gtest.h>
@@ -102,6 +104,7 @@ void PrintTo(const TooSmallCase& testCase, std::ostream* out)
 
 class TooSmallTest : public frmMainTest, public testing::WithParamInterface<TooSmallCase> { };
 
+// The table's rule takes the window's outer size, less the status bar below the table.
 TEST_P(TooSmallTest, PlacesTheTableFromTheOuterSizeAndKeepsASizeThatWouldGoNegative)
 {
     window.show();
@@ -110,12 +113,18 @@ TEST_P(TooSmallTest, PlacesTheTableFromTheOuterSizeAndKeepsASizeThatWouldGoNegat
     auto twips = [dpi](int pixels) { return static_cast<int>(pixels * 1440.0 / dpi); };
     auto pixels = [dpi](int twipsValue) { return vexmoor::Twips::toPixels(twipsValue, dpi); };
     auto* table = window.findChild<QWidget*>(QStringLiteral("ListView1"));
+    auto* statusBar = window.findChild<QStatusBar*>(QStringLiteral("statusBar"));
+    ASSERT_NE(statusBar, nullptr);
+    auto roomHeight = [&](QSize outer) { return outer.height() - statusBar->height(); };
 
     window.resize(900, 600);
     EXPECT_TRUE(vexmoor::test::eventually([&] { return window.size() == QSize(900, 600); }));
     const QSize outer = window.frameGeometry().size();
-    EXPECT_EQ(table->geometry(),
-              QRect(pixels(10), pixels(480), pixels(twips(outer.width()) - 220), pixels(twips(outer.height()) - 1590)));
+    ASSERT_GT(statusBar->height(), 0);
+    EXPECT_EQ(
+        table->geometry(),
+        QRect(pixels(10), pixels(480), pixels(twips(outer.width()) - 220), pixels(twips(roomHeight(outer)) - 1590)));
+    EXPECT_LE(table->geometry().bottom(), statusBar->geometry().top()) << "the status bar stays clear of the table";
 
     const QRect before = table->geometry();
     const QSize small = GetParam().size;
@@ -128,9 +137,9 @@ TEST_P(TooSmallTest, PlacesTheTableFromTheOuterSizeAndKeepsASizeThatWouldGoNegat
     if (GetParam().keepsWidth) {
         ASSERT_LT(twips(smallOuter.width()), 220) << "the frame alone is wider than 220 twips";
         EXPECT_EQ(table->width(), before.width());
-        EXPECT_EQ(table->height(), pixels(twips(smallOuter.height()) - 1590));
+        EXPECT_EQ(table->height(), pixels(twips(roomHeight(smallOuter)) - 1590));
     } else {
-        ASSERT_LT(twips(smallOuter.height()), 1590) << "the frame and menu bar alone are higher than 1590 twips";
+        ASSERT_LT(twips(roomHeight(smallOuter)), 1590) << "the frame and menu bar alone are higher than 1590 twips";
         EXPECT_EQ(table->height(), before.height());
         EXPECT_EQ(table->width(), pixels(twips(smallOuter.width()) - 220));
     }
@@ -287,6 +296,36 @@ TEST_F(frmMainTest, ConnectUsesThePortTextAndTheSettingsWindowIsASingleInstance)
     port.pending.push_back("CAN BUS Shield init ok!\r\n<680,1,>\r\n");
     window.findChild<Timer*>(QStringLiteral("Timer2"))->setInterval(1);
     EXPECT_TRUE(vexmoor::test::eventually([&] { return window.session().table().rowCount() == 1; }));
+}
+
+TEST_F(frmMainTest, TheStatusBarNamesTheBoardOnceConnectedAndShowsTheFrameRate)
+{
+    window.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
+    auto* statusBar = window.findChild<QStatusBar*>(QStringLiteral("statusBar"));
+    auto* source = window.findChild<QLabel*>(QStringLiteral("statusSource"));
+    auto* rate = window.findChild<QLabel*>(QStringLiteral("statusRate"));
+    ASSERT_NE(statusBar, nullptr);
+    ASSERT_NE(source, nullptr);
+    ASSERT_NE(rate, nullptr);
+    EXPECT_TRUE(source->isVisible());
+    EXPECT_EQ(statusBar->geometry().bottom(), window.rect().bottom());
+    EXPECT_EQ(source->text(), QStringLiteral("No source"));
+    EXPECT_EQ(rate->text(), QStringLiteral("0 frames/s"));
+
+    // Tools, then Connect To COM, as the user clicks them.
+    QMenuBar* menus = window.menuBar();
+    QTest::mouseClick(menus, Qt::LeftButton, {}, menus->actionGeometry(action("Tools")).center());
+    auto* tools = window.findChild<QMenu*>(QStringLiteral("Tools"));
+    ASSERT_TRUE(vexmoor::test::eventually([&] { return tools->isVisible(); }));
+    QTest::mouseClick(tools, Qt::LeftButton, {}, tools->actionGeometry(action("mnuToolsCommConnect")).center());
+    EXPECT_TRUE(port.opened);
+    EXPECT_EQ(source->text(), QStringLiteral("Board on 4"));
+
+    port.pending.push_back("<680,1,>\r\n<681,1,>\r\n<682,1,>\r\n");
+    window.controller().pollNow();
+    window.controller().sampleFrameRate(std::chrono::milliseconds(2000));
+    EXPECT_EQ(rate->text(), QStringLiteral("2 frames/s"));
 }
 
 TEST_F(frmMainTest, ExitEndsTheRunWithEveryOtherWindow)

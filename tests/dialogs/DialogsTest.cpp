@@ -1,6 +1,7 @@
 #include "app/MessageTableModel.h"
 #include "app/MessageTableView.h"
 #include "app/frmMain.h"
+#include "capture/CaptureSession.h"
 #include "capture/CaptureTestSupport.h"
 #include "platform/Eventually.h"
 #include "platform/RecordingMessageBox.h"

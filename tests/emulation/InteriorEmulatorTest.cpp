@@ -1,3 +1,4 @@
+#include "app/CaptureController.h"
 #include "app/frmMain.h"
 #include "capture/CaptureTestSupport.h"
 #include "emulation/ClockSeededRandom.h"
@@ -29,7 +30,7 @@ using vexmoor::Timer;
 
 class EmulationTest : public testing::Test {
 protected:
-    void SetUp() override { window.setRandomSource(random); }
+    void SetUp() override { window.controller().setRandomSource(random); }
 
     QAction* action(const char* name) { return window.findChild<QAction*>(QString::fromLatin1(name)); }
     Timer* timer(const char* name) { return window.findChild<Timer*>(QString::fromLatin1(name)); }
@@ -122,12 +123,12 @@ protected:
     void generate(double draw)
     {
         vexmoor::test::ConstantRandom constant(draw);
-        window.setRandomSource(constant);
+        window.controller().setRandomSource(constant);
         if (GetParam().menuEntry != nullptr)
             action(GetParam().menuEntry)->trigger();
         else
             emit timer("Timer1")->tick();
-        window.setRandomSource(random);
+        window.controller().setRandomSource(random);
     }
 };
 

@@ -37,6 +37,7 @@ public:
         return SerialResult::success();
     }
     bool isOpen() const override { return opened; }
+    void close() override { opened = false; }
     QString deviceName() const override { return devicePath; }
     SerialResult readPending(std::string& text) override
     {

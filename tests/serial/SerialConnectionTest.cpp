@@ -1,4 +1,5 @@
 #include "serial/SerialConnection.h"
+#include "app/CaptureController.h"
 #include "capture/CaptureSession.h"
 #include "capture/CaptureTestSupport.h"
 #include "platform/Eventually.h"
@@ -7,7 +8,6 @@
 #include "platform/Timer.h"
 #include "serial/FakeSerialPort.h"
 #include "serial/PseudoTerminal.h"
-#include "serial/SerialPoll.h"
 
 #include <QTest>
 
@@ -15,6 +15,7 @@
 
 namespace {
 
+using vexmoor::CaptureController;
 using vexmoor::CaptureSession;
 using vexmoor::MessageColumn;
 using vexmoor::SerialConnection;
@@ -27,13 +28,15 @@ using vexmoor::test::RecordingMessageBox;
 class SerialConnectionTest : public testing::Test {
 protected:
     // Polls, as ticks of the poll timer would, until the polls have taken every byte of a piece the
-    // board wrote: the terminal may hand one piece over in several reads.
+    // board wrote: the terminal may hand one piece over in several reads. The timer itself stays
+    // enabled but ticks no more, so that no read happens unseen.
     void pollUntilTaken(std::string_view piece)
     {
+        pollTimer.setInterval(0);
         std::string taken;
         ASSERT_TRUE(vexmoor::test::eventually([&] {
             session.state().SerialInput.clear();
-            poll.tick();
+            controller.pollNow();
             taken += session.state().SerialInput;
             return taken.size() >= piece.size();
         })) << "taken so far: "
@@ -42,20 +45,19 @@ protected:
     }
 
     vexmoor::test::FixedClock clock;
-    CaptureSession session { clock };
     vexmoor::QtSerialPort port;
-    Timer pollTimer { QStringLiteral("Timer2"), 300, false };
-    Timer purgeTimer { QStringLiteral("Timer3"), 5000, true };
     RecordingMessageBox messageBox;
-    SerialConnection connection { port, pollTimer, purgeTimer, messageBox };
-    vexmoor::SerialPoll poll { port, session.assembly() };
+    CaptureController controller { port, messageBox, clock };
+    CaptureSession& session = controller.session();
+    SerialConnection& connection = controller.connection();
+    Timer& pollTimer = controller.pollTimer();
 };
 
 TEST_F(SerialConnectionTest, ReadsRecordsFromARealTerminalWhereverThePollsCutThem)
 {
     PseudoTerminal terminal;
     connection.setPortText(terminal.devicePath());
-    ASSERT_TRUE(connection.connectToCom());
+    ASSERT_TRUE(controller.connectToCom());
     EXPECT_TRUE(messageBox.shown.empty());
     EXPECT_TRUE(pollTimer.isEnabled());
     EXPECT_EQ(connection.settingsText(), QStringLiteral("38400,N,8,1"));
@@ -77,10 +79,10 @@ TEST_F(SerialConnectionTest, ASecondConnectLeavesTheOpenConnectionRunning)
 {
     PseudoTerminal terminal;
     connection.setPortText(terminal.devicePath());
-    ASSERT_TRUE(connection.connectToCom());
+    ASSERT_TRUE(controller.connectToCom());
 
     connection.setPortText(QStringLiteral("1"));
-    EXPECT_FALSE(connection.connectToCom());
+    EXPECT_FALSE(controller.connectToCom());
     ASSERT_EQ(messageBox.shown.size(), 1u);
     EXPECT_EQ(messageBox.shown[0].title, QStringLiteral("Invalid Port"));
     EXPECT_TRUE(messageBox.shown[0].text.contains(QStringLiteral("already open")));
@@ -110,7 +112,7 @@ TEST_P(RefusedPortTest, ShowsOneInvalidPortBoxAndStartsNothing)
     session.ingest("<680,1,>");
     connection.setPortText(GetParam().portText);
 
-    EXPECT_FALSE(connection.connectToCom());
+    EXPECT_FALSE(controller.connectToCom());
 
     ASSERT_EQ(messageBox.shown.size(), 1u);
     EXPECT_EQ(messageBox.shown[0].title, QStringLiteral("Invalid Port"));
@@ -135,19 +137,18 @@ INSTANTIATE_TEST_SUITE_P(
 TEST(SerialConnectionSettingsTest, UsesPortFourUntilSetAndRoundsHalvesToEven)
 {
     FakeSerialPort port;
-    Timer pollTimer(QStringLiteral("Timer2"), 300, false);
-    Timer purgeTimer(QStringLiteral("Timer3"), 5000, true);
     RecordingMessageBox messageBox;
-    SerialConnection connection(port, pollTimer, purgeTimer, messageBox);
+    vexmoor::test::FixedClock clock;
+    CaptureController controller(port, messageBox, clock);
 
-    ASSERT_TRUE(connection.connectToCom());
+    ASSERT_TRUE(controller.connectToCom());
     EXPECT_EQ(port.portNumber, 4);
     EXPECT_EQ(port.settings, QStringLiteral("38400,N,8,1"));
-    EXPECT_TRUE(pollTimer.isEnabled());
+    EXPECT_TRUE(controller.pollTimer().isEnabled());
 
     for (const auto& [text, number] : { std::pair { "6", 6 }, std::pair { "6.5", 6 }, std::pair { "7.5", 8 } }) {
         FakeSerialPort freshPort;
-        SerialConnection again(freshPort, pollTimer, purgeTimer, messageBox);
+        SerialConnection again(freshPort, messageBox);
         again.setPortText(QString::fromLatin1(text));
         ASSERT_TRUE(again.connectToCom());
         EXPECT_EQ(freshPort.portNumber, number) << text;
@@ -171,21 +172,20 @@ class RefusedStepTest : public testing::TestWithParam<RefusedStepCase> { };
 TEST_P(RefusedStepTest, KeepsTheStepsBeforeItAndLeavesThePollStopped)
 {
     FakeSerialPort port;
-    Timer pollTimer(QStringLiteral("Timer2"), 300, false);
-    Timer purgeTimer(QStringLiteral("Timer3"), 5000, true);
     RecordingMessageBox messageBox;
-    SerialConnection connection(port, pollTimer, purgeTimer, messageBox);
+    vexmoor::test::FixedClock clock;
+    CaptureController controller(port, messageBox, clock);
     port.*GetParam().refusal = QStringLiteral("The port said no.");
-    connection.setPortText(QStringLiteral("6"));
+    controller.connection().setPortText(QStringLiteral("6"));
 
-    EXPECT_FALSE(connection.connectToCom());
+    EXPECT_FALSE(controller.connectToCom());
 
     EXPECT_EQ(port.portNumber, 6);
     EXPECT_EQ(port.settings, QStringLiteral("38400,N,8,1"));
     EXPECT_EQ(port.openAttempts, GetParam().openAttempts);
     EXPECT_FALSE(port.isOpen());
-    EXPECT_FALSE(pollTimer.isEnabled());
-    EXPECT_TRUE(purgeTimer.isEnabled());
+    EXPECT_FALSE(controller.pollTimer().isEnabled());
+    EXPECT_TRUE(controller.purgeTimer().isEnabled());
     ASSERT_EQ(messageBox.shown.size(), 1u);
     EXPECT_EQ(messageBox.shown[0].text, QStringLiteral("The port said no."));
     EXPECT_EQ(messageBox.shown[0].title, QStringLiteral("Invalid Port"));

@@ -1,7 +1,6 @@
 #include "serial/frmComSettings.h"
 #include "platform/Eventually.h"
 #include "platform/RecordingMessageBox.h"
-#include "platform/Timer.h"
 #include "serial/FakeSerialPort.h"
 #include "serial/SerialConnection.h"
 
@@ -31,10 +30,8 @@ protected:
     }
 
     vexmoor::test::FakeSerialPort port;
-    vexmoor::Timer pollTimer { QStringLiteral("Timer2"), 300, false };
-    vexmoor::Timer purgeTimer { QStringLiteral("Timer3"), 5000, true };
     vexmoor::test::RecordingMessageBox messageBox;
-    SerialConnection connection { port, pollTimer, purgeTimer, messageBox };
+    SerialConnection connection { port, messageBox };
 };
 
 TEST_F(frmComSettingsTest, OpensWithSixAndTheSeventeenPortNumbers)

@@ -1,6 +1,7 @@
 // Saves a picture of the main window, filled from a board stream or by the emulators, for the README
 // and for looking at the window where there is no screen:
 //   vexmoor-screenshot STREAM|--emulate OUT.png [WIDTH HEIGHT]
+#include "app/CaptureController.h"
 #include "app/frmMain.h"
 #include "capture/SystemTimeOfDay.h"
 #include "platform/QtSerialPort.h"
@@ -38,7 +39,7 @@ int main(int argc, char** argv)
         window.showInteriorEmulator();
         window.toggleEmulation();
         for (int sample = 0; sample < 40; ++sample)
-            window.sendRandomSample();
+            window.controller().sendRandomSample();
         QTest::qWait(2500);
         for (QWidget* other : QApplication::topLevelWidgets()) {
             if (other->objectName() == QStringLiteral("frmEmulator"))

@@ -1,0 +1,173 @@
+#include "app/CaptureController.h"
+
+#include "emulation/SampleGenerator.h"
+#include "platform/SerialPort.h"
+#include "platform/Timer.h"
+
+#include <QCoreApplication>
+
+#include <string>
+
+namespace vexmoor {
+
+namespace {
+
+QString noSourceDescription()
+{
+    return QStringLiteral("No source");
+}
+
+} // namespace
+
+CaptureController::CaptureController(SerialPort& port, UserMessageBox& messageBox, TimeOfDaySource& clock,
+                                     Upkeep upkeep, QObject* parent)
+    : QObject(parent)
+    , m_port(port)
+    , m_upkeep(upkeep)
+    , m_session(clock)
+    , m_timer1(new Timer(QStringLiteral("Timer1"), 100, false, this))
+    , m_timer2(new Timer(QStringLiteral("Timer2"), 300, false, this))
+    , m_timer3(new Timer(QStringLiteral("Timer3"), 5000, upkeep == Upkeep::Run, this))
+    , m_timer4(new Timer(QStringLiteral("Timer4"), 10000, upkeep == Upkeep::Run, this))
+    , m_interiorEmulatorTimer(new Timer(QStringLiteral("tmrInteriourEmulator"), 100, false, this))
+    , m_connection(port, messageBox)
+    , m_poll(port, m_session.assembly())
+    , m_purge(m_session.table(), m_session.List2(), m_session.txtAutoFilter())
+    , m_reset(m_session.table())
+    , m_sourceDescription(noSourceDescription())
+{
+    setObjectName(QStringLiteral("captureController"));
+    wireTimers();
+
+    m_frameRateTimer.setInterval(kFrameRateIntervalMs);
+    connect(&m_frameRateTimer, &QTimer::timeout, this,
+            [this] { sampleFrameRate(std::chrono::milliseconds(m_sinceFrameRateSample.restart())); });
+    m_sinceFrameRateSample.start();
+    m_frameRateTimer.start();
+}
+
+CaptureController::~CaptureController()
+{
+    m_session.assembly().setYieldHook({});
+    m_purge.setYieldHook({});
+}
+
+void CaptureController::wireTimers()
+{
+    m_session.assembly().setYieldHook([this] { m_scanYield(); });
+    connect(m_timer2, &Timer::tick, this, [this] { m_poll.tick(); });
+    connect(m_timer1, &Timer::tick, this,
+            [this] { m_session.ingest(SampleGenerator(*m_random).makeRecord(SampleGenerator::kEmulationTick)); });
+    connect(m_interiorEmulatorTimer, &Timer::tick, this, &CaptureController::ingestInteriorSlots);
+    if (m_upkeep == Upkeep::Off)
+        return;
+    m_purge.setYieldHook([] { QCoreApplication::processEvents(QEventLoop::AllEvents); });
+    connect(m_timer3, &Timer::tick, this, [this] { m_purge.tick(); });
+    connect(m_timer4, &Timer::tick, this, [this] { m_reset.tick(); });
+}
+
+bool CaptureController::connectToCom()
+{
+    // The board's own connect refuses a port that is already open and leaves its poll running, so
+    // only a source of another kind is closed first.
+    if (m_source != Source::Board)
+        closeSource();
+    if (!m_connection.connectToCom())
+        return false;
+    m_timer2->setEnabled(true);
+    // Already running since start-up; enabling it again keeps its schedule.
+    if (m_upkeep == Upkeep::Run)
+        m_timer3->setEnabled(true);
+    setSource(Source::Board, boardDescription());
+    return true;
+}
+
+void CaptureController::pollNow()
+{
+    m_poll.tick();
+}
+
+void CaptureController::closeSource()
+{
+    if (m_source == Source::None)
+        return;
+    m_timer2->setEnabled(false);
+    m_port.close();
+    // The unfinished record of the stream that ended must not be completed by the next one.
+    m_session.assembly().discardCarriedRecord();
+    setSource(Source::None, noSourceDescription());
+}
+
+void CaptureController::setSource(Source source, const QString& description)
+{
+    m_source = source;
+    if (description == m_sourceDescription)
+        return;
+    m_sourceDescription = description;
+    emit sourceChanged(m_sourceDescription);
+}
+
+QString CaptureController::boardDescription() const
+{
+    // The port as the user gave it; a number also names the device it stands for.
+    const QString& typed = m_connection.portText();
+    const QString device = m_port.deviceName();
+    if (device.isEmpty() || device == typed)
+        return QStringLiteral("Board on %1").arg(typed);
+    return QStringLiteral("Board on %1 (%2)").arg(typed, device);
+}
+
+void CaptureController::setEmulation(bool on)
+{
+    m_timer1->setEnabled(on);
+}
+
+bool CaptureController::isEmulating() const
+{
+    return m_timer1->isEnabled();
+}
+
+void CaptureController::sendRandomSample()
+{
+    m_session.ingest(SampleGenerator(*m_random).makeRecord(SampleGenerator::kRandomSample));
+}
+
+void CaptureController::sendUnimplemented()
+{
+    m_session.ingest(SampleGenerator(*m_random).makeRecord(SampleGenerator::kUnimplemented));
+}
+
+void CaptureController::ingestInteriorSlots()
+{
+    // Handed over as they stand, an empty slot included: ingestion drops an empty record.
+    for (const std::string* record :
+         { &m_emulatorSlots.txtemuESP, &m_emulatorSlots.txtemuLOCKER, &m_emulatorSlots.txtemuHEADLIGHTS })
+        m_session.ingest(*record);
+}
+
+std::uint64_t CaptureController::framesIngested() const
+{
+    return m_session.ingestion().framesSeen();
+}
+
+double CaptureController::sampleFrameRate(std::chrono::milliseconds elapsed)
+{
+    // No time passed, no rate: the frames count toward the next sample instead.
+    if (elapsed.count() > 0) {
+        const std::uint64_t frames = framesIngested();
+        m_frameRate
+            = static_cast<double>(frames - m_framesAtLastSample) * 1000.0 / static_cast<double>(elapsed.count());
+        m_framesAtLastSample = frames;
+    }
+    emit frameRateChanged(m_frameRate);
+    return m_frameRate;
+}
+
+void CaptureController::stopTimers()
+{
+    for (Timer* timer : { m_timer1, m_timer2, m_timer3, m_timer4, m_interiorEmulatorTimer })
+        timer->setEnabled(false);
+    m_frameRateTimer.stop();
+}
+
+} // namespace vexmoor

@@ -1,0 +1,124 @@
+#pragma once
+
+#include "capture/CaptureSession.h"
+#include "emulation/ClockSeededRandom.h"
+#include "emulation/InteriorEmulatorSlots.h"
+#include "platform/EventLoopYield.h"
+#include "serial/SerialConnection.h"
+#include "serial/SerialPoll.h"
+#include "upkeep/AutoFilterPurge.h"
+#include "upkeep/ChangeMarkReset.h"
+
+#include <QElapsedTimer>
+#include <QObject>
+#include <QString>
+#include <QTimer>
+
+#include <chrono>
+#include <cstdint>
+
+namespace vexmoor {
+
+class RandomSource;
+class SerialPort;
+class Timer;
+class TimeOfDaySource;
+class UserMessageBox;
+
+// The capture without a window: the session, the one active source of records (today the board on
+// a serial port), the upkeep of the table and the emulators, each driven by its named timer. The
+// main window, the headless capture and the benchmarks each build one and command it; none of them
+// wires a timer to a tick by hand. Its timers are its children, so that a window holding it finds
+// them by name among its own.
+class CaptureController final : public QObject {
+    Q_OBJECT
+
+public:
+    // A capture that writes a log keeps every row it saw: it runs without the purge and the reset.
+    enum class Upkeep { Run, Off };
+
+    static constexpr int kFrameRateIntervalMs = 1000;
+
+    CaptureController(SerialPort& port, UserMessageBox& messageBox, TimeOfDaySource& clock, Upkeep upkeep = Upkeep::Run,
+                      QObject* parent = nullptr);
+    ~CaptureController() override;
+    Q_DISABLE_COPY_MOVE(CaptureController)
+
+    CaptureSession& session() { return m_session; }
+    SerialConnection& connection() { return m_connection; }
+    InteriorEmulatorSlots& emulatorSlots() { return m_emulatorSlots; }
+    Timer& emulationTimer() { return *m_timer1; }
+    Timer& pollTimer() { return *m_timer2; }
+    Timer& purgeTimer() { return *m_timer3; }
+    Timer& resetTimer() { return *m_timer4; }
+    Timer& interiorEmulatorTimer() { return *m_interiorEmulatorTimer; }
+
+    // "Connect To COM": opens the board's port from the port text and starts polling it. A refusal
+    // has already been shown in the "Invalid Port" box and leaves everything as it was.
+    bool connectToCom();
+    // Reads the port once outside the poll's schedule: the last read before a capture ends.
+    void pollNow();
+
+    bool hasSource() const { return m_source != Source::None; }
+    // What the status bar names: "No source", or where the records come from.
+    QString activeSourceDescription() const { return m_sourceDescription; }
+    // Stops reading the active source and releases its device; opening another source calls this
+    // first, so that records of two sources never mix.
+    void closeSource();
+
+    // The sample generator, one record at a time or every tick of Timer1 while emulation is on.
+    void setEmulation(bool on);
+    bool isEmulating() const;
+    void sendRandomSample();
+    void sendUnimplemented();
+    // Tests draw known numbers.
+    void setRandomSource(RandomSource& random) { m_random = &random; }
+
+    // Records that reached ingestion with a frame's shape, from any source, since the start.
+    std::uint64_t framesIngested() const;
+    // The rate since the previous sample, given the time that passed; the timer of the rate calls it
+    // about once a second with the time it measured.
+    double sampleFrameRate(std::chrono::milliseconds elapsed);
+    double frameRate() const { return m_frameRate; }
+
+    // The end of the run: no timer ticks again.
+    void stopTimers();
+
+signals:
+    void sourceChanged(const QString& description);
+    void frameRateChanged(double framesPerSecond);
+
+private:
+    enum class Source { None, Board };
+
+    void wireTimers();
+    void ingestInteriorSlots();
+    void setSource(Source source, const QString& description);
+    QString boardDescription() const;
+
+    SerialPort& m_port;
+    Upkeep m_upkeep;
+    CaptureSession m_session;
+    Timer* m_timer1;
+    Timer* m_timer2;
+    Timer* m_timer3;
+    Timer* m_timer4;
+    Timer* m_interiorEmulatorTimer;
+    SerialConnection m_connection;
+    SerialPoll m_poll;
+    AutoFilterPurge m_purge;
+    ChangeMarkReset m_reset;
+    EventLoopYield m_scanYield;
+    ClockSeededRandom m_clockRandom;
+    RandomSource* m_random = &m_clockRandom;
+    InteriorEmulatorSlots m_emulatorSlots;
+
+    Source m_source = Source::None;
+    QString m_sourceDescription;
+    QTimer m_frameRateTimer;
+    QElapsedTimer m_sinceFrameRateSample;
+    std::uint64_t m_framesAtLastSample = 0;
+    double m_frameRate = 0;
+};
+
+} // namespace vexmoor
