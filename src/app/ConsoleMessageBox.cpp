@@ -15,4 +15,10 @@ void ConsoleMessageBox::show(const QString& text, const QString& title, Icon)
     m_shown = true;
 }
 
+bool ConsoleMessageBox::askYesNo(const QString&, const QString&, bool defaultYes)
+{
+    // Nobody is there to answer.
+    return defaultYes;
+}
+
 } // namespace vexmoor

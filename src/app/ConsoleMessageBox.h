@@ -12,6 +12,7 @@ public:
     explicit ConsoleMessageBox(std::ostream& err);
 
     void show(const QString& text, const QString& title, Icon icon) override;
+    bool askYesNo(const QString& text, const QString& title, bool defaultYes) override;
     bool shown() const { return m_shown; }
 
 private:

@@ -12,6 +12,9 @@ public:
 
     virtual ~UserMessageBox() = default;
     virtual void show(const QString& text, const QString& title, Icon icon) = 0;
+    // A question with Yes and No buttons; Enter gives the default answer. Where nobody can answer
+    // (a headless run), the default is the answer.
+    virtual bool askYesNo(const QString& text, const QString& title, bool defaultYes) = 0;
 };
 
 } // namespace vexmoor
