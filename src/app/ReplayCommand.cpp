@@ -1,18 +1,29 @@
 #include "app/ReplayCommand.h"
 
 #include "app/CsvDestination.h"
+#include "app/ReplayInput.h"
 
 #include "capture/CaptureSession.h"
+#include "capture/LogFormat.h"
+#include "capture/LogReader.h"
 #include "capture/TableCsvWriter.h"
 
-#include <QFile>
-
-#include <filesystem>
-#include <istream>
+#include <algorithm>
 #include <ostream>
-#include <system_error>
 
 namespace vexmoor {
+
+namespace {
+
+std::string joined(const std::vector<std::string>& names)
+{
+    std::string text;
+    for (const auto& name : names)
+        text.append(text.empty() ? "" : ", ").append(name);
+    return text;
+}
+
+} // namespace
 
 ReplayCommand::ReplayCommand(std::istream& standardInput, std::ostream& standardOutput, std::ostream& standardError,
                              TimeOfDaySource& clock)
@@ -29,16 +40,9 @@ int ReplayCommand::run(const CommandLine::Options& options)
     if (options.minimumId)
         session.txtMinID().setText(*options.minimumId);
 
-    const std::string& inputPath = options.source;
-    QFile inputFile(QString::fromStdString(inputPath));
-    if (inputPath != "-") {
-        std::error_code error;
-        if (std::filesystem::is_directory(inputPath, error))
-            return fail("cannot read '" + inputPath
-                        + "': " + std::make_error_code(std::errc::is_a_directory).message());
-        if (!inputFile.open(QIODevice::ReadOnly))
-            return fail("cannot read '" + inputPath + "': " + inputFile.errorString().toStdString());
-    }
+    ReplayInput input(options.source, m_in);
+    if (!input.open())
+        return fail("cannot read " + input.name() + ": " + input.reason());
 
     // The table goes to a file beside the destination first and takes its name only when complete, so
     // a failed run never leaves a partial CSV that looks like a finished one. The file is made before
@@ -47,13 +51,33 @@ int ReplayCommand::run(const CommandLine::Options& options)
     if (!destination.open())
         return fail("cannot write '" + options.csvPath + "': " + destination.reason());
 
-    const std::string readError = inputPath == "-" ? replayStream(m_in, options.chunkBytes, session)
-                                                   : replayFile(inputFile, options.chunkBytes, session);
-    if (!readError.empty()) {
-        destination.discard();
-        return fail("cannot read " + (inputPath == "-" ? std::string("standard input") : "'" + inputPath + "'") + ": "
-                    + readError);
+    // The format is read from the content: the first chunks, kept whole so that a board stream still
+    // reaches the serial scan in polls of exactly the chosen size.
+    std::vector<std::string> head;
+    std::size_t headBytes = 0;
+    std::string chunk;
+    while (headBytes < kLogDetectionBytes) {
+        if (!input.read(chunk, options.chunkBytes))
+            return fail("cannot read " + input.name() + ": " + input.reason());
+        if (chunk.empty())
+            break;
+        headBytes += chunk.size();
+        head.push_back(std::move(chunk));
     }
+    std::string firstBytes;
+    for (const auto& part : head)
+        firstBytes.append(part, 0, kLogDetectionBytes - std::min(firstBytes.size(), kLogDetectionBytes));
+    const LogFormat format = firstBytes.empty() ? LogFormat::BoardText : detectLogFormat(firstBytes);
+    if (format == LogFormat::Unknown)
+        return fail("cannot replay " + input.name() + ": it is not a candump log, a GVRET CSV or a board stream");
+    if (format == LogFormat::BoardText && !options.interfaceName.empty())
+        return fail("cannot replay " + input.name() + " with --interface: a board stream has no interfaces");
+
+    const std::string error = format == LogFormat::BoardText
+        ? replayBoardStream(input, std::move(head), options.chunkBytes, session)
+        : replayLog(input, format, head, options, session);
+    if (!error.empty())
+        return fail(error);
 
     TableCsvWriter::write(session.table(), destination.stream(m_out));
     if (!destination.commit(m_out)) {
@@ -63,30 +87,50 @@ int ReplayCommand::run(const CommandLine::Options& options)
     return 0;
 }
 
-std::string ReplayCommand::replayStream(std::istream& input, std::size_t chunkBytes, CaptureSession& session)
+std::string ReplayCommand::replayBoardStream(ReplayInput& input, std::vector<std::string> head, std::size_t chunkBytes,
+                                             CaptureSession& session)
 {
-    std::string buffer(chunkBytes, '\0');
-    while (input) {
-        input.read(buffer.data(), static_cast<std::streamsize>(buffer.size()));
-        const auto received = static_cast<std::size_t>(input.gcount());
-        if (received > 0)
-            session.assembly().poll(buffer.substr(0, received));
+    for (auto& poll : head)
+        session.assembly().poll(std::move(poll));
+    std::string chunk;
+    for (;;) {
+        if (!input.read(chunk, chunkBytes))
+            return "cannot read " + input.name() + ": " + input.reason();
+        if (chunk.empty())
+            return {};
+        session.assembly().poll(chunk);
     }
-    // A stream keeps no reason of its own for a failed read.
-    return input.bad() ? "the input stream failed" : "";
 }
 
-std::string ReplayCommand::replayFile(QFile& input, std::size_t chunkBytes, CaptureSession& session)
+std::string ReplayCommand::replayLog(ReplayInput& input, LogFormat format, const std::vector<std::string>& head,
+                                     const CommandLine::Options& options, CaptureSession& session)
 {
-    std::string buffer(chunkBytes, '\0');
+    LogReader reader(format, options.interfaceName);
+    const LogReader::FrameHandler toTable = [&session](const CanFrame& frame, std::string_view interfaceName) {
+        session.ingestFrame(frame, interfaceName);
+    };
+    for (const auto& part : head)
+        reader.feed(part, toTable);
+    // A log is read in larger pieces than a serial poll: its lines do not depend on where reads cut.
+    const std::size_t readBytes = std::max<std::size_t>(options.chunkBytes, std::size_t { 1 } << 16);
+    std::string chunk;
     for (;;) {
-        const qint64 received = input.read(buffer.data(), static_cast<qint64>(buffer.size()));
-        if (received < 0)
-            return input.errorString().toStdString();
-        if (received == 0)
-            return {};
-        session.assembly().poll(buffer.substr(0, static_cast<std::size_t>(received)));
+        if (!input.read(chunk, readBytes))
+            return "cannot read " + input.name() + ": " + input.reason();
+        if (chunk.empty())
+            break;
+        reader.feed(chunk, toTable);
     }
+    reader.finish(toTable);
+
+    if (!options.interfaceName.empty() && reader.frames() == 0 && reader.filteredFrames() > 0)
+        return "cannot replay " + input.name() + ": it holds no frames of interface '" + options.interfaceName
+            + "', only of " + joined(reader.interfaces());
+    if (reader.malformedLines() > 0 || reader.skippedFrames() > 0)
+        m_err << "vexmoor: " << input.name() << ": " << reader.frames() << " frames replayed, "
+              << reader.malformedLines() << " malformed lines and " << reader.skippedFrames()
+              << " CAN FD or error frames skipped\n";
+    return {};
 }
 
 int ReplayCommand::fail(const std::string& message)

@@ -5,16 +5,18 @@
 #include <cstddef>
 #include <iosfwd>
 #include <string>
-
-class QFile;
+#include <vector>
 
 namespace vexmoor {
 
 class CaptureSession;
+enum class LogFormat;
+class ReplayInput;
 class TimeOfDaySource;
 
-// The headless replay: bytes as they would arrive at the serial port go through the serial scan in
-// polls of a fixed size, and the resulting message table is written as CSV. No window, no display.
+// The headless replay: a candump log or GVRET CSV goes frame by frame through the one ingestion
+// step; a board stream goes through the serial scan in polls of a fixed size, as the port would
+// deliver it. The resulting message table is written as CSV. No window, no display.
 class ReplayCommand final {
 public:
     ReplayCommand(std::istream& standardInput, std::ostream& standardOutput, std::ostream& standardError,
@@ -24,9 +26,11 @@ public:
     int run(const CommandLine::Options& options);
 
 private:
-    // Each returns why the input could not be read to its end, or an empty text.
-    std::string replayStream(std::istream& input, std::size_t chunkBytes, CaptureSession& session);
-    std::string replayFile(QFile& input, std::size_t chunkBytes, CaptureSession& session);
+    // Each returns an error message, or an empty text when the input was replayed to its end.
+    std::string replayBoardStream(ReplayInput& input, std::vector<std::string> head, std::size_t chunkBytes,
+                                  CaptureSession& session);
+    std::string replayLog(ReplayInput& input, LogFormat format, const std::vector<std::string>& head,
+                          const CommandLine::Options& options, CaptureSession& session);
     int fail(const std::string& message);
 
     std::istream& m_in;

@@ -102,6 +102,87 @@ TEST_F(ReplayCommandTest, TheResultDoesNotDependOnThePollSize)
     }
 }
 
+// The same three frames as each format writes them, all at 08:00:0x UTC, so that the frames' own
+// time of day reads as the test clock's.
+struct FormatCase {
+    std::string name;
+    std::string content;
+};
+
+void PrintTo(const FormatCase& testCase, std::ostream* out)
+{
+    *out << testCase.name;
+}
+
+class ReplayFormatTest : public ReplayCommandTest, public testing::WithParamInterface<FormatCase> { };
+
+TEST_P(ReplayFormatTest, EveryFormatGivesTheTableOfItsFrames)
+{
+    const std::string input = write("drive", GetParam().content);
+    ASSERT_EQ(run({ "--replay", input, "--chunk", "5" }), 0) << err.str();
+    EXPECT_EQ(out.str(),
+              std::string(kHeader) + "2A8,\"<680,66,>\",2,,800,\"Data Changed - <680,65,>\",B,2\r\n"
+                  + "18EFFF18,\"<418381592,1,2,>\",1,,,,,1\r\n");
+    EXPECT_EQ(err.str(), "");
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Formats, ReplayFormatTest,
+    testing::Values(
+        FormatCase { "Candump",
+                     "(1696752000.000100) can0 2A8#41\n(1696752000.500000) can0 18EFFF18#0102\n"
+                     "(1696752000.900000) can0 2A8#42\n" },
+        FormatCase { "GvretWithDir",
+                     "Time Stamp,ID,Extended,Dir,Bus,LEN,D1,D2,D3,D4,D5,D6,D7,D8\r\n"
+                     "1696752000000100,000002A8,false,Rx,0,1,41,\r\n1696752000500000,18EFFF18,true,Rx,0,2,01,02,\r\n"
+                     "1696752000900000,000002A8,false,Rx,0,1,42,\r\n" },
+        FormatCase { "GvretWithoutDir",
+                     "Time Stamp,ID,Extended,Bus,LEN,D1,D2,D3,D4,D5,D6,D7,D8\n1696752000000100,2A8,false,0,1,41\n"
+                     "1696752000500000,18EFFF18,true,0,2,01,02\n1696752000900000,2A8,false,0,1,42\n" },
+        FormatCase { "BoardText", "CAN BUS Shield init ok!\r\n<680,65,>\r\n<418381592,1,2,>\r\n<680,66,>\r\n" }),
+    [](const auto& testCase) { return testCase.param.name; });
+
+TEST_F(ReplayCommandTest, ALogReplaysPastMalformedLinesAndAClockJumpAndSaysWhatItSkipped)
+{
+    const std::string input = write("drive.log",
+                                    "(1696752000.000100) can0 2A8#41\n"
+                                    "garbage\n"
+                                    "(1696752005.000000) can0 123##1DEADBEEF\n"
+                                    "(12.000000) can0 2A8#R\n"
+                                    "(13.000000) can0 2A8#42");
+    ASSERT_EQ(run({ "--replay", input }), 0) << err.str();
+    EXPECT_EQ(out.str(), std::string(kHeader) + "2A8,\"<680,66,>\",3,,0013,\"Data Changed - <680,>\",B,3\r\n");
+    EXPECT_EQ(err.str(),
+              "vexmoor: '" + input + "': 3 frames replayed, 1 malformed lines and 1 CAN FD or error frames skipped\n");
+}
+
+TEST_F(ReplayCommandTest, AnInterfaceOfALogIsChosenByName)
+{
+    const std::string input = write("two.log",
+                                    "(1696752000.000000) can0 2A8#41\n(1696752000.000000) can1 2A8#42\n"
+                                    "(1696752000.000000) can1 300#01\n");
+    ASSERT_EQ(run({ "--replay", input, "--interface", "can1" }), 0) << err.str();
+    EXPECT_EQ(out.str(), std::string(kHeader) + "2A8,\"<680,66,>\",1,,,,,1\r\n300,\"<768,1,>\",1,,,,,1\r\n");
+
+    EXPECT_EQ(run({ "--replay", input, "--interface", "can7" }), 2);
+    EXPECT_EQ(err.str(),
+              "vexmoor: cannot replay '" + input + "': it holds no frames of interface 'can7', only of can0, can1\n");
+}
+
+TEST_F(ReplayCommandTest, AnEmptyFileIsAnEmptyTableAndAFileThatIsNoLogIsRefused)
+{
+    EXPECT_EQ(run({ "--replay", write("empty", "") }), 0);
+    EXPECT_EQ(out.str(), std::string(kHeader));
+
+    const std::string picture = write("picture.png", "\x89PNG\r\n\x1a\n\0\0\0\rIHDR");
+    EXPECT_EQ(run({ "--replay", picture, "--csv", (folder / "t.csv").string() }), 2);
+    EXPECT_EQ(err.str(),
+              "vexmoor: cannot replay '" + picture + "': it is not a candump log, a GVRET CSV or a board stream\n");
+    EXPECT_FALSE(fs::exists(folder / "t.csv"));
+
+    EXPECT_EQ(run({ "--replay", write("board.txt", "<680,1,>\r\n"), "--interface", "can0" }), 2);
+}
+
 struct FailureCase {
     std::string name;
     std::vector<std::string> arguments; // "@" stands for the test's folder
