@@ -1,32 +1,72 @@
 // Writes a made-up companion board stream to standard output, for demos, benchmarks and the
-// project's sample: vexmoor-board-stream [RECORDS] [IDENTIFIERS] [SEED]
+// project's sample, or the same frames as a candump -L log (one frame every 100 microseconds):
+//   vexmoor-board-stream [--candump] [RECORDS] [IDENTIFIERS] [SEED]
 #include "BoardStreamGenerator.h"
+
+#include "capture/BoardRecord.h"
+#include "capture/CandumpLog.h"
 
 #include <cstdio>
 #include <cstdlib>
 #include <iostream>
 #include <string>
+#include <string_view>
+
+namespace {
+
+constexpr std::int64_t kFirstTimestampUs = 1696752000000000;
+constexpr std::int64_t kFrameGapUs = 100;
+
+// The generator's records, each turned back into the frame it stands for.
+void appendAsCandump(std::string_view records, std::int64_t& timestampUs, std::string& out)
+{
+    std::size_t start = records.find('<');
+    while (start != std::string_view::npos) {
+        const std::size_t end = records.find('>', start);
+        if (auto frame = vexmoor::BoardRecord::toFrame(records.substr(start, end + 1 - start))) {
+            frame->timestampUs = timestampUs += kFrameGapUs;
+            vexmoor::CandumpLog::appendLine(*frame, "can0", out);
+        }
+        start = records.find('<', end);
+    }
+}
+
+} // namespace
 
 int main(int argc, char** argv)
 {
-    const auto argument = [&](int index, long fallback) { return index < argc ? std::atol(argv[index]) : fallback; };
-    const long records = argument(1, 1000);
+    int first = 1;
+    const bool candump = argc > 1 && std::string_view(argv[1]) == "--candump";
+    if (candump)
+        ++first;
+    const auto argument
+        = [&](int index, long fallback) { return first + index < argc ? std::atol(argv[first + index]) : fallback; };
+    const long records = argument(0, 1000);
     vexmoor::tools::BoardStreamGenerator::Settings settings;
-    settings.identifierCount = static_cast<int>(argument(2, 64));
-    settings.seed = static_cast<std::uint64_t>(argument(3, 1));
+    settings.identifierCount = static_cast<int>(argument(1, 64));
+    settings.seed = static_cast<std::uint64_t>(argument(2, 1));
     if (records < 0 || settings.identifierCount < 1 || settings.identifierCount > 2048) {
-        std::cerr << "usage: vexmoor-board-stream [RECORDS] [IDENTIFIERS 1-2048] [SEED]\n";
+        std::cerr << "usage: vexmoor-board-stream [--candump] [RECORDS] [IDENTIFIERS 1-2048] [SEED]\n";
         return 2;
     }
     vexmoor::tools::BoardStreamGenerator generator(settings);
-    std::string out = vexmoor::tools::BoardStreamGenerator::startupLine();
+    std::string recordsText = candump ? std::string() : vexmoor::tools::BoardStreamGenerator::startupLine();
+    std::string out;
+    std::int64_t timestampUs = kFirstTimestampUs;
     for (long index = 0; index < records; ++index) {
-        generator.appendRecord(out);
-        if (out.size() > (1 << 16)) {
-            std::cout << out;
-            out.clear();
+        generator.appendRecord(recordsText);
+        if (recordsText.size() > (1 << 16) || index + 1 == records) {
+            if (candump) {
+                appendAsCandump(recordsText, timestampUs, out);
+                std::cout << out;
+                out.clear();
+            } else {
+                std::cout << recordsText;
+            }
+            recordsText.clear();
         }
     }
-    std::cout << out;
+    if (!candump)
+        std::cout << recordsText;
     return std::cout.flush() ? 0 : 2;
 }

@@ -1,0 +1,35 @@
+#!/usr/bin/env bash
+# The headless replay of a 1,000,000-frame candump log to CSV, beside can-utils' log2asc reading the
+# same file (Debian's can-utils; skipped when it is not installed), and the board-text replay of the
+# same frames. Prints wall seconds and peak memory of each, best of three runs.
+#   bench/replay_vs_log2asc.sh BUILD_DIR     (a Release build, e.g. build/bench)
+set -euo pipefail
+
+build=${1:?usage: $0 BUILD_DIR}
+frames=${FRAMES:-1000000}
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
+
+"$build/tools/vexmoor-board-stream" --candump "$frames" 151 5 >"$work/drive.log"
+"$build/tools/vexmoor-board-stream" "$frames" 151 5 >"$work/drive.txt"
+
+best_of_three() {
+    local label=$1 best="" line
+    shift
+    for _ in 1 2 3; do
+        line=$(/usr/bin/time -f '%e %M' "$@" 2>&1 >/dev/null | tail -n 1)
+        if [ -z "$best" ] || [ "$(echo "$line" | awk '{print $1}')" \< "$(echo "$best" | awk '{print $1}')" ]; then
+            best=$line
+        fi
+    done
+    echo "$best" | awk -v label="$label" '{printf "%-34s %6.2f s  %6.1f MB peak\n", label, $1, $2 / 1024}'
+}
+
+echo "$frames frames, $(du -m "$work/drive.log" | cut -f1) MB of candump log"
+best_of_three "vexmoor --replay (candump log)" "$build/src/app/vexmoor" --replay "$work/drive.log" --csv "$work/a.csv"
+best_of_three "vexmoor --replay (board text)" "$build/src/app/vexmoor" --replay "$work/drive.txt" --csv "$work/b.csv"
+if command -v log2asc >/dev/null 2>&1; then
+    best_of_three "log2asc (can-utils)" log2asc -I "$work/drive.log" -O "$work/drive.asc" can0
+else
+    echo "log2asc not installed (Debian: can-utils): no comparison"
+fi
