@@ -1,7 +1,11 @@
-// libFuzzer target for the capture core: the record operations, ingestion and the serial scan.
-// The first byte picks the poll size, the rest is the serial stream; every record the scan cuts
-// also goes through the record operations on its own.
+// libFuzzer target for the capture core: the record operations, ingestion, the serial scan and the
+// log readers. The first byte picks the poll size, the rest is the serial stream; every record the
+// scan cuts also goes through the record operations on its own, and the same bytes are read as a
+// candump log and as a GVRET CSV, in chunks of the same size.
+#include "capture/BoardRecord.h"
 #include "capture/CaptureSession.h"
+#include "capture/LogFormat.h"
+#include "capture/LogReader.h"
 #include "capture/RecordText.h"
 #include "capture/TimeOfDaySource.h"
 
@@ -48,5 +52,26 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     for (std::size_t offset = 0; offset < stream.size(); offset += pollSize)
         session.assembly().poll(std::string(stream.substr(offset, pollSize)));
     checkTable(session);
+
+    (void)vexmoor::detectLogFormat(stream);
+    (void)vexmoor::BoardRecord::toFrame(stream);
+    for (const auto format : { vexmoor::LogFormat::Candump, vexmoor::LogFormat::Gvret }) {
+        vexmoor::CaptureSession logSession(clock);
+        logSession.txtMinID().setText("0");
+        vexmoor::LogReader reader(format);
+        const auto toTable = [&logSession](const vexmoor::CanFrame& frame, std::string_view interfaceName) {
+            // A frame read back from its own record text must be the frame itself.
+            const auto again = vexmoor::BoardRecord::toFrame(vexmoor::BoardRecord::recordText(frame));
+            if (!again || again->id != frame.id || again->extended != frame.extended || again->length != frame.length)
+                std::abort();
+            logSession.ingestFrame(frame, interfaceName);
+        };
+        for (std::size_t offset = 0; offset < stream.size(); offset += pollSize)
+            reader.feed(stream.substr(offset, pollSize), toTable);
+        reader.finish(toTable);
+        if (reader.carriedBytes() > vexmoor::LogReader::kMaxLineLength)
+            std::abort();
+        checkTable(logSession);
+    }
     return 0;
 }
