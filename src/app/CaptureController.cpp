@@ -3,10 +3,14 @@
 #include "emulation/SampleGenerator.h"
 #include "platform/SerialPort.h"
 #include "platform/Timer.h"
+#include "platform/UserMessageBox.h"
 
 #include <QCoreApplication>
+#include <QFileInfo>
+#include <QLocale>
 
 #include <string>
+#include <utility>
 
 namespace vexmoor {
 
@@ -17,12 +21,19 @@ QString noSourceDescription()
     return QStringLiteral("No source");
 }
 
+QString counted(std::uint64_t count, const QString& singular, const QString& plural)
+{
+    return QStringLiteral("%1 %2").arg(QLocale(QLocale::English).toString(static_cast<qulonglong>(count)),
+                                       count == 1 ? singular : plural);
+}
+
 } // namespace
 
 CaptureController::CaptureController(SerialPort& port, UserMessageBox& messageBox, TimeOfDaySource& clock,
                                      Upkeep upkeep, QObject* parent)
     : QObject(parent)
     , m_port(port)
+    , m_messageBox(messageBox)
     , m_upkeep(upkeep)
     , m_session(clock)
     , m_timer1(new Timer(QStringLiteral("Timer1"), 100, false, this))
@@ -95,7 +106,58 @@ void CaptureController::closeSource()
     m_port.close();
     // The unfinished record of the stream that ended must not be completed by the next one.
     m_session.assembly().discardCarriedRecord();
+    endReplay();
     setSource(Source::None, noSourceDescription());
+}
+
+bool CaptureController::openLog(const QString& path, LogReplay::Mode mode, const QString& interfaceName)
+{
+    const QString title = QStringLiteral("Open Log");
+    auto* replay = new LogReplay(m_session, this);
+    if (!replay->open(path, interfaceName)) {
+        m_messageBox.show(replay->errorString(), title, UserMessageBox::Icon::Error);
+        delete replay;
+        return false;
+    }
+    closeSource();
+    m_replay = replay;
+    connect(replay, &LogReplay::progressed, this, [this, replay] { showReplayCounts(*replay); });
+    connect(replay, &LogReplay::finished, this, [this, replay, title] {
+        showReplayCounts(*replay);
+        if (!replay->errorString().isEmpty())
+            m_messageBox.show(replay->errorString(), title, UserMessageBox::Icon::Error);
+        closeSource();
+    });
+    setSource(Source::Replay, QStringLiteral("Log %1").arg(QFileInfo(path).fileName()));
+    replay->start(mode);
+    showReplayCounts(*replay);
+    return true;
+}
+
+void CaptureController::endReplay()
+{
+    LogReplay* replay = std::exchange(m_replay, nullptr);
+    if (replay == nullptr)
+        return;
+    disconnect(replay, nullptr, this, nullptr);
+    // A replay inside a scan that lets the event loop run ends once the scan returns; it is deleted
+    // only then.
+    if (replay->isFinished()) {
+        replay->deleteLater();
+        return;
+    }
+    connect(replay, &LogReplay::finished, replay, &QObject::deleteLater);
+    replay->stop();
+}
+
+void CaptureController::showReplayCounts(const LogReplay& replay)
+{
+    QString text = counted(replay.frames(), QStringLiteral("frame"), QStringLiteral("frames")) + QStringLiteral(", ")
+        + counted(replay.malformedLines(), QStringLiteral("malformed line"), QStringLiteral("malformed lines"));
+    if (replay.skippedFrames() > 0)
+        text += QStringLiteral(", ")
+            + counted(replay.skippedFrames(), QStringLiteral("skipped frame"), QStringLiteral("skipped frames"));
+    emit replayStatusChanged(text);
 }
 
 void CaptureController::setSource(Source source, const QString& description)
@@ -168,6 +230,8 @@ void CaptureController::stopTimers()
     for (Timer* timer : { m_timer1, m_timer2, m_timer3, m_timer4, m_interiorEmulatorTimer })
         timer->setEnabled(false);
     m_frameRateTimer.stop();
+    if (m_source == Source::Replay)
+        closeSource();
 }
 
 } // namespace vexmoor

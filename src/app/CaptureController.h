@@ -6,6 +6,7 @@
 #include "platform/EventLoopYield.h"
 #include "serial/SerialConnection.h"
 #include "serial/SerialPoll.h"
+#include "sources/LogReplay.h"
 #include "upkeep/AutoFilterPurge.h"
 #include "upkeep/ChangeMarkReset.h"
 
@@ -25,8 +26,8 @@ class Timer;
 class TimeOfDaySource;
 class UserMessageBox;
 
-// The capture without a window: the session, the one active source of records (today the board on
-// a serial port), the upkeep of the table and the emulators, each driven by its named timer. The
+// The capture without a window: the session, the one active source of records (the board on a
+// serial port or a replayed log), the upkeep of the table and the emulators, each driven by its named timer. The
 // main window, the headless capture and the benchmarks each build one and command it; none of them
 // wires a timer to a tick by hand. Its timers are its children, so that a window holding it finds
 // them by name among its own.
@@ -66,6 +67,13 @@ public:
     // first, so that records of two sources never mix.
     void closeSource();
 
+    // "Open Log...": replays the file as the one source, at once or in time, with the frames of one
+    // interface or of all (empty). A file that cannot be read or is no log has already been shown in
+    // a message box and leaves everything as it was.
+    bool openLog(const QString& path, LogReplay::Mode mode, const QString& interfaceName = {});
+    // The replay under way, until it ends.
+    LogReplay* replay() const { return m_replay; }
+
     // The sample generator, one record at a time or every tick of Timer1 while emulation is on.
     void setEmulation(bool on);
     bool isEmulating() const;
@@ -87,16 +95,21 @@ public:
 signals:
     void sourceChanged(const QString& description);
     void frameRateChanged(double framesPerSecond);
+    // What the last replay handed on and what it could not read, as the status bar shows it.
+    void replayStatusChanged(const QString& text);
 
 private:
-    enum class Source { None, Board };
+    enum class Source { None, Board, Replay };
 
     void wireTimers();
     void ingestInteriorSlots();
     void setSource(Source source, const QString& description);
     QString boardDescription() const;
+    void endReplay();
+    void showReplayCounts(const LogReplay& replay);
 
     SerialPort& m_port;
+    UserMessageBox& m_messageBox;
     Upkeep m_upkeep;
     CaptureSession m_session;
     Timer* m_timer1;
@@ -114,6 +127,7 @@ private:
     InteriorEmulatorSlots m_emulatorSlots;
 
     Source m_source = Source::None;
+    LogReplay* m_replay = nullptr;
     QString m_sourceDescription;
     QTimer m_frameRateTimer;
     QElapsedTimer m_sinceFrameRateSample;

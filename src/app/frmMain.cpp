@@ -6,6 +6,7 @@
 #include "app/IgnoreListBox.h"
 #include "app/MessageTableModel.h"
 #include "app/MessageTableView.h"
+#include "app/ReplayToolBar.h"
 #include "dialogs/frmAbout.h"
 #include "dialogs/frmFind.h"
 #include "dialogs/frmMsgName.h"
@@ -15,11 +16,14 @@
 #include "platform/Twips.h"
 #include "platform/UserMessageBox.h"
 #include "serial/frmComSettings.h"
+#include "sources/LogReplay.h"
 
 #include <QCloseEvent>
 #include <QCoreApplication>
+#include <QFileInfo>
 #include <QLabel>
 #include <QMenuBar>
+#include <QProgressDialog>
 #include <QStatusBar>
 
 #include <cmath>
@@ -101,6 +105,11 @@ void frmMain::buildControls()
         m_idIgnoreListBox->refresh();
     });
     listRefresh->start(MessageTableModel::kRefreshIntervalMs);
+
+    m_replayToolBar = new ReplayToolBar(this);
+    addToolBar(m_replayToolBar);
+    // A tool bar that comes or goes moves the client area without resizing the window.
+    background->installEventFilter(this);
 }
 
 QAction* frmMain::addAction(QMenu* menu, const char* name, const QString& caption)
@@ -132,6 +141,9 @@ void frmMain::buildMenus()
             &frmMain::dumpData);
     addSeparator(file, "Sep1");
     connect(addAction(file, "MnuFileExit", QStringLiteral("&Exit")), &QAction::triggered, this, &frmMain::close);
+    addSeparator(file, "sepOpenLog");
+    connect(addAction(file, "mnuFileOpenLog", QStringLiteral("Open Log...")), &QAction::triggered, this,
+            &frmMain::openLog);
 
     QMenu* view = addMenu("MnuView", QStringLiteral("View"));
     connect(addAction(view, "mnuTglIgnoreList", QStringLiteral("Toggle Ignore List")), &QAction::triggered, this,
@@ -180,6 +192,14 @@ void frmMain::buildStatusBar()
     auto* source = new QLabel(m_controller->activeSourceDescription(), bar);
     source->setObjectName(QStringLiteral("statusSource"));
     bar->addWidget(source, 1);
+    auto* replay = new QLabel(bar);
+    replay->setObjectName(QStringLiteral("statusReplay"));
+    replay->hide();
+    bar->addPermanentWidget(replay);
+    connect(m_controller, &CaptureController::replayStatusChanged, replay, [replay](const QString& text) {
+        replay->setText(text);
+        replay->setVisible(!text.isEmpty());
+    });
     auto* rate = new QLabel(bar);
     rate->setObjectName(QStringLiteral("statusRate"));
     bar->addPermanentWidget(rate);
@@ -222,6 +242,61 @@ void frmMain::clearMessageIgnoreList()
 void frmMain::dumpData()
 {
     m_messageBox.show(QStringLiteral("Not Implemented yet"), QStringLiteral("Note!"), UserMessageBox::Icon::None);
+}
+
+void frmMain::openLog()
+{
+    const QString title = QStringLiteral("Open Log");
+    const QString path
+        = m_fileChooser->fileToOpen(this, title, QStringLiteral("Logs (*.log *.csv *.txt);;All files (*)"));
+    if (path.isEmpty())
+        return;
+    // A file that is no log is refused before any question, and the table stays as it is.
+    const LogReplay::Preview preview = LogReplay::preview(path);
+    if (!preview.error.isEmpty()) {
+        m_messageBox.show(preview.error, title, UserMessageBox::Icon::Error);
+        return;
+    }
+    const bool clearFirst = m_messageBox.askYesNo(QStringLiteral("Clear the table first?"), title, true);
+    const QStringList paces = { QStringLiteral("At once"), QStringLiteral("In time") };
+    const QString pace = m_fileChooser->choice(this, title, QStringLiteral("Replay the log:"), paces);
+    if (!paces.contains(pace))
+        return;
+    const QString allInterfaces = QStringLiteral("All interfaces");
+    QString interfaceName;
+    if (preview.interfaces.size() > 1) {
+        interfaceName = m_fileChooser->choice(this, title, QStringLiteral("Replay the frames of:"),
+                                              QStringList { allInterfaces } + preview.interfaces);
+        if (interfaceName.isEmpty())
+            return;
+        if (interfaceName == allInterfaces)
+            interfaceName.clear();
+    }
+    const auto mode = pace == paces.first() ? LogReplay::Mode::AtOnce : LogReplay::Mode::InTime;
+    if (!m_controller->openLog(path, mode, interfaceName))
+        return;
+    // Only now, with the log open: the replay hands nothing on before the next turn of the event loop.
+    if (clearFirst)
+        findChild<QAction*>(QStringLiteral("MnuToolsClear"))->trigger();
+    LogReplay& replay = *m_controller->replay();
+    if (mode == LogReplay::Mode::InTime) {
+        m_replayToolBar->follow(replay);
+        return;
+    }
+    auto* progress = new QProgressDialog(QStringLiteral("Replaying %1").arg(QFileInfo(path).fileName()),
+                                         QStringLiteral("Cancel"), 0, 100, this);
+    progress->setObjectName(QStringLiteral("logProgress"));
+    progress->setWindowTitle(title);
+    progress->setWindowModality(Qt::NonModal);
+    progress->setAutoClose(false);
+    progress->setAutoReset(false);
+    progress->setAttribute(Qt::WA_DeleteOnClose);
+    connect(&replay, &LogReplay::progressed, progress, [progress](qint64 read, qint64 size) {
+        progress->setValue(size > 0 ? static_cast<int>(read * 100 / size) : 100);
+    });
+    connect(progress, &QProgressDialog::canceled, &replay, &LogReplay::stop);
+    connect(&replay, &LogReplay::finished, progress, &QWidget::close);
+    progress->show();
 }
 
 template <typename Window, typename... Arguments>
@@ -335,11 +410,13 @@ void frmMain::resizeEvent(QResizeEvent* event)
 void frmMain::placeTable()
 {
     // The table follows the window's outer size (frame, title and menu bar included) less what the
-    // bars below the menu take; tool bars and docks will take their share here too. Each of the four
-    // assignments stands on its own: a size that would come out negative keeps its last value.
+    // bars below the menu take: the status bar and a shown replay tool bar; docks will take their
+    // share here too. Each of the four assignments stands on its own: a size that would come out
+    // negative keeps its last value.
     const double dpi = Twips::logicalDpiOf(*this);
     const int statusBarHeight = statusBar()->isHidden() ? 0 : statusBar()->height();
-    const QSize outer = frameGeometry().size() - QSize(0, statusBarHeight);
+    const int toolBarHeight = m_replayToolBar->isHidden() ? 0 : m_replayToolBar->height();
+    const QSize outer = frameGeometry().size() - QSize(0, statusBarHeight + toolBarHeight);
     const int outerWidthTwips = static_cast<int>(outer.width() * 1440.0 / dpi);
     const int outerHeightTwips = static_cast<int>(outer.height() * 1440.0 / dpi);
     m_tableGeometry.moveLeft(Twips::toPixels(10, dpi));
@@ -349,6 +426,13 @@ void frmMain::placeTable()
     if (outerHeightTwips - 1590 >= 0)
         m_tableGeometry.setHeight(Twips::toPixels(outerHeightTwips - 1590, dpi));
     m_tableView->setGeometry(m_tableGeometry);
+}
+
+bool frmMain::eventFilter(QObject* watched, QEvent* event)
+{
+    if (watched == centralWidget() && event->type() == QEvent::Resize)
+        placeTable();
+    return QMainWindow::eventFilter(watched, event);
 }
 
 void frmMain::closeEvent(QCloseEvent* event)

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "platform/DialogFileChooser.h"
+
 #include <QMainWindow>
 #include <QPointer>
 
@@ -16,6 +18,7 @@ class CaptureSession;
 class IgnoreListBox;
 class MessageTableModel;
 class MessageTableView;
+class ReplayToolBar;
 class SerialPort;
 class TimeOfDaySource;
 class UserMessageBox;
@@ -62,10 +65,15 @@ public:
     void openMessageNotes();
     // Where the notes files go: the program's folder unless a test says otherwise.
     void setNotesFolder(std::filesystem::path folder) { m_notesFolder = std::move(folder); }
+    // "Open Log...": the file, whether to clear the table, how to replay it and which interface.
+    void openLog();
+    // Where the user picks files and choices: the toolkit's dialogs unless a test answers instead.
+    void setFileChooser(FileChooser& chooser) { m_fileChooser = &chooser; }
 
 protected:
     void resizeEvent(QResizeEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     void buildControls();
@@ -87,6 +95,9 @@ private:
     IgnoreListBox* m_messageIgnoreListBox = nullptr;
     IgnoreListBox* m_idIgnoreListBox = nullptr;
     QRect m_tableGeometry;
+    ReplayToolBar* m_replayToolBar = nullptr;
+    DialogFileChooser m_dialogFileChooser;
+    FileChooser* m_fileChooser = &m_dialogFileChooser;
 
     std::filesystem::path m_notesFolder;
     QPointer<frmComSettings> m_comSettings;

@@ -1,17 +1,21 @@
 #include "app/CaptureController.h"
 #include "capture/CaptureTestSupport.h"
+#include "platform/Eventually.h"
 #include "platform/RecordingMessageBox.h"
 #include "platform/Timer.h"
 #include "serial/FakeSerialPort.h"
 
 #include <QElapsedTimer>
+#include <QFile>
 #include <QSignalSpy>
+#include <QTemporaryDir>
 #include <QTest>
 
 #include <gtest/gtest.h>
 
 #include <chrono>
 #include <tuple>
+#include <utility>
 #include <vector>
 
 namespace {
@@ -194,6 +198,40 @@ TEST_F(CaptureControllerTest, ClosingTheSourceStopsThePollReleasesThePortAndDrop
     controller->pollNow();
     ASSERT_EQ(session().table().rowCount(), 1);
     EXPECT_EQ(session().table().cell(1, MessageColumn::Message), "<700,3,>");
+}
+
+TEST_F(CaptureControllerTest, AnOpenedLogReplacesTheBoardAndARefusedOneLeavesItConnected)
+{
+    QTemporaryDir directory;
+    const QString notALog = directory.filePath(QStringLiteral("notes.txt"));
+    const QString log = directory.filePath(QStringLiteral("drive.log"));
+    for (const auto& [path, text] : { std::pair { notALog, "Engine on.\n" },
+                                      std::pair { log, "(1.000000) can0 300#01\n(2.000000) can0 301#01" } }) {
+        QFile file(path);
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write(text);
+    }
+    ASSERT_TRUE(controller->connectToCom());
+    QSignalSpy statuses(controller, &CaptureController::replayStatusChanged);
+
+    EXPECT_FALSE(controller->openLog(notALog, vexmoor::LogReplay::Mode::AtOnce));
+    ASSERT_EQ(messageBox.shown.size(), 1u);
+    EXPECT_EQ(messageBox.shown[0].title, QStringLiteral("Open Log"));
+    EXPECT_TRUE(port.isOpen());
+    EXPECT_TRUE(timer("Timer2")->isEnabled());
+    EXPECT_EQ(controller->activeSourceDescription(), QStringLiteral("Board on 4"));
+    EXPECT_EQ(controller->replay(), nullptr);
+
+    ASSERT_TRUE(controller->openLog(log, vexmoor::LogReplay::Mode::AtOnce));
+    EXPECT_FALSE(port.isOpen());
+    EXPECT_FALSE(timer("Timer2")->isEnabled());
+    EXPECT_EQ(controller->activeSourceDescription(), QStringLiteral("Log drive.log"));
+    ASSERT_TRUE(vexmoor::test::eventually([&] { return controller->replay() == nullptr; }));
+    EXPECT_EQ(session().table().rowCount(), 2);
+    EXPECT_EQ(controller->activeSourceDescription(), QStringLiteral("No source"));
+    ASSERT_FALSE(statuses.isEmpty());
+    EXPECT_EQ(statuses.last().at(0).toString(), QStringLiteral("2 frames, 0 malformed lines"));
+    EXPECT_EQ(messageBox.shown.size(), 1u);
 }
 
 TEST_F(CaptureControllerTest, FramesPerSecondCountEveryFrameOfEverySourceOverTheTimeGiven)

@@ -64,7 +64,7 @@ TEST_F(frmMainTest, ShowsItsCaptionStatusLineMenusAndTimersAsTheyStart)
     EXPECT_EQ(
         menuBarText(window),
         (std::vector<std::string> {
-            "MnuFile &File | MnuFileDumData Dump Data to CSV | - | MnuFileExit &Exit",
+            "MnuFile &File | MnuFileDumData Dump Data to CSV | - | MnuFileExit &Exit | - | mnuFileOpenLog Open Log...",
             "MnuView View | mnuTglIgnoreList Toggle Ignore List",
             "MnuFinder Finder/Filter | MnuToolsFind Find ID/FilterTool",
             "Tools &Tools | mnuToolsCommConnect Connect To COM | MnuToolsComSettings Com Settings | MnuToolsOptions "

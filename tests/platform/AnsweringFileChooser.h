@@ -4,8 +4,8 @@
 
 namespace vexmoor::test {
 
-// Answers every file question with the path set here, and every choice with the one set here or
-// else the first; records what was asked.
+// Answers every file question with the path set here, and every choice with the next of the answers
+// queued here, else with the one set here, else with the first; records what was asked.
 class AnsweringFileChooser final : public FileChooser {
 public:
     QString fileToOpen(QWidget*, const QString& caption, const QString&) override
@@ -22,13 +22,18 @@ public:
     {
         asked.append(caption);
         offered = choices;
+        offeredEach.append(choices);
+        if (!answers.isEmpty())
+            return answers.takeFirst();
         return chosen.isEmpty() && !choices.isEmpty() ? choices.first() : chosen;
     }
 
     QString openPath;
     QString savePath;
     QString chosen;
+    QStringList answers;
     QStringList offered;
+    QList<QStringList> offeredEach;
     QStringList asked;
 };
 

@@ -1,0 +1,359 @@
+#include "sources/LogReplay.h"
+
+#include "capture/BusyFlag.h"
+#include "capture/CaptureSession.h"
+#include "capture/LogReader.h"
+#include "platform/MonotonicClock.h"
+
+#include <QDir>
+
+#include <algorithm>
+
+namespace vexmoor {
+
+namespace {
+
+// How much of a file the preview reads for the interfaces it names: enough for every interface of
+// a busy bus to have sent a frame.
+constexpr qint64 kPreviewBytes = 64 * 1024;
+
+QString cannotRead(const QString& path, const QString& reason)
+{
+    return QStringLiteral("Cannot read %1: %2").arg(QDir::toNativeSeparators(path), reason);
+}
+
+// Opens the file and decides its format from its first bytes; a refusal gives the message for it.
+LogFormat openLog(QFile& file, const QString& path, QString& error)
+{
+    file.setFileName(path);
+    if (!file.open(QIODevice::ReadOnly)) {
+        error = cannotRead(path, file.errorString());
+        return LogFormat::Unknown;
+    }
+    const QByteArray head = file.peek(static_cast<qint64>(kLogDetectionBytes));
+    if (head.isEmpty() && file.error() != QFileDevice::NoError) {
+        error = cannotRead(path, file.errorString());
+        return LogFormat::Unknown;
+    }
+    const LogFormat format = detectLogFormat(std::string_view(head.constData(), static_cast<std::size_t>(head.size())));
+    if (format == LogFormat::Unknown)
+        error = QStringLiteral("%1 is not a candump log, a GVRET CSV or a board stream.")
+                    .arg(QDir::toNativeSeparators(path));
+    return format;
+}
+
+QStringList toQStringList(const std::vector<std::string>& names)
+{
+    QStringList list;
+    for (const std::string& name : names)
+        list.append(QString::fromStdString(name));
+    return list;
+}
+
+} // namespace
+
+LogReplay::Preview LogReplay::preview(const QString& path)
+{
+    Preview preview;
+    QFile file;
+    preview.format = openLog(file, path, preview.error);
+    if (preview.format != LogFormat::Candump && preview.format != LogFormat::Gvret)
+        return preview;
+    const QByteArray head = file.read(kPreviewBytes);
+    LogReader reader(preview.format);
+    reader.feed(std::string_view(head.constData(), static_cast<std::size_t>(head.size())),
+                [](const CanFrame&, std::string_view) {});
+    preview.interfaces = toQStringList(reader.interfaces());
+    return preview;
+}
+
+LogReplay::LogReplay(CaptureSession& session, QObject* parent)
+    : QObject(parent)
+    , m_session(session)
+{
+    setObjectName(QStringLiteral("logReplay"));
+    connect(&m_timer, &QTimer::timeout, this, [this] {
+        if (m_mode == Mode::AtOnce)
+            readChunkAtOnce();
+        else
+            catchUp();
+    });
+}
+
+LogReplay::~LogReplay() = default;
+
+bool LogReplay::open(const QString& path, const QString& interfaceName)
+{
+    m_error.clear();
+    m_format = openLog(m_file, path, m_error);
+    if (m_format == LogFormat::Unknown) {
+        m_file.close();
+        return false;
+    }
+    m_fileSize = m_file.size();
+    if (m_format != LogFormat::BoardText)
+        m_reader = std::make_unique<LogReader>(m_format, interfaceName.toStdString());
+    return true;
+}
+
+void LogReplay::start(Mode mode)
+{
+    if (m_state != State::Idle || !m_file.isOpen())
+        return;
+    m_mode = mode;
+    if (mode == Mode::InTime) {
+        play();
+        return;
+    }
+    m_state = State::Running;
+    m_timer.setInterval(0);
+    m_timer.start();
+}
+
+void LogReplay::stop()
+{
+    finish();
+}
+
+void LogReplay::play()
+{
+    if (m_mode != Mode::InTime || (m_state != State::Idle && m_state != State::Paused) || !m_file.isOpen())
+        return;
+    m_clockAtLastCatchUp = m_clock->now();
+    m_state = State::Playing;
+    m_timer.setInterval(kPlayIntervalMs);
+    m_timer.start();
+    emit playingChanged(true);
+}
+
+void LogReplay::pause()
+{
+    if (m_state != State::Playing)
+        return;
+    // What was due by the moment of the pause still goes.
+    catchUp();
+    if (m_state != State::Playing)
+        return;
+    m_state = State::Paused;
+    m_timer.stop();
+    emit playingChanged(false);
+}
+
+void LogReplay::setSpeed(int factor)
+{
+    if (factor < 1)
+        return;
+    // The time played so far counts at the speed it was played at.
+    if (m_state == State::Playing)
+        advanceReplayTime();
+    m_speed = factor;
+}
+
+void LogReplay::advanceReplayTime()
+{
+    const std::chrono::microseconds now = m_clock->now();
+    if (now > m_clockAtLastCatchUp)
+        m_replayTime += (now - m_clockAtLastCatchUp) * m_speed;
+    m_clockAtLastCatchUp = now;
+}
+
+void LogReplay::catchUp()
+{
+    if (m_state != State::Playing || m_busy)
+        return;
+    advanceReplayTime();
+    const std::uint64_t framesBefore = m_frames;
+    const qint64 bytesBefore = m_bytesRead;
+    if (m_format == LogFormat::BoardText)
+        handOnDueBoardText();
+    else
+        handOnDueFrames();
+    if (m_state != State::Finished && (m_frames != framesBefore || m_bytesRead != bytesBefore))
+        emit progressed(m_bytesRead, m_fileSize);
+    if (m_stopAsked)
+        finish();
+}
+
+void LogReplay::readChunkAtOnce()
+{
+    if (m_state != State::Running || m_busy)
+        return;
+    if (!m_unscanned.empty() && !pollBoard(m_unscanned))
+        return;
+    std::string bytes;
+    if (!readChunk(m_chunkBytes, bytes))
+        return;
+    feed(bytes);
+    if (m_file.atEnd())
+        endOfFile();
+    emit progressed(m_bytesRead, m_fileSize);
+    if (m_stopAsked || m_atEnd)
+        finish();
+}
+
+bool LogReplay::readChunk(qint64 maxBytes, std::string& bytes)
+{
+    bytes.resize(static_cast<std::size_t>(std::max<qint64>(maxBytes, 1)));
+    const qint64 received = m_file.read(bytes.data(), static_cast<qint64>(bytes.size()));
+    if (received < 0) {
+        m_error = cannotRead(m_file.fileName(), m_file.errorString());
+        finish();
+        return false;
+    }
+    bytes.resize(static_cast<std::size_t>(received));
+    m_bytesRead += received;
+    if (received == 0) {
+        endOfFile();
+        finish();
+        return false;
+    }
+    return true;
+}
+
+void LogReplay::feed(const std::string& bytes)
+{
+    if (m_format == LogFormat::BoardText) {
+        pollBoard(bytes);
+        return;
+    }
+    if (m_mode == Mode::AtOnce) {
+        m_reader->feed(bytes, [this](const CanFrame& frame, std::string_view interfaceName) {
+            m_session.ingestFrame(frame, interfaceName);
+            ++m_frames;
+        });
+    } else {
+        m_reader->feed(bytes, [this](const CanFrame& frame, std::string_view name) { queueFrame(frame, name); });
+    }
+}
+
+bool LogReplay::pollBoard(std::string bytes)
+{
+    // A scan of another stream further down the stack still holds the assembly (it lets the event
+    // loop run, and this replay's timer with it): the text waits for the next turn.
+    if (m_session.assembly().isScanning()) {
+        m_unscanned = std::move(bytes);
+        return false;
+    }
+    m_unscanned.clear();
+    const BusyFlag busy(m_busy);
+    const std::uint64_t before = m_session.ingestion().framesSeen();
+    m_session.assembly().poll(std::move(bytes));
+    m_frames += m_session.ingestion().framesSeen() - before;
+    return true;
+}
+
+void LogReplay::queueFrame(const CanFrame& frame, std::string_view interfaceName)
+{
+    // Each frame is due its recorded gap after the one before; a clock that stepped back (a capture
+    // that reset its clock) gives no gap, so that the replay neither stops nor waits on it.
+    std::chrono::microseconds due { 0 };
+    if (m_anyFrameQueued)
+        due = m_lastDue + std::chrono::microseconds(std::max<std::int64_t>(0, frame.timestampUs - m_lastTimestampUs));
+    m_anyFrameQueued = true;
+    m_lastTimestampUs = frame.timestampUs;
+    m_lastDue = due;
+    m_pending.push_back({ frame, std::string(interfaceName), due });
+}
+
+void LogReplay::handOnDueFrames()
+{
+    // Frames are read a chunk ahead of the replay's clock, never the whole file.
+    while (m_state == State::Playing) {
+        if (m_pending.empty()) {
+            if (m_atEnd) {
+                finish();
+                return;
+            }
+            std::string bytes;
+            if (!readChunk(m_chunkBytes, bytes))
+                return;
+            feed(bytes);
+            if (m_file.atEnd())
+                endOfFile();
+            continue;
+        }
+        if (m_pending.front().due > m_replayTime)
+            return;
+        const PendingFrame next = std::move(m_pending.front());
+        m_pending.pop_front();
+        m_session.ingestFrame(next.frame, next.interfaceName);
+        ++m_frames;
+    }
+}
+
+void LogReplay::handOnDueBoardText()
+{
+    if (!m_unscanned.empty() && !pollBoard(m_unscanned))
+        return;
+    const std::int64_t due = m_replayTime.count() * kBoardBytesPerSecond / 1'000'000;
+    while (m_state == State::Playing && !m_stopAsked && m_bytesRead < due) {
+        std::string bytes;
+        if (!readChunk(std::min<qint64>(due - m_bytesRead, m_chunkBytes), bytes))
+            return;
+        if (!pollBoard(std::move(bytes)))
+            return;
+        if (m_file.atEnd()) {
+            endOfFile();
+            finish();
+            return;
+        }
+    }
+}
+
+void LogReplay::endOfFile()
+{
+    if (m_atEnd)
+        return;
+    m_atEnd = true;
+    if (m_reader == nullptr)
+        return;
+    // The last line of a file that does not end with a line end.
+    if (m_mode == Mode::AtOnce) {
+        m_reader->finish([this](const CanFrame& frame, std::string_view interfaceName) {
+            m_session.ingestFrame(frame, interfaceName);
+            ++m_frames;
+        });
+    } else {
+        m_reader->finish([this](const CanFrame& frame, std::string_view name) { queueFrame(frame, name); });
+    }
+}
+
+void LogReplay::finish()
+{
+    if (m_state == State::Finished)
+        return;
+    // A scan that lets the event loop run is under way further down the stack; it ends the replay
+    // when it returns.
+    if (m_busy) {
+        m_stopAsked = true;
+        return;
+    }
+    const bool wasPlaying = m_state == State::Playing;
+    m_state = State::Finished;
+    m_timer.stop();
+    m_pending.clear();
+    m_file.close();
+    // The stream ended: a record it left unfinished must not be completed by the next source.
+    if (m_format == LogFormat::BoardText)
+        m_session.assembly().discardCarriedRecord();
+    if (wasPlaying)
+        emit playingChanged(false);
+    emit finished();
+}
+
+std::uint64_t LogReplay::malformedLines() const
+{
+    return m_reader != nullptr ? m_reader->malformedLines() : 0;
+}
+
+std::uint64_t LogReplay::skippedFrames() const
+{
+    return m_reader != nullptr ? m_reader->skippedFrames() : 0;
+}
+
+QStringList LogReplay::interfaces() const
+{
+    return m_reader != nullptr ? toQStringList(m_reader->interfaces()) : QStringList();
+}
+
+} // namespace vexmoor
