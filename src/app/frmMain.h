@@ -1,5 +1,7 @@
 #pragma once
 
+#include "platform/DialogFileChooser.h"
+
 #include <QMainWindow>
 #include <QPointer>
 
@@ -62,6 +64,8 @@ public:
     void openMessageNotes();
     // Where the notes files go: the program's folder unless a test says otherwise.
     void setNotesFolder(std::filesystem::path folder) { m_notesFolder = std::move(folder); }
+    // Where the user picks files: the toolkit's dialogs unless a test answers instead.
+    void setFileChooser(FileChooser& chooser) { m_fileChooser = &chooser; }
 
 protected:
     void resizeEvent(QResizeEvent* event) override;
@@ -96,6 +100,9 @@ private:
     QPointer<frmAbout> m_about;
     QPointer<frmSketch> m_sketch;
     QPointer<frmEmulator> m_emulator;
+
+    DialogFileChooser m_dialogFileChooser;
+    FileChooser* m_fileChooser = &m_dialogFileChooser;
 };
 
 } // namespace vexmoor
