@@ -1,7 +1,8 @@
-// Speed of the capture core: ingestion on a busy table, the serial scan on a long stream, and the
-// reading of a candump log.
+// Speed of the capture core: ingestion on a busy table (with and without a log running), the serial
+// scan on a long stream, and the reading of a candump log.
 //   build/bench/vexmoor_capture_bench   (use a Release build for figures)
 #include "capture/CandumpLog.h"
+#include "capture/CandumpRecorder.h"
 #include "capture/CaptureSession.h"
 #include "capture/LogReader.h"
 #include "capture/SystemTimeOfDay.h"
@@ -50,15 +51,21 @@ void fillIgnoreLists(CaptureSession& session)
     }
 }
 
+// A session with every identifier's row already made, as after the first seconds of a drive.
+void prepareBusySession(CaptureSession& session)
+{
+    session.txtMinID().setText("0");
+    fillIgnoreLists(session);
+    for (unsigned identifier = 0; identifier < 2048; ++identifier)
+        session.ingest(std::string(1, '<').append(std::to_string(identifier)).append(",0,>"));
+}
+
 void BM_ParseData(benchmark::State& benchmarkState)
 {
     SystemTimeOfDay clock;
     CaptureSession session(clock);
-    session.txtMinID().setText("0");
-    fillIgnoreLists(session);
+    prepareBusySession(session);
     const auto records = realisticRecords(1 << 16);
-    for (unsigned identifier = 0; identifier < 2048; ++identifier)
-        session.ingest(std::string(1, '<').append(std::to_string(identifier)).append(",0,>"));
 
     std::size_t next = 0;
     for (auto _ : benchmarkState) {
@@ -69,6 +76,37 @@ void BM_ParseData(benchmark::State& benchmarkState)
     benchmarkState.counters["rows"] = session.table().rowCount();
 }
 BENCHMARK(BM_ParseData);
+
+// The same records while a log runs: every record is also read back into a frame and written as a
+// candump line in memory. The lines are taken as the log's flush takes them, without the disk.
+void BM_ParseDataWhileLogging(benchmark::State& benchmarkState)
+{
+    constexpr std::size_t kRecordsPerTake = 10000;
+    SystemTimeOfDay clock;
+    CaptureSession session(clock);
+    prepareBusySession(session);
+    const auto records = realisticRecords(1 << 16);
+    std::int64_t arrivalUs = 1742339025086274;
+    vexmoor::CandumpRecorder recorder([&arrivalUs] { return arrivalUs += 400; });
+    session.ingestion().setTap(&recorder);
+    std::string taken;
+
+    std::size_t next = 0;
+    std::size_t sinceTake = 0;
+    for (auto _ : benchmarkState) {
+        session.ingest(records[next]);
+        next = (next + 1) & (records.size() - 1);
+        if (++sinceTake == kRecordsPerTake) {
+            recorder.takeLines(taken);
+            benchmark::DoNotOptimize(taken.data());
+            sinceTake = 0;
+        }
+    }
+    session.ingestion().setTap(nullptr);
+    benchmarkState.SetItemsProcessed(benchmarkState.iterations());
+    benchmarkState.counters["frames_logged"] = static_cast<double>(recorder.framesLogged());
+}
+BENCHMARK(BM_ParseDataWhileLogging);
 
 void BM_ReadMessages(benchmark::State& benchmarkState)
 {

@@ -3,6 +3,7 @@
 #include "app/CaptureController.h"
 #include "app/ConsoleMessageBox.h"
 #include "app/CsvDestination.h"
+#include "app/LogWriter.h"
 #include "capture/TableCsvWriter.h"
 #include "platform/Timer.h"
 
@@ -73,6 +74,12 @@ int CaptureCommand::run(const CommandLine::Options& options)
     controller.connection().setPortText(QString::fromStdString(options.source));
     if (!controller.connectToCom())
         return 2;
+    // Nothing is read before the event loop runs, so the log still starts with the first record;
+    // opened after the port, it is not emptied for a port that cannot be opened.
+    if (!options.logPath.empty() && !controller.startLogging(QString::fromStdString(options.logPath)))
+        return 2;
+    bool logFailed = false;
+    QObject::connect(&controller.logWriter(), &LogWriter::failed, &controller, [&logFailed] { logFailed = true; });
 
     const StopSignals stopSignals;
     const QDeadlineTimer deadline = options.seconds ? QDeadlineTimer(static_cast<qint64>(*options.seconds * 1000.0))
@@ -85,6 +92,7 @@ int CaptureCommand::run(const CommandLine::Options& options)
         stopCheck.setEnabled(false);
         controller.stopTimers();
         controller.pollNow();
+        controller.stopLogging();
         QCoreApplication::quit();
     });
     QCoreApplication::exec();
@@ -94,7 +102,8 @@ int CaptureCommand::run(const CommandLine::Options& options)
         const std::string where = options.csvPath == "-" ? "standard output" : "'" + options.csvPath + "'";
         return fail("cannot write " + where + ": " + destination.reason());
     }
-    return 0;
+    // The table is whole, but the log asked for is not: its reason is already on standard error.
+    return logFailed ? 2 : 0;
 }
 
 int CaptureCommand::fail(const std::string& message)

@@ -6,6 +6,7 @@
 #include "platform/UserMessageBox.h"
 
 #include <QCoreApplication>
+#include <QDir>
 #include <QFileInfo>
 #include <QLocale>
 
@@ -46,9 +47,11 @@ CaptureController::CaptureController(SerialPort& port, UserMessageBox& messageBo
     , m_purge(m_session.table(), m_session.List2(), m_session.txtAutoFilter())
     , m_reset(m_session.table())
     , m_sourceDescription(noSourceDescription())
+    , m_logWriter(m_session, this)
 {
     setObjectName(QStringLiteral("captureController"));
     wireTimers();
+    wireLogging();
 
     m_frameRateTimer.setInterval(kFrameRateIntervalMs);
     connect(&m_frameRateTimer, &QTimer::timeout, this,
@@ -223,6 +226,37 @@ double CaptureController::sampleFrameRate(std::chrono::milliseconds elapsed)
     }
     emit frameRateChanged(m_frameRate);
     return m_frameRate;
+}
+
+void CaptureController::wireLogging()
+{
+    connect(&m_logWriter, &LogWriter::countsChanged, this, &CaptureController::loggingChanged);
+    connect(&m_logWriter, &LogWriter::failed, this, [this](const QString& reason) {
+        emit loggingChanged();
+        m_messageBox.show(QStringLiteral("Logging to %1 stopped: %2. The capture goes on without a log.")
+                              .arg(QDir::toNativeSeparators(m_logWriter.path()), reason),
+                          QStringLiteral("Logging"), UserMessageBox::Icon::Error);
+    });
+}
+
+bool CaptureController::startLogging(const QString& path)
+{
+    if (const QString reason = m_logWriter.start(path); !reason.isEmpty()) {
+        m_messageBox.show(QStringLiteral("Cannot write %1: %2").arg(QDir::toNativeSeparators(path), reason),
+                          QStringLiteral("Start Logging"), UserMessageBox::Icon::Error);
+        emit loggingChanged();
+        return false;
+    }
+    emit loggingChanged();
+    return true;
+}
+
+void CaptureController::stopLogging()
+{
+    if (!m_logWriter.isLogging())
+        return;
+    m_logWriter.stop();
+    emit loggingChanged();
 }
 
 void CaptureController::stopTimers()

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "app/LogWriter.h"
 #include "capture/CaptureSession.h"
 #include "emulation/ClockSeededRandom.h"
 #include "emulation/InteriorEmulatorSlots.h"
@@ -27,10 +28,10 @@ class TimeOfDaySource;
 class UserMessageBox;
 
 // The capture without a window: the session, the one active source of records (the board on a
-// serial port or a replayed log), the upkeep of the table and the emulators, each driven by its named timer. The
-// main window, the headless capture and the benchmarks each build one and command it; none of them
-// wires a timer to a tick by hand. Its timers are its children, so that a window holding it finds
-// them by name among its own.
+// serial port or a replayed log), the log of every frame, the upkeep of the table and the emulators,
+// each driven by its named timer. The main window, the headless capture and the benchmarks each
+// build one and command it; none of them wires a timer to a tick by hand. Its timers are its
+// children, so that a window holding it finds them by name among its own.
 class CaptureController final : public QObject {
     Q_OBJECT
 
@@ -92,16 +93,31 @@ public:
     // The end of the run: no timer ticks again.
     void stopTimers();
 
+    // Every frame from any source to a candump -L log at path. A file that cannot be written has
+    // already been shown in the "Start Logging" box; a write that fails later stops the logging, is
+    // shown once, and the capture goes on.
+    bool startLogging(const QString& path);
+    // Writes the rest of the log and closes it.
+    void stopLogging();
+    bool isLogging() const { return m_logWriter.isLogging(); }
+    QString loggingPath() const { return m_logWriter.path(); }
+    std::uint64_t framesLogged() const { return m_logWriter.framesLogged(); }
+    std::uint64_t recordsNotLogged() const { return m_logWriter.recordsNotLogged(); }
+    LogWriter& logWriter() { return m_logWriter; }
+
 signals:
     void sourceChanged(const QString& description);
     void frameRateChanged(double framesPerSecond);
     // What the last replay handed on and what it could not read, as the status bar shows it.
     void replayStatusChanged(const QString& text);
+    // Logging started or stopped, or its counts moved (at most once a second).
+    void loggingChanged();
 
 private:
     enum class Source { None, Board, Replay };
 
     void wireTimers();
+    void wireLogging();
     void ingestInteriorSlots();
     void setSource(Source source, const QString& description);
     QString boardDescription() const;
@@ -133,6 +149,9 @@ private:
     QElapsedTimer m_sinceFrameRateSample;
     std::uint64_t m_framesAtLastSample = 0;
     double m_frameRate = 0;
+
+    // After the session, so that it is gone, and its tap removed, before the session goes.
+    LogWriter m_logWriter;
 };
 
 } // namespace vexmoor

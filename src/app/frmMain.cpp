@@ -4,6 +4,7 @@
 #include "app/AutoFilterLabel.h"
 #include "app/CaptureController.h"
 #include "app/IgnoreListBox.h"
+#include "app/LoggingControls.h"
 #include "app/MessageTableModel.h"
 #include "app/MessageTableView.h"
 #include "app/ReplayToolBar.h"
@@ -58,6 +59,13 @@ frmMain::frmMain(UserMessageBox& messageBox, SerialPort& port, TimeOfDaySource& 
     buildControls();
     buildMenus();
     buildStatusBar();
+    new LoggingControls(
+        *findChild<QMenu*>(QStringLiteral("MnuFile")), *statusBar(), *m_controller,
+        [this] {
+            return m_fileChooser->fileToSave(this, QStringLiteral("Start Logging"),
+                                             QStringLiteral("candump logs (*.log);;All files (*)"));
+        },
+        this);
     showAutoFilterThreshold();
 
     // The designed client area is the room above the status bar.
@@ -437,9 +445,11 @@ bool frmMain::eventFilter(QObject* watched, QEvent* event)
 
 void frmMain::closeEvent(QCloseEvent* event)
 {
-    // The run ends at once: the other windows go without their own closing, nothing is saved.
+    // The run ends at once: the other windows go without their own closing, nothing is saved but
+    // the rest of a running log.
     closeOtherWindows();
     m_controller->stopTimers();
+    m_controller->stopLogging();
     event->accept();
     QCoreApplication::quit();
 }

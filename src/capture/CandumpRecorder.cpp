@@ -13,6 +13,9 @@ CandumpRecorder::CandumpRecorder(Clock arrivalClock)
 
 void CandumpRecorder::recordArrived(std::string_view recordText, const FrameFacts* facts)
 {
+    // An empty slot of the interior emulator is handed over as it stands; it is no record at all.
+    if (recordText.empty() && facts == nullptr)
+        return;
     // A source that knows the frame hands it over whole; the board's text is read back into one.
     if (facts != nullptr) {
         CandumpLog::appendLine(facts->frame, facts->interfaceName, m_lines);

@@ -11,7 +11,7 @@ namespace vexmoor {
 // Turns every record that reaches ingestion into a line of a candump -L log, in memory: the caller
 // takes the lines and writes them to the file, so that the capture never waits for a disk. A record
 // that is no CAN frame (a 1-4 digit identifier above 0x7FF, a field that is not a byte, more than 8
-// data fields) has no line and is counted instead.
+// data fields) has no line and is counted instead; an empty text is no record and is neither.
 class CandumpRecorder final : public RecordTap {
 public:
     // Microseconds since the Unix epoch: the time stamp of a record whose source keeps no clock.

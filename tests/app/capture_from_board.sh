@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # The real serial path end to end: the board simulator writes records into a pseudo-terminal, the
-# headless capture reads it until told to stop, and every record must be counted in the table.
+# headless capture reads it until told to stop, and every record must be counted in the table and
+# stand in its candump log.
 #   tests/app/capture_from_board.sh path/to/vexmoor path/to/vexmoor-board
 set -euo pipefail
 
@@ -30,7 +31,7 @@ board_pid=$!
 pids+=("$board_pid")
 for _ in $(seq 1 500); do [ -e "$work/board" ] && break; sleep 0.01; done
 
-"$vexmoor" --capture "$work/board" --min-id 0 --csv "$work/table.csv" 2>"$work/capture.err" &
+"$vexmoor" --capture "$work/board" --min-id 0 --csv "$work/table.csv" --log "$work/capture.log" 2>"$work/capture.err" &
 capture_pid=$!
 pids+=("$capture_pid")
 
@@ -39,8 +40,8 @@ wait "$board_pid" || { echo "the board failed: $(cat "$work/board.err")" >&2; ex
 kill -TERM "$capture_pid"
 wait "$capture_pid" || { echo "the capture failed: $(cat "$work/capture.err")" >&2; exit 1; }
 
-python3 - "$work/table.csv" "$records" <<'PY'
-import csv, sys
+python3 - "$work/table.csv" "$records" "$work/capture.log" <<'PY'
+import csv, re, sys
 with open(sys.argv[1], newline="", encoding="utf-8") as table:
     rows = list(csv.reader(table))
 assert rows[0][2] == "Msg Count", rows[0]
@@ -48,4 +49,12 @@ counted = sum(int(row[2]) for row in rows[1:])
 if counted != int(sys.argv[2]):
     sys.exit("the table counts %d records of %s sent" % (counted, sys.argv[2]))
 print("all %d records counted in %d rows" % (counted, len(rows) - 1))
+
+line_shape = re.compile(r"\(\d{10}\.\d{6}\) board [0-9A-F]{3}#([0-9A-F]{2})*\n")
+with open(sys.argv[3], encoding="ascii") as log:
+    lines = log.readlines()
+bad = [line for line in lines if not line_shape.fullmatch(line)]
+if bad or len(lines) != counted:
+    sys.exit("the log holds %d lines for %d records; not candump -L: %r" % (len(lines), counted, bad[:3]))
+print("all %d records logged" % len(lines))
 PY

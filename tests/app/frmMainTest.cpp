@@ -1,8 +1,10 @@
 #include "app/frmMain.h"
 #include "app/CaptureController.h"
+#include "app/LogWriter.h"
 #include "app/MessageTableModel.h"
 #include "app/MessageTableView.h"
 #include "capture/CaptureTestSupport.h"
+#include "platform/AnsweringFileChooser.h"
 #include "platform/Eventually.h"
 #include "platform/RecordingMessageBox.h"
 #include "platform/Timer.h"
@@ -18,9 +20,13 @@
 #include <QPointer>
 #include <QSignalSpy>
 #include <QStatusBar>
+#include <QTemporaryDir>
 #include <QTest>
+#include <QTimer>
 
 #include <gtest/gtest.h>
+
+#include <algorithm>
 
 namespace {
 
@@ -64,7 +70,8 @@ TEST_F(frmMainTest, ShowsItsCaptionStatusLineMenusAndTimersAsTheyStart)
     EXPECT_EQ(
         menuBarText(window),
         (std::vector<std::string> {
-            "MnuFile &File | MnuFileDumData Dump Data to CSV | - | MnuFileExit &Exit | - | mnuFileOpenLog Open Log...",
+            "MnuFile &File | MnuFileDumData Dump Data to CSV | - | MnuFileExit &Exit | - | mnuFileOpenLog Open Log... "
+            "| - | mnuFileStartLogging Start Logging... | mnuFileStopLogging Stop Logging",
             "MnuView View | mnuTglIgnoreList Toggle Ignore List",
             "MnuFinder Finder/Filter | MnuToolsFind Find ID/FilterTool",
             "Tools &Tools | mnuToolsCommConnect Connect To COM | MnuToolsComSettings Com Settings | MnuToolsOptions "
@@ -343,6 +350,130 @@ TEST_F(frmMainTest, ExitEndsTheRunWithEveryOtherWindow)
     EXPECT_TRUE(settings.isNull());
     EXPECT_FALSE(window.isVisible());
     EXPECT_FALSE(window.findChild<Timer*>(QStringLiteral("Timer3"))->isEnabled());
+}
+
+class frmMainLoggingTest : public frmMainTest {
+protected:
+    frmMainLoggingTest()
+    {
+        window.setFileChooser(chooser);
+        window.controller().logWriter().setArrivalClock([] { return std::int64_t { 1'700'000'000'000'000 }; });
+        window.session().txtMinID().setText("0");
+        chooser.savePath = folder.filePath(QStringLiteral("drive.log"));
+    }
+
+    QLabel* loggingStatus() { return window.findChild<QLabel*>(QStringLiteral("statusLogging")); }
+    void tickFlushTimer()
+    {
+        QMetaObject::invokeMethod(window.findChild<QTimer*>(QStringLiteral("logFlushTimer")), "timeout");
+    }
+    // The user opens the File menu and clicks the entry.
+    void clickFileEntry(const char* name)
+    {
+        QMenuBar* menus = window.menuBar();
+        QTest::mouseClick(menus, Qt::LeftButton, {}, menus->actionGeometry(action("MnuFile")).center());
+        auto* file = window.findChild<QMenu*>(QStringLiteral("MnuFile"));
+        ASSERT_TRUE(vexmoor::test::eventually([&] { return file->isVisible(); }));
+        QTest::mouseClick(file, Qt::LeftButton, {}, file->actionGeometry(action(name)).center());
+    }
+    bool showsNotLogging()
+    {
+        return action("mnuFileStartLogging")->isEnabled() && !action("mnuFileStopLogging")->isEnabled()
+            && (loggingStatus()->isHidden() || loggingStatus()->text().isEmpty());
+    }
+    std::string logText()
+    {
+        QFile file(chooser.savePath);
+        return file.open(QIODevice::ReadOnly) ? file.readAll().toStdString() : std::string("(unreadable)");
+    }
+
+    QTemporaryDir folder;
+    vexmoor::test::AnsweringFileChooser chooser;
+};
+
+TEST_F(frmMainLoggingTest, TheFileMenuStartsAndStopsLoggingWhileTheStatusBarCountsTheFrames)
+{
+    window.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
+    ASSERT_NE(loggingStatus(), nullptr);
+    EXPECT_TRUE(showsNotLogging());
+    EXPECT_TRUE(window.findChild<QLabel*>(QStringLiteral("statusSource"))->isVisible());
+    EXPECT_TRUE(window.findChild<QLabel*>(QStringLiteral("statusRate"))->isVisible());
+
+    clickFileEntry("mnuFileStartLogging");
+
+    EXPECT_EQ(chooser.asked, QStringList { QStringLiteral("Start Logging") });
+    EXPECT_FALSE(action("mnuFileStartLogging")->isEnabled());
+    EXPECT_TRUE(action("mnuFileStopLogging")->isEnabled());
+    EXPECT_TRUE(loggingStatus()->isVisible());
+    EXPECT_EQ(loggingStatus()->text(), QStringLiteral("Logging to drive.log: 0 frames"));
+
+    action("MnuSendUnimplemented")->trigger();
+    window.session().ingest("<2048,1,>");
+    tickFlushTimer();
+    EXPECT_EQ(loggingStatus()->text(), QStringLiteral("Logging to drive.log: 1 frame, 1 record not logged"));
+    const std::string flushed = logText();
+    EXPECT_EQ(flushed.rfind("(1700000000.000000) board 600#0", 0), 0u) << flushed;
+    EXPECT_EQ(flushed.find('\n'), flushed.size() - 1) << "one whole line: " << flushed;
+    action("MnuSendUnimplemented")->trigger();
+    window.session().ingest("<680,1,>");
+    tickFlushTimer();
+    EXPECT_EQ(loggingStatus()->text(), QStringLiteral("Logging to drive.log: 3 frames, 1 record not logged"));
+
+    action("MnuSendUnimplemented")->trigger();
+    action("mnuFileStopLogging")->trigger();
+    EXPECT_TRUE(showsNotLogging());
+    EXPECT_TRUE(messageBox.shown.empty());
+    const std::string log = logText();
+    EXPECT_EQ(std::count(log.begin(), log.end(), '\n'), 4);
+    EXPECT_NE(log.find("(1700000000.000000) board 2A8#01\n"), std::string::npos) << log;
+}
+
+TEST_F(frmMainLoggingTest, ACancelledChoiceStartsNothingAndExitWritesTheRestOfARunningLog)
+{
+    chooser.savePath.clear();
+    action("mnuFileStartLogging")->trigger();
+    EXPECT_EQ(chooser.asked.size(), 1);
+    EXPECT_TRUE(showsNotLogging());
+    EXPECT_FALSE(window.controller().isLogging());
+
+    chooser.savePath = folder.filePath(QStringLiteral("exit.log"));
+    action("mnuFileStartLogging")->trigger();
+    window.session().ingest("<680,1,>");
+    action("MnuFileExit")->trigger();
+    EXPECT_EQ(logText(), "(1700000000.000000) board 2A8#01\n");
+    EXPECT_TRUE(messageBox.shown.empty());
+}
+
+// /dev/full opens like any file and refuses every write with "No space left on device".
+TEST_F(frmMainLoggingTest, ALogThatCannotBeWrittenIsShownOnceAndTheTableKeepsFilling)
+{
+    chooser.savePath = folder.filePath(QStringLiteral("missing/drive.log"));
+    action("mnuFileStartLogging")->trigger();
+    ASSERT_EQ(messageBox.shown.size(), 1u);
+    EXPECT_EQ(messageBox.shown[0].title, QStringLiteral("Start Logging"));
+    EXPECT_TRUE(showsNotLogging());
+
+    if (!QFile::exists(QStringLiteral("/dev/full")))
+        GTEST_SKIP() << "no /dev/full on this system";
+    chooser.savePath = QStringLiteral("/dev/full");
+    action("mnuFileStartLogging")->trigger();
+    EXPECT_TRUE(action("mnuFileStopLogging")->isEnabled());
+    action("MnuFileToggleEmulation")->trigger();
+    emit window.controller().emulationTimer().tick();
+    tickFlushTimer();
+
+    ASSERT_EQ(messageBox.shown.size(), 2u);
+    EXPECT_TRUE(messageBox.shown[1].text.contains(QStringLiteral("No space left on device")))
+        << messageBox.shown[1].text.toStdString();
+    EXPECT_TRUE(showsNotLogging());
+    const int rows = window.session().table().rowCount();
+    emit window.controller().emulationTimer().tick();
+    window.session().ingest("<700,1,>");
+    tickFlushTimer();
+    EXPECT_EQ(messageBox.shown.size(), 2u);
+    EXPECT_EQ(window.controller().framesIngested(), 3u);
+    EXPECT_GT(window.session().table().rowCount(), rows);
 }
 
 } // namespace
