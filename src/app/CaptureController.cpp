@@ -110,7 +110,9 @@ void CaptureController::closeSource()
     // The unfinished record of the stream that ended must not be completed by the next one.
     m_session.assembly().discardCarriedRecord();
     endReplay();
+    const QString closed = m_sourceDescription;
     setSource(Source::None, noSourceDescription());
+    emit sourceClosed(closed);
 }
 
 bool CaptureController::openLog(const QString& path, LogReplay::Mode mode, const QString& interfaceName)

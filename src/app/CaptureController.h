@@ -107,6 +107,8 @@ public:
 
 signals:
     void sourceChanged(const QString& description);
+    // A source ended: closed for another one, by the user, or at the end of a replay.
+    void sourceClosed(const QString& description);
     void frameRateChanged(double framesPerSecond);
     // What the last replay handed on and what it could not read, as the status bar shows it.
     void replayStatusChanged(const QString& text);

@@ -36,6 +36,7 @@ namespace {
 
 constexpr int kClientWidthTwips = 16110;
 constexpr int kClientHeightTwips = 9960;
+constexpr int kClosedSourceMessageMs = 5000;
 
 void paintWhite(QWidget& widget)
 {
@@ -200,6 +201,10 @@ void frmMain::buildStatusBar()
     auto* source = new QLabel(m_controller->activeSourceDescription(), bar);
     source->setObjectName(QStringLiteral("statusSource"));
     bar->addWidget(source, 1);
+    // One source at a time: the bar says which one went when another took its place.
+    connect(m_controller, &CaptureController::sourceClosed, bar, [bar](const QString& closed) {
+        bar->showMessage(QStringLiteral("Closed %1").arg(closed), kClosedSourceMessageMs);
+    });
     auto* replay = new QLabel(bar);
     replay->setObjectName(QStringLiteral("statusReplay"));
     replay->hide();

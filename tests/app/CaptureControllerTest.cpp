@@ -222,7 +222,10 @@ TEST_F(CaptureControllerTest, AnOpenedLogReplacesTheBoardAndARefusedOneLeavesItC
     EXPECT_EQ(controller->activeSourceDescription(), QStringLiteral("Board on 4"));
     EXPECT_EQ(controller->replay(), nullptr);
 
+    QSignalSpy closed(controller, &CaptureController::sourceClosed);
     ASSERT_TRUE(controller->openLog(log, vexmoor::LogReplay::Mode::AtOnce));
+    ASSERT_EQ(closed.count(), 1);
+    EXPECT_EQ(closed.at(0).at(0).toString(), QStringLiteral("Board on 4"));
     EXPECT_FALSE(port.isOpen());
     EXPECT_FALSE(timer("Timer2")->isEnabled());
     EXPECT_EQ(controller->activeSourceDescription(), QStringLiteral("Log drive.log"));
