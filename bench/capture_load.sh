@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Headless capture under a fully loaded line: the board simulator writes at 2,000,000 baud (about
 # 7,000 records a second) for 10 seconds; every record must reach the table, and the capture's CPU
-# use (user + system over wall time) is reported.
+# use (user + system over wall time) is reported. BAUD=3000000 gives about 10,000 records a second;
+# LOG=1 makes the capture record a candump log as well, to see what logging costs.
 #   bench/capture_load.sh BUILD_DIR     (a Release build, e.g. build/release)
 set -euo pipefail
 
@@ -10,13 +11,14 @@ seconds=${SECONDS_OF_LOAD:-10}
 work=$(mktemp -d)
 trap 'kill $(jobs -p) 2>/dev/null || true; rm -rf "$work"' EXIT
 
-"$build/tools/board/vexmoor-board" --baud 2000000 --seconds "$seconds" --records 100000000 --ids 500 \
+"$build/tools/board/vexmoor-board" --baud "${BAUD:-2000000}" --seconds "$seconds" --records 100000000 --ids 500 \
     --change 0.25 --seed 3 --delay 0.5 --link "$work/board" >/dev/null 2>"$work/board.err" &
 board_pid=$!
 for _ in $(seq 1 500); do [ -e "$work/board" ] && break; sleep 0.01; done
 
 /usr/bin/time -f '%U %S %e' -o "$work/time" \
-    "$build/src/app/vexmoor" --capture "$work/board" --min-id 0 --csv "$work/table.csv" &
+    "$build/src/app/vexmoor" --capture "$work/board" --min-id 0 --csv "$work/table.csv" \
+    ${LOG:+--log "$work/drive.log"} &
 capture_pid=$!
 wait "$board_pid"
 # The capture runs under time(1): the stop goes to the capture itself, which then writes its table.
@@ -35,3 +37,6 @@ print("records sent %s, counted %d in %d rows: %s" % (sys.argv[2], counted, len(
 print("capture CPU: user %.2f s + system %.2f s over %.2f s wall = %.1f%% of one core"
       % (user, system, wall, 100 * (user + system) / wall))
 PY
+if [ -n "${LOG:-}" ]; then
+    echo "frames logged: $(wc -l <"$work/drive.log")"
+fi
