@@ -79,6 +79,9 @@ frmMain::frmMain(UserMessageBox& messageBox, SerialPort& port, TimeOfDaySource& 
 frmMain::~frmMain()
 {
     closeOtherWindows();
+    // The table's model watches the controller's table, and the controller, created first among the
+    // window's children, is deleted first: the model goes while the table is still there.
+    delete m_tableModel;
 }
 
 CaptureSession& frmMain::session()

@@ -35,6 +35,10 @@ LogFormat openLog(QFile& file, const QString& path, QString& error)
         error = cannotRead(path, file.errorString());
         return LogFormat::Unknown;
     }
+    if (head.isEmpty()) {
+        error = QStringLiteral("%1 is empty: there is nothing to replay.").arg(QDir::toNativeSeparators(path));
+        return LogFormat::Unknown;
+    }
     const LogFormat format = detectLogFormat(std::string_view(head.constData(), static_cast<std::size_t>(head.size())));
     if (format == LogFormat::Unknown)
         error = QStringLiteral("%1 is not a candump log, a GVRET CSV or a board stream.")

@@ -342,7 +342,7 @@ TEST_F(LogReplayTest, AFileThatCannotBeReadOrIsNoLogIsRefusedWithItsReason)
             { directory.path(), QStringLiteral("Cannot read %1: ").arg(directory.path()) },
             { prose, QStringLiteral("%1 is not a candump log, a GVRET CSV or a board stream.").arg(prose) },
             { markup, QStringLiteral("%1 is not a candump log, a GVRET CSV or a board stream.").arg(markup) },
-            { empty, QStringLiteral("%1 is not a candump log, a GVRET CSV or a board stream.").arg(empty) } };
+            { empty, QStringLiteral("%1 is empty: there is nothing to replay.").arg(empty) } };
     for (const auto& [path, reason] : cases) {
         LogReplay replay(session);
         EXPECT_FALSE(replay.open(path)) << path.toStdString();
