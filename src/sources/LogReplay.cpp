@@ -178,18 +178,25 @@ void LogReplay::catchUp()
         finish();
 }
 
+bool LogReplay::readAndFeedChunk()
+{
+    std::string bytes;
+    if (!readChunk(m_chunkBytes, bytes))
+        return false;
+    feed(bytes);
+    if (m_file.atEnd())
+        endOfFile();
+    return true;
+}
+
 void LogReplay::readChunkAtOnce()
 {
     if (m_state != State::Running || m_busy)
         return;
     if (!m_unscanned.empty() && !pollBoard(m_unscanned))
         return;
-    std::string bytes;
-    if (!readChunk(m_chunkBytes, bytes))
+    if (!readAndFeedChunk())
         return;
-    feed(bytes);
-    if (m_file.atEnd())
-        endOfFile();
     emit progressed(m_bytesRead, m_fileSize);
     if (m_stopAsked || m_atEnd)
         finish();
@@ -268,12 +275,8 @@ void LogReplay::handOnDueFrames()
                 finish();
                 return;
             }
-            std::string bytes;
-            if (!readChunk(m_chunkBytes, bytes))
+            if (!readAndFeedChunk())
                 return;
-            feed(bytes);
-            if (m_file.atEnd())
-                endOfFile();
             continue;
         }
         if (m_pending.front().due > m_replayTime)

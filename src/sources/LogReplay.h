@@ -105,6 +105,8 @@ private:
     };
 
     void readChunkAtOnce();
+    // The next chunk into the readers; false at the end of the file or at a read error.
+    bool readAndFeedChunk();
     // Reads up to maxBytes; false at the end of the file or at a read error.
     bool readChunk(qint64 maxBytes, std::string& bytes);
     void feed(const std::string& bytes);
