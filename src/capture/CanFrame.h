@@ -14,7 +14,7 @@ struct CanFrame {
     std::uint32_t id = 0;
     bool extended = false;
     bool remote = false; // a remote frame carries no data
-    std::uint8_t length = 0; // 0 to 8 data bytes
+    std::uint8_t length = 0; // 0 to 8 data bytes; of a remote frame, the length it asks for where the source says
     std::array<std::uint8_t, 8> data {};
     std::int64_t timestampUs = 0; // microseconds since the Unix epoch: the source's clock, else the arrival time
 
