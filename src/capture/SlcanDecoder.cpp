@@ -8,7 +8,9 @@ namespace {
 
 constexpr char kEndOfMessage = '\r';
 constexpr char kRefusal = '\x07';
-constexpr std::string_view kTerminators = "\r\x07";
+// A message ends at CR; a BEL ends it too, as a refusal.
+constexpr char kTerminatorText[] = { kEndOfMessage, kRefusal };
+constexpr std::string_view kTerminators(kTerminatorText, sizeof(kTerminatorText));
 constexpr std::size_t kStandardIdDigits = 3;
 constexpr std::size_t kExtendedIdDigits = 8;
 constexpr std::size_t kTimestampDigits = 4;

@@ -1,12 +1,13 @@
 // libFuzzer target for the capture core: the record operations, ingestion, the serial scan and the
 // log readers. The first byte picks the poll size, the rest is the serial stream; every record the
 // scan cuts also goes through the record operations on its own, and the same bytes are read as a
-// candump log and as a GVRET CSV, in chunks of the same size.
+// candump log, as a GVRET CSV and as an slcan adapter's bytes, in chunks of the same size.
 #include "capture/BoardRecord.h"
 #include "capture/CaptureSession.h"
 #include "capture/LogFormat.h"
 #include "capture/LogReader.h"
 #include "capture/RecordText.h"
+#include "capture/SlcanDecoder.h"
 #include "capture/TimeOfDaySource.h"
 
 #include <cstddef>
@@ -73,5 +74,18 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
             std::abort();
         checkTable(logSession);
     }
+
+    // The same bytes as an slcan adapter's answers and frames, arriving a second apart per chunk.
+    vexmoor::SlcanDecoder slcan;
+    std::int64_t arrivalUs = 1696752000000000;
+    for (std::size_t offset = 0; offset < stream.size(); offset += pollSize) {
+        slcan.feed(stream.substr(offset, pollSize), arrivalUs += 1000000, [](const vexmoor::CanFrame& frame) {
+            if (frame.length > vexmoor::CanFrame::kMaxLength || frame.id > vexmoor::CanFrame::kMaxExtendedId)
+                std::abort();
+        });
+        (void)slcan.takeAnswer();
+    }
+    if (slcan.carriedBytes() > vexmoor::SlcanDecoder::kMaxMessageLength)
+        std::abort();
     return 0;
 }
