@@ -289,4 +289,13 @@ TEST_F(OpenLogTest, OpeningAnotherSourceEndsTheReplay)
     EXPECT_TRUE(vexmoor::test::eventually([&] { return replay.isNull(); }));
 }
 
+TEST_F(OpenLogTest, TheStatusBarSaysWhichSourceClosedWhenAnotherTookItsPlace)
+{
+    window.findChild<QAction*>(QStringLiteral("mnuToolsCommConnect"))->trigger();
+    openLog(writeFile("drive.log", "(5.000000) can0 300#01\n(105.000000) can0 301#01\n"),
+            { QStringLiteral("In time") });
+    EXPECT_EQ(window.statusBar()->currentMessage(), QStringLiteral("Closed Board on 4"));
+    EXPECT_EQ(statusText("statusSource"), QStringLiteral("Log drive.log"));
+}
+
 } // namespace
