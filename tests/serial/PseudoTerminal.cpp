@@ -22,8 +22,17 @@ PseudoTerminal::PseudoTerminal()
 
 PseudoTerminal::~PseudoTerminal()
 {
-    ::close(m_master);
-    ::close(m_slave);
+    hangUp();
+}
+
+void PseudoTerminal::hangUp()
+{
+    if (m_master >= 0)
+        ::close(m_master);
+    if (m_slave >= 0)
+        ::close(m_slave);
+    m_master = -1;
+    m_slave = -1;
 }
 
 void PseudoTerminal::write(std::string_view bytes)

@@ -17,6 +17,10 @@ public:
 
     QString devicePath() const { return m_path; }
     void write(std::string_view bytes);
+    // The test's end, for a simulated device that also reads what the program writes.
+    int masterDescriptor() const { return m_master; }
+    // Both ends go, as when a USB adapter is pulled: the program's reads fail from now on.
+    void hangUp();
 
 private:
     int m_master = -1;
