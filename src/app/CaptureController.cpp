@@ -4,6 +4,7 @@
 #include "platform/SerialPort.h"
 #include "platform/Timer.h"
 #include "platform/UserMessageBox.h"
+#include "sources/SlcanSource.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -69,7 +70,7 @@ CaptureController::~CaptureController()
 void CaptureController::wireTimers()
 {
     m_session.assembly().setYieldHook([this] { m_scanYield(); });
-    connect(m_timer2, &Timer::tick, this, [this] { m_poll.tick(); });
+    connect(m_timer2, &Timer::tick, this, &CaptureController::pollBoard);
     connect(m_timer1, &Timer::tick, this,
             [this] { m_session.ingest(SampleGenerator(*m_random).makeRecord(SampleGenerator::kEmulationTick)); });
     connect(m_interiorEmulatorTimer, &Timer::tick, this, &CaptureController::ingestInteriorSlots);
@@ -98,7 +99,86 @@ bool CaptureController::connectToCom()
 
 void CaptureController::pollNow()
 {
-    m_poll.tick();
+    pollBoard();
+}
+
+void CaptureController::pollBoard()
+{
+    const SerialResult read = m_poll.tick();
+    if (read.deviceLost && m_source == Source::Board)
+        loseSource(read.description);
+}
+
+bool CaptureController::connectTo(const SourceAddress& address)
+{
+    if (address.kind == SourceAddress::Kind::Board) {
+        m_connection.setPortText(QString::fromStdString(address.device));
+        return connectToCom();
+    }
+    LiveSource* source = makeLiveSource(address);
+    // A device opens once: the source that holds it lets it go first.
+    if (isOpenOn(QString::fromStdString(address.device)))
+        closeSource();
+    if (!source->open()) {
+        m_messageBox.show(source->errorString(), QStringLiteral("Connect to CAN Interface"),
+                          UserMessageBox::Icon::Error);
+        delete source;
+        return false;
+    }
+    closeSource();
+    adoptLiveSource(source);
+    return true;
+}
+
+LiveSource* CaptureController::makeLiveSource(const SourceAddress& address)
+{
+    const QString device = QString::fromStdString(address.device);
+    return new SlcanSource(m_session, device, address.bitRate, this);
+}
+
+bool CaptureController::isOpenOn(const QString& device) const
+{
+    if (m_source == Source::Board)
+        return m_port.deviceName() == device || m_connection.portText() == device;
+    return m_source == Source::Live && m_live->description().contains(device);
+}
+
+void CaptureController::adoptLiveSource(LiveSource* source)
+{
+    m_live = source;
+    connect(source, &LiveSource::lost, this, &CaptureController::loseSource);
+    connect(source, &LiveSource::remarkChanged, this, [this] { setSource(Source::Live, liveDescription()); });
+    setSource(Source::Live, liveDescription());
+}
+
+QString CaptureController::liveDescription() const
+{
+    const QString remark = m_live->remark();
+    return remark.isEmpty() ? m_live->description() : QStringLiteral("%1 (%2)").arg(m_live->description(), remark);
+}
+
+void CaptureController::endLiveSource()
+{
+    LiveSource* source = std::exchange(m_live, nullptr);
+    if (source == nullptr)
+        return;
+    disconnect(source, nullptr, this, nullptr);
+    source->close();
+    // It may be telling of its own loss right now.
+    source->deleteLater();
+}
+
+void CaptureController::loseSource(const QString& reason)
+{
+    if (m_source == Source::None)
+        return;
+    m_timer2->setEnabled(false);
+    m_port.close();
+    m_session.assembly().discardCarriedRecord();
+    endLiveSource();
+    // No "Closed" note: the status bar keeps the reason until the next source.
+    setSource(Source::None, QStringLiteral("Disconnected: %1").arg(reason));
+    emit sourceLost(reason);
 }
 
 void CaptureController::closeSource()
@@ -110,6 +190,7 @@ void CaptureController::closeSource()
     // The unfinished record of the stream that ended must not be completed by the next one.
     m_session.assembly().discardCarriedRecord();
     endReplay();
+    endLiveSource();
     const QString closed = m_sourceDescription;
     setSource(Source::None, noSourceDescription());
     emit sourceClosed(closed);

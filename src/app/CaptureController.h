@@ -2,6 +2,7 @@
 
 #include "app/LogWriter.h"
 #include "capture/CaptureSession.h"
+#include "capture/SourceAddress.h"
 #include "emulation/ClockSeededRandom.h"
 #include "emulation/InteriorEmulatorSlots.h"
 #include "platform/EventLoopYield.h"
@@ -21,6 +22,7 @@
 
 namespace vexmoor {
 
+class LiveSource;
 class RandomSource;
 class SerialPort;
 class Timer;
@@ -60,6 +62,14 @@ public:
     bool connectToCom();
     // Reads the port once outside the poll's schedule: the last read before a capture ends.
     void pollNow();
+
+    // "Connect to CAN Interface...": the board on a serial port (as "Connect To COM" does, with the
+    // port text set to the device), an slcan adapter or an interface of a Qt Serial Bus plugin. The
+    // new source is opened before the old one is closed, so that a refusal, already shown in a
+    // message box, leaves the capture as it was; only a source on the same device is closed first.
+    bool connectTo(const SourceAddress& address);
+    // The live source open now, if any.
+    LiveSource* liveSource() const { return m_live; }
 
     bool hasSource() const { return m_source != Source::None; }
     // What the status bar names: "No source", or where the records come from.
@@ -109,6 +119,9 @@ signals:
     void sourceChanged(const QString& description);
     // A source ended: closed for another one, by the user, or at the end of a replay.
     void sourceClosed(const QString& description);
+    // The device of the source went away (pulled, or its bus went off): the source is closed, the
+    // table stays, and the next connect starts afresh.
+    void sourceLost(const QString& reason);
     void frameRateChanged(double framesPerSecond);
     // What the last replay handed on and what it could not read, as the status bar shows it.
     void replayStatusChanged(const QString& text);
@@ -116,12 +129,19 @@ signals:
     void loggingChanged();
 
 private:
-    enum class Source { None, Board, Replay };
+    enum class Source { None, Board, Replay, Live };
 
     void wireTimers();
     void wireLogging();
     void ingestInteriorSlots();
     void setSource(Source source, const QString& description);
+    LiveSource* makeLiveSource(const SourceAddress& address);
+    bool isOpenOn(const QString& device) const;
+    void adoptLiveSource(LiveSource* source);
+    QString liveDescription() const;
+    void endLiveSource();
+    void loseSource(const QString& reason);
+    void pollBoard();
     QString boardDescription() const;
     void endReplay();
     void showReplayCounts(const LogReplay& replay);
@@ -146,6 +166,7 @@ private:
 
     Source m_source = Source::None;
     LogReplay* m_replay = nullptr;
+    LiveSource* m_live = nullptr;
     QString m_sourceDescription;
     QTimer m_frameRateTimer;
     QElapsedTimer m_sinceFrameRateSample;

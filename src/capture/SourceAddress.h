@@ -26,10 +26,7 @@ struct SourceAddress {
     std::string device; // Board: the port text; Slcan: the serial device; CanBus: the interface or URL
     std::uint32_t bitRate = kDefaultSlcanBitRate; // Slcan only
 
-    struct Parsed {
-        std::optional<SourceAddress> address;
-        std::string error; // one line, when address is empty
-    };
+    struct Parsed;
     static Parsed parse(std::string_view text);
 
     // The text parse() reads back to the same address; an slcan adapter at the default rate has no
@@ -41,6 +38,11 @@ struct SourceAddress {
     static std::string bitRateText(std::uint32_t bitsPerSecond);
 
     bool operator==(const SourceAddress&) const = default;
+};
+
+struct SourceAddress::Parsed {
+    std::optional<SourceAddress> address;
+    std::string error; // one line, when address is empty
 };
 
 } // namespace vexmoor

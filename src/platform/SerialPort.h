@@ -12,9 +12,12 @@ namespace vexmoor {
 struct SerialResult {
     bool ok = true;
     QString description;
+    // The device went away (a USB adapter pulled): it stays unusable until it is opened again.
+    bool deviceLost = false;
 
     static SerialResult success() { return {}; }
     static SerialResult failure(QString description) { return { false, std::move(description) }; }
+    static SerialResult lost(QString description) { return { false, std::move(description), true }; }
 };
 
 // The serial port as the capture sees it: it is given a port number (or, on POSIX systems, a
@@ -33,7 +36,8 @@ public:
     virtual void close() = 0;
     // The device the port number or path names, empty before one is set.
     virtual QString deviceName() const = 0;
-    // Everything received since the last read, one character per byte; fails when not open.
+    // Everything received since the last read, one character per byte; fails when not open. When the
+    // device went away, the result says so and the text holds what came before.
     virtual SerialResult readPending(std::string& text) = 0;
 };
 

@@ -11,14 +11,15 @@ SerialPoll::SerialPoll(SerialPort& port, SerialInputAssembly& assembly)
 {
 }
 
-void SerialPoll::tick()
+SerialResult SerialPoll::tick()
 {
     if (m_assembly.isScanning())
-        return;
-    if (!m_port.readPending(m_text).ok)
-        return;
-    m_assembly.poll(std::move(m_text));
+        return SerialResult::success();
+    SerialResult read = m_port.readPending(m_text);
+    if (read.ok || read.deviceLost)
+        m_assembly.poll(std::move(m_text));
     m_text.clear();
+    return read;
 }
 
 } // namespace vexmoor
