@@ -47,6 +47,8 @@ private:
 };
 
 constexpr int kStopCheckIntervalMs = 50;
+// The capture ended early, its table written: apart from a refusal (2), so that a script can tell.
+constexpr int kDeviceLostStatus = 3;
 
 } // namespace
 
@@ -71,9 +73,14 @@ int CaptureCommand::run(const CommandLine::Options& options)
     if (!destination.open())
         return fail("cannot write '" + options.csvPath + "': " + destination.reason());
 
-    controller.connection().setPortText(QString::fromStdString(options.source));
-    if (!controller.connectToCom())
+    // The command line has read the address already.
+    const SourceAddress address = *SourceAddress::parse(options.source).address;
+    if (!controller.connectTo(address))
         return 2;
+    // A device that goes away ends the capture; the table of what came before is still written.
+    QString lostReason;
+    QObject::connect(&controller, &CaptureController::sourceLost, &controller,
+                     [&lostReason](const QString& reason) { lostReason = reason; });
     // Nothing is read before the event loop runs, so the log still starts with the first record;
     // opened after the port, it is not emptied for a port that cannot be opened.
     if (!options.logPath.empty() && !controller.startLogging(QString::fromStdString(options.logPath)))
@@ -87,7 +94,8 @@ int CaptureCommand::run(const CommandLine::Options& options)
     Timer stopCheck(QStringLiteral("stopCheck"), kStopCheckIntervalMs, true);
     QObject::connect(&stopCheck, &Timer::tick, &stopCheck, [&] {
         // The last poll must not start inside a scan's yield; the next check comes soon enough.
-        if ((g_stopRequested == 0 && !deadline.hasExpired()) || session.assembly().isScanning())
+        const bool ending = g_stopRequested != 0 || deadline.hasExpired() || !lostReason.isEmpty();
+        if (!ending || session.assembly().isScanning())
             return;
         stopCheck.setEnabled(false);
         controller.stopTimers();
@@ -101,6 +109,10 @@ int CaptureCommand::run(const CommandLine::Options& options)
     if (!destination.commit(m_out)) {
         const std::string where = options.csvPath == "-" ? "standard output" : "'" + options.csvPath + "'";
         return fail("cannot write " + where + ": " + destination.reason());
+    }
+    if (!lostReason.isEmpty()) {
+        m_err << "vexmoor: Disconnected: " << lostReason.toStdString() << '\n';
+        return kDeviceLostStatus;
     }
     // The table is whole, but the log asked for is not: its reason is already on standard error.
     return logFailed ? 2 : 0;

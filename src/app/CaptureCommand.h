@@ -10,10 +10,11 @@ namespace vexmoor {
 class SerialPort;
 class TimeOfDaySource;
 
-// The headless capture: connects to a serial port as "Connect To COM" does, polls it on the same
-// 300 ms timer, and when the time is up or the process is interrupted writes the table as CSV. Its
-// controller runs no upkeep: a log keeps everything it saw. With a log path, every frame also goes
-// to a candump -L log while it runs.
+// The headless capture: connects to the source its address names (the board's serial port as
+// "Connect To COM" does, an slcan adapter or a Qt Serial Bus interface), and when the time is up,
+// the process is interrupted or the device goes away, writes the table as CSV. Its controller runs
+// no upkeep: a log keeps everything it saw. With a log path, every frame also goes to a candump -L
+// log while it runs.
 class CaptureCommand final {
 public:
     CaptureCommand(std::ostream& standardOutput, std::ostream& standardError, TimeOfDaySource& clock, SerialPort& port);

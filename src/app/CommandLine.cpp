@@ -1,5 +1,7 @@
 #include "app/CommandLine.h"
 
+#include "capture/SourceAddress.h"
+
 #include <charconv>
 #include <cmath>
 
@@ -10,7 +12,7 @@ namespace {
 constexpr std::string_view kUsage
     = "Usage: vexmoor\n"
       "       vexmoor --replay FILE [--interface NAME] [--chunk BYTES] [--min-id TEXT] [--csv OUT]\n"
-      "       vexmoor --capture PORT [--seconds S] [--log OUT] [--min-id TEXT] [--csv OUT]\n"
+      "       vexmoor --capture SOURCE [--seconds S] [--log OUT] [--min-id TEXT] [--csv OUT]\n"
       "\n"
       "Without arguments, opens the message table window.\n"
       "\n"
@@ -20,14 +22,20 @@ constexpr std::string_view kUsage
       "  --interface NAME  only the frames of this interface of a log (can0, or GVRET's bus number)\n"
       "  --chunk BYTES   bytes read at a time; a board stream takes them as one serial poll each\n"
       "                  (default 4096)\n"
-      "  --capture PORT  capture from a serial port without a window: a port number, or a device\n"
-      "                  path such as /dev/ttyUSB0; ends after --seconds, or at Ctrl+C\n"
+      "  --capture SOURCE  capture without a window until --seconds pass or Ctrl+C. SOURCE is the\n"
+      "                  board's serial port (a port number, or a device path such as /dev/ttyUSB0),\n"
+      "                  an slcan adapter (slcan:/dev/ttyACM0, or slcan:/dev/ttyACM0@250k; 500k\n"
+      "                  by default), or a Qt Serial Bus interface (socketcan:can0, virtualcan:can0,\n"
+      "                  virtualcan:tcp://127.0.0.1:35468/can0)\n"
       "  --seconds S     how long the capture runs (default: until interrupted)\n"
       "  --log OUT       record every frame of the capture to OUT as a candump -L log\n"
       "  --min-id TEXT   minimum identifier for a new row (default 250)\n"
       "  --csv OUT       where the table goes when done (default \"-\", standard output)\n"
       "  --help          show this text\n"
-      "  --version       show the version\n";
+      "  --version       show the version\n"
+      "\n"
+      "Exit status: 0 done; 2 bad arguments, a source that cannot be opened or a file that cannot be\n"
+      "written; 3 the capture's device went away (the table is written all the same).\n";
 
 std::optional<std::size_t> chunkSize(const std::string& text)
 {
@@ -119,6 +127,10 @@ CommandLine::Parsed CommandLine::parse(const std::vector<std::string>& arguments
         return failure("--interface chooses among the interfaces of a replayed log: use it with --replay");
     if (!options.logPath.empty() && options.mode != Mode::Capture)
         return failure("--log records a capture: use it with --capture");
+    if (options.mode == Mode::Capture) {
+        if (const auto address = SourceAddress::parse(options.source); !address.address)
+            return failure("--capture " + address.error);
+    }
     if (help)
         options.mode = Mode::Help;
     else if (version)

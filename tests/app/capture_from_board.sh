@@ -35,10 +35,16 @@ for _ in $(seq 1 500); do [ -e "$work/board" ] && break; sleep 0.01; done
 capture_pid=$!
 pids+=("$capture_pid")
 
-# The board ends once the capture has taken every byte; the capture then writes the table when asked to stop.
+# The board ends once the capture has taken every byte, and its line goes with it: the capture sees
+# the device gone, writes the table and says why it ended.
 wait "$board_pid" || { echo "the board failed: $(cat "$work/board.err")" >&2; exit 1; }
-kill -TERM "$capture_pid"
-wait "$capture_pid" || { echo "the capture failed: $(cat "$work/capture.err")" >&2; exit 1; }
+status=0
+timeout 20 tail --pid="$capture_pid" -f /dev/null || { echo "the capture went on without its board" >&2; exit 1; }
+wait "$capture_pid" || status=$?
+if [ "$status" != 3 ] || ! grep -q "^vexmoor: Disconnected: $work/board" "$work/capture.err"; then
+    echo "a board gone gave status $status: $(cat "$work/capture.err")" >&2
+    exit 1
+fi
 
 python3 - "$work/table.csv" "$records" "$work/capture.log" <<'PY'
 import csv, re, sys

@@ -1,0 +1,43 @@
+#include "app/ConnectionControls.h"
+
+#include "app/CaptureController.h"
+
+#include <QAction>
+#include <QMenu>
+
+namespace vexmoor {
+
+ConnectionControls::ConnectionControls(QMenu& toolsMenu, CaptureController& controller, AskAddress askAddress,
+                                       QObject* parent)
+    : QObject(parent)
+    , m_controller(controller)
+    , m_askAddress(std::move(askAddress))
+{
+    setObjectName(QStringLiteral("connectionControls"));
+    toolsMenu.addSeparator()->setObjectName(QStringLiteral("sepConnectInterface"));
+    m_connect = toolsMenu.addAction(QStringLiteral("Connect to CAN Interface..."));
+    m_connect->setObjectName(QStringLiteral("mnuToolsConnectInterface"));
+    m_disconnect = toolsMenu.addAction(QStringLiteral("Disconnect"));
+    m_disconnect->setObjectName(QStringLiteral("mnuToolsDisconnect"));
+    connect(m_connect, &QAction::triggered, this, &ConnectionControls::connectToInterface);
+    connect(m_disconnect, &QAction::triggered, &m_controller, &CaptureController::closeSource);
+    connect(&m_controller, &CaptureController::sourceChanged, this, &ConnectionControls::showState);
+    showState();
+}
+
+void ConnectionControls::connectToInterface()
+{
+    const std::optional<SourceAddress> address = m_askAddress(m_last);
+    if (!address)
+        return;
+    // Remembered even when refused: the next try starts from what was typed.
+    m_last = *address;
+    m_controller.connectTo(*address);
+}
+
+void ConnectionControls::showState()
+{
+    m_disconnect->setEnabled(m_controller.hasSource());
+}
+
+} // namespace vexmoor
