@@ -12,6 +12,7 @@ namespace {
 // Long enough for any soak run, short enough that a deadline in steady_clock ticks cannot overflow.
 constexpr double maximumSeconds = 1e9;
 constexpr std::uint64_t maximumBaud = 1'000'000'000;
+constexpr std::uint64_t lastClockMs = 59'999;
 
 std::invalid_argument badValue(std::string_view option, std::string_view text, std::string_view expected)
 {
@@ -44,8 +45,8 @@ double readFraction(std::string_view option, std::string_view text, double minim
 }
 
 const std::vector<std::string_view> valueOptions
-    = { "--link", "--device", "--file",  "--records", "--ids",          "--change",
-        "--seed", "--baud",   "--delay", "--seconds", "--drain-seconds" };
+    = { "--protocol", "--link", "--device", "--file",          "--records",     "--ids",    "--change",
+        "--seed",     "--baud", "--delay",  "--drain-seconds", "--clock-start", "--seconds" };
 
 bool takesValue(std::string_view option)
 {
@@ -56,12 +57,37 @@ bool takesValue(std::string_view option)
     return false;
 }
 
+BoardOptions::Protocol readProtocol(std::string_view text)
+{
+    if (text == "board")
+        return BoardOptions::Protocol::Board;
+    if (text == "slcan")
+        return BoardOptions::Protocol::Slcan;
+    throw badValue("--protocol", text, "a protocol: board or slcan");
+}
+
+// Options that make sense only for one protocol are refused for the other rather than ignored.
+void checkProtocolOptions(const BoardOptions& options, bool clockStartSeen)
+{
+    if (options.protocol == BoardOptions::Protocol::Slcan) {
+        if (!options.devicePath.empty())
+            throw std::invalid_argument("--protocol slcan reads the program's commands from its pseudo-terminal, "
+                                        "so it cannot go with --device");
+        return;
+    }
+    if (!options.listenOnly)
+        throw std::invalid_argument("--no-listen-only describes the slcan adapter: add --protocol slcan");
+    if (clockStartSeen)
+        throw std::invalid_argument("--clock-start sets the slcan adapter's clock: add --protocol slcan");
+}
+
 } // namespace
 
 BoardOptions BoardOptions::parse(const std::vector<std::string_view>& arguments)
 {
     BoardOptions options;
     bool generatorOptionSeen = false;
+    bool clockStartSeen = false;
     for (std::size_t index = 0; index < arguments.size(); ++index) {
         std::string_view option = arguments[index];
         std::string_view value;
@@ -83,6 +109,14 @@ BoardOptions BoardOptions::parse(const std::vector<std::string_view>& arguments)
 
         if (option == "--help" || option == "-h") {
             options.showHelp = true;
+        } else if (option == "--protocol") {
+            options.protocol = readProtocol(value);
+        } else if (option == "--no-listen-only") {
+            options.listenOnly = false;
+        } else if (option == "--clock-start") {
+            options.clockStartMs = static_cast<std::uint32_t>(
+                readWholeNumber(option, value, 0, lastClockMs, "a number of milliseconds from 0 to 59999"));
+            clockStartSeen = true;
         } else if (option == "--link") {
             if (value.empty())
                 throw std::invalid_argument("--link needs a path");
@@ -143,6 +177,7 @@ BoardOptions BoardOptions::parse(const std::vector<std::string_view>& arguments)
         throw std::invalid_argument("--records, --ids, --change and --seed describe generated records, not --file");
     if (options.loop && options.filePath.empty())
         throw std::invalid_argument("--loop repeats a --file; generated records are counted with --records");
+    checkProtocolOptions(options, clockStartSeen);
     return options;
 }
 
@@ -152,7 +187,17 @@ std::string BoardOptions::usage()
 
 Stands in for the CAN bus companion board on a serial line: writes "CAN BUS Shield init ok!" and then
 one record such as "<680,1,16,255,23,0,0,0,0,>" per frame, each followed by CR LF, at the pace of
-the line speed.
+the line speed. With --protocol slcan it stands in for an slcan (LAWICEL) USB CAN adapter instead.
+
+What to stand in for:
+  --protocol P         board (the default) or slcan: an adapter that starts closed, answers the
+                       commands written to it (CR accepted, BEL refused) and, only while open,
+                       sends each record that is a CAN frame as an slcan frame line ("t2A88...",
+                       with its 4-digit millisecond clock after "Z1"); records that are no CAN
+                       frame are skipped. It never sends on the bus: transmit commands are refused
+  --no-listen-only     slcan: the adapter has no listen-only mode and refuses "L"
+  --clock-start MS     slcan: the adapter's millisecond clock when it is plugged in, 0 to 59999
+                       (default 0); it wraps to 0 after 59999
 
 Where to write (by default a new pseudo-terminal, whose path is printed on standard output):
   --link PATH          also make the symbolic link PATH to the pseudo-terminal (an existing
@@ -169,12 +214,14 @@ What to write (by default generated records):
                        (default 0.1); the others repeat it exactly (an identifier's first
                        record counts as neither)
   --seed S             seed of the generator; the same seed gives the same bytes (default 1)
-  --no-startup-line    leave out the start-up line (for a file that holds one already)
+  --no-startup-line    leave out the start-up line (for a file that holds one already); the slcan
+                       adapter writes none
 
 How to write:
   --baud B             line speed in bits per second, 10 bits a byte (default 38400);
                        0 writes as fast as the reader takes the bytes
-  --delay S            wait S seconds before the start-up line (default 0)
+  --delay S            wait S seconds before the start-up line, or before the slcan adapter
+                       answers (default 0)
   --seconds S          stop writing after S seconds, even before the stream has ended
   --drain-seconds S    when the stream has ended, wait up to S seconds for the reader to take
                        every byte still unread (default 10)
@@ -182,7 +229,9 @@ How to write:
   --help               print this text
 
 At exit, standard error gets "vexmoor-board: wrote R records (B bytes)", R counting the records
-whose closing '>' was written. SIGINT and SIGTERM stop the writing at once.
+whose closing '>' was written; with --protocol slcan "vexmoor-board: wrote F frames (B bytes),
+skipped K records", F counting the frame lines written up to their CR and K the records that are
+no CAN frame. SIGINT and SIGTERM stop the writing at once.
 Exit status: 0 done, 1 the reader left bytes unread or a write failed, 2 bad options or a file,
 device or link that cannot be used.
 )usage";

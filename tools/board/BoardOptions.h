@@ -13,7 +13,12 @@ namespace vexmoor::board {
 // guessed at, because a simulator that quietly runs something other than what was asked for makes
 // a test pass or fail for the wrong reason.
 struct BoardOptions {
+    // What the simulator stands in for: the companion board with its text records, or an slcan
+    // (LAWICEL) USB CAN adapter that answers commands and sends the records as frame lines.
+    enum class Protocol { Board, Slcan };
+
     bool showHelp = false;
+    Protocol protocol = Protocol::Board;
 
     // Where to write: a new pseudo-terminal (with an optional symbolic link to it) or a given device.
     std::string linkPath;
@@ -27,6 +32,10 @@ struct BoardOptions {
     double changeShare = 0.1;
     std::uint64_t seed = 1;
     bool startupLine = true;
+
+    // The slcan adapter.
+    bool listenOnly = true; // whether it has a listen-only mode
+    std::uint32_t clockStartMs = 0; // its millisecond clock when it is plugged in, 0 to 59999
 
     // How to write.
     std::uint64_t baud = 38400;

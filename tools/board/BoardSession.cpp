@@ -1,10 +1,11 @@
 #include "BoardSession.h"
 
+#include "LineFeed.h"
 #include "LinePacer.h"
-#include "RecordSource.h"
 #include "SerialLine.h"
 
 #include <algorithm>
+#include <stdexcept>
 #include <string>
 #include <thread>
 
@@ -13,8 +14,6 @@ namespace vexmoor::board {
 namespace {
 
 using namespace std::chrono_literals;
-
-const std::string startupText = "CAN BUS Shield init ok!\r\n";
 
 // A paced line is fed in ticks of a few milliseconds, so that the bytes come as a steady trickle
 // and not as a burst once a second.
@@ -35,11 +34,13 @@ LinePacer::Clock::duration toDuration(double seconds)
 
 } // namespace
 
-BoardSession::BoardSession(SerialLine& line, RecordSource& source, const volatile std::sig_atomic_t& stopRequest)
+BoardSession::BoardSession(SerialLine& line, LineFeed& feed, const volatile std::sig_atomic_t& stopRequest)
     : m_line(line)
-    , m_source(source)
+    , m_feed(feed)
     , m_stopRequest(stopRequest)
 {
+    if (m_feed.listens() && !m_line.readable())
+        throw std::logic_error("'" + m_line.path() + "' cannot be read, and the board needs to hear the reader");
 }
 
 bool BoardSession::pause(Clock::duration length) const
@@ -55,10 +56,32 @@ bool BoardSession::pause(Clock::duration length) const
     return false;
 }
 
-void BoardSession::account(const char* begin, std::size_t length)
+void BoardSession::listen()
 {
-    m_bytes += length;
-    m_records += static_cast<std::uint64_t>(std::count(begin, begin + length, '>'));
+    if (!m_feed.listens())
+        return;
+    m_input.clear();
+    m_line.readSome(m_input);
+    if (!m_input.empty())
+        m_feed.receive(m_input);
+}
+
+bool BoardSession::takeNextPiece(std::string& piece, std::size_t wanted, Clock::time_point now,
+                                 Clock::time_point deadline)
+{
+    piece.clear();
+    switch (m_feed.next(piece, wanted, now)) {
+    case LineFeed::Next::Ended:
+        return false;
+    case LineFeed::Next::Idle:
+        // Nothing goes out until the reader writes; wait for that, in short steps for the stop request.
+        m_line.waitReadable(
+            std::chrono::ceil<std::chrono::milliseconds>(std::min<Clock::duration>(deadline - now, longestTick)));
+        return true;
+    case LineFeed::Next::Bytes:
+        return true;
+    }
+    return true;
 }
 
 BoardSession::Ending BoardSession::write(const Settings& settings)
@@ -73,7 +96,7 @@ BoardSession::Ending BoardSession::write(const Settings& settings)
     LinePacer pacer(settings.baud, start);
     const std::size_t chunk = pacer.paced() ? pacedChunk : unpacedChunk;
 
-    std::string pending = settings.startupLine ? startupText : std::string();
+    std::string pending;
     std::size_t offset = 0;
     for (;;) {
         if (stopRequested())
@@ -81,13 +104,13 @@ BoardSession::Ending BoardSession::write(const Settings& settings)
         const auto now = Clock::now();
         if (now >= deadline)
             return Ending::TimeUp;
+        listen();
 
         if (offset == pending.size()) {
-            pending.clear();
             offset = 0;
-            if (!m_source.fill(pending, chunk))
+            if (!takeNextPiece(pending, chunk, now, deadline))
                 return Ending::Finished;
-            continue; // the source may have been interrupted without bytes; look at the stop request first
+            continue; // the piece may be empty; look at the stop request first
         }
 
         std::size_t length = pending.size() - offset;
@@ -102,7 +125,8 @@ BoardSession::Ending BoardSession::write(const Settings& settings)
             length = std::min(length, allowed);
         }
 
-        const std::size_t written = m_line.writeSome(std::string_view(pending).substr(offset, length));
+        const std::string_view piece = std::string_view(pending).substr(offset, length);
+        const std::size_t written = m_line.writeSome(piece);
         if (written == 0) {
             // The reader is behind and the line's buffer is full: that is the back-pressure a real
             // serial line gives. The pacer's capped credit keeps the board from bursting afterwards.
@@ -110,7 +134,8 @@ BoardSession::Ending BoardSession::write(const Settings& settings)
             continue;
         }
         pacer.spend(written);
-        account(pending.data() + offset, written);
+        m_bytes += written;
+        m_feed.written(piece.substr(0, written));
         offset += written;
     }
 }

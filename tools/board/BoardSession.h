@@ -5,20 +5,21 @@
 #include <cstddef>
 #include <cstdint>
 #include <optional>
+#include <string>
 
 namespace vexmoor::board {
 
-class RecordSource;
+class LineFeed;
 class SerialLine;
 
-// One run of the board: the start-up line and the record stream go onto the line at line speed,
-// then the board waits for the reader to take what it wrote. It keeps looking at the stop request a
-// signal handler sets, and never waits more than a few milliseconds without doing so.
+// One run of the board: what the feed gives goes onto the line at line speed, and what the reader
+// writes goes to the feed when it listens; then the board waits for the reader to take what it
+// wrote. It keeps looking at the stop request a signal handler sets, and never waits more than a few
+// milliseconds without doing so.
 class BoardSession {
 public:
     struct Settings {
         std::uint64_t baud = 38400; // 0: as fast as the reader takes the bytes
-        bool startupLine = true;
         double delaySeconds = 0;
         std::optional<double> stopAfterSeconds;
     };
@@ -30,7 +31,8 @@ public:
         std::size_t unread = 0; // bytes the reader still had not taken when the wait ended
     };
 
-    BoardSession(SerialLine& line, RecordSource& source, const volatile std::sig_atomic_t& stopRequest);
+    // A feed that listens needs a line that can be read (throws std::logic_error otherwise).
+    BoardSession(SerialLine& line, LineFeed& feed, const volatile std::sig_atomic_t& stopRequest);
 
     // Throws std::system_error when the line or the source fails; what was written until then stays counted.
     Ending write(const Settings& settings);
@@ -38,8 +40,7 @@ public:
     // master throws away what its slave still holds, so the board must not leave before this.
     Drain drain(double seconds);
 
-    // Records whose closing '>' went onto the line, and all bytes that did.
-    std::uint64_t records() const { return m_records; }
+    // All bytes that went onto the line; the feed counts its records.
     std::uint64_t bytes() const { return m_bytes; }
 
 private:
@@ -48,12 +49,15 @@ private:
     bool stopRequested() const { return m_stopRequest != 0; }
     // False when a stop was requested meanwhile.
     bool pause(Clock::duration length) const;
-    void account(const char* begin, std::size_t length);
+    // Hands what the reader wrote to a feed that listens.
+    void listen();
+    // False when the stream is over.
+    bool takeNextPiece(std::string& piece, std::size_t wanted, Clock::time_point now, Clock::time_point deadline);
 
     SerialLine& m_line;
-    RecordSource& m_source;
+    LineFeed& m_feed;
     const volatile std::sig_atomic_t& m_stopRequest;
-    std::uint64_t m_records = 0;
+    std::string m_input; // what the reader wrote, read in one go
     std::uint64_t m_bytes = 0;
 };
 

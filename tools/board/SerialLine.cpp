@@ -96,8 +96,8 @@ private:
 
 } // namespace
 
-SerialLine::SerialLine(int writeFd, int slaveFd, std::string path, bool terminalDevice)
-    : m_writeFd(writeFd)
+SerialLine::SerialLine(int lineFd, int slaveFd, std::string path, bool terminalDevice)
+    : m_lineFd(lineFd)
     , m_slaveFd(slaveFd)
     , m_path(std::move(path))
     , m_terminalDevice(terminalDevice)
@@ -106,7 +106,7 @@ SerialLine::SerialLine(int writeFd, int slaveFd, std::string path, bool terminal
 
 SerialLine::~SerialLine()
 {
-    ::close(m_writeFd);
+    ::close(m_lineFd);
     if (m_slaveFd >= 0)
         ::close(m_slaveFd);
 }
@@ -149,7 +149,7 @@ std::size_t SerialLine::writeSome(std::string_view bytes)
 {
     if (bytes.empty())
         return 0;
-    const ssize_t written = ::write(m_writeFd, bytes.data(), bytes.size());
+    const ssize_t written = ::write(m_lineFd, bytes.data(), bytes.size());
     if (written >= 0)
         return static_cast<std::size_t>(written);
     if (errno == EAGAIN || errno == EWOULDBLOCK || errno == EINTR)
@@ -159,7 +159,27 @@ std::size_t SerialLine::writeSome(std::string_view bytes)
 
 void SerialLine::waitWritable(std::chrono::milliseconds timeout) const
 {
-    pollfd request { m_writeFd, POLLOUT, 0 };
+    pollfd request { m_lineFd, POLLOUT, 0 };
+    ::poll(&request, 1, static_cast<int>(timeout.count()));
+}
+
+void SerialLine::readSome(std::string& out)
+{
+    std::array<char, 4096> buffer {};
+    const ssize_t got = ::read(m_lineFd, buffer.data(), buffer.size());
+    if (got > 0) {
+        out.append(buffer.data(), static_cast<std::size_t>(got));
+        return;
+    }
+    // The master never reads end of file or EIO here: the slave descriptor held open keeps the
+    // line up while the reader opens and closes its side.
+    if (got < 0 && errno != EAGAIN && errno != EWOULDBLOCK && errno != EINTR)
+        throw lineError(errno, "cannot read from '" + m_path + "'");
+}
+
+void SerialLine::waitReadable(std::chrono::milliseconds timeout) const
+{
+    pollfd request { m_lineFd, POLLIN, 0 };
     ::poll(&request, 1, static_cast<int>(timeout.count()));
 }
 
@@ -170,7 +190,7 @@ std::size_t SerialLine::unreadBytes() const
         if (::ioctl(m_slaveFd, FIONREAD, &count) != 0)
             throw lineError(errno, "cannot ask '" + m_path + "' how much is unread");
     } else if (m_terminalDevice) {
-        if (::ioctl(m_writeFd, TIOCOUTQ, &count) != 0)
+        if (::ioctl(m_lineFd, TIOCOUTQ, &count) != 0)
             throw lineError(errno, "cannot ask '" + m_path + "' how much is unsent");
     }
     return count > 0 ? static_cast<std::size_t>(count) : 0;

@@ -10,7 +10,8 @@
 namespace vexmoor::board {
 
 // The line the board writes to: the master side of a new pseudo-terminal, whose slave side a
-// reader opens as if it were a serial port, or an existing device or file.
+// reader opens as if it were a serial port, or an existing device or file. Only a pseudo-terminal
+// is also read: what the reader writes to its side comes out of the master.
 class SerialLine {
 public:
     // Throws std::system_error.
@@ -32,6 +33,14 @@ public:
     // Waits up to `timeout` for room on the line; a signal ends the wait early.
     void waitWritable(std::chrono::milliseconds timeout) const;
 
+    // Whether readSome() can be used: true for a pseudo-terminal.
+    bool readable() const { return m_slaveFd >= 0; }
+    // Appends what the reader has written to the line, without waiting; nothing when it wrote
+    // nothing. Throws std::system_error when the line fails.
+    void readSome(std::string& out);
+    // Waits up to `timeout` for the reader to write something; a signal ends the wait early.
+    void waitReadable(std::chrono::milliseconds timeout) const;
+
     // Whether unreadBytes() knows anything: true for a pseudo-terminal and a terminal device.
     bool knowsUnreadBytes() const { return m_slaveFd >= 0 || m_terminalDevice; }
     // Bytes written that the reader has not taken yet: those waiting in the slave's input for a
@@ -39,9 +48,10 @@ public:
     std::size_t unreadBytes() const;
 
 private:
-    SerialLine(int writeFd, int slaveFd, std::string path, bool terminalDevice);
+    SerialLine(int lineFd, int slaveFd, std::string path, bool terminalDevice);
 
-    int m_writeFd;
+    // The master of a pseudo-terminal (read and written), or the device (only written).
+    int m_lineFd;
     // Held open for the whole run: while any slave descriptor is open the master never sees a hang-up,
     // so writing before the reader opens the slave (or between two of its opens) just queues the
     // bytes, and this descriptor is what FIONREAD asks how many the reader has not read.

@@ -1,10 +1,12 @@
-// vexmoor-board: stands in for the CAN bus companion board on a serial line, so that Vexmoor can be
-// run and tested without the board and a car. See --help.
+// vexmoor-board: stands in for the CAN bus companion board, or an slcan USB CAN adapter, on a serial
+// line, so that Vexmoor can be run and tested without the hardware and a car. See --help.
 #include "BoardOptions.h"
 #include "BoardSession.h"
+#include "BoardTextFeed.h"
 #include "FileRecordSource.h"
 #include "GeneratedRecordSource.h"
 #include "SerialLine.h"
+#include "SlcanAdapterFeed.h"
 #include "SymbolicLink.h"
 
 #include <csignal>
@@ -45,10 +47,23 @@ void reportError(const std::string& message)
     std::cerr << "vexmoor-board: " << message << '\n';
 }
 
-void reportSummary(std::uint64_t records, std::uint64_t bytes, bool quiet)
+// What went onto the line: the board's records, or the adapter's frames and the records it passed over.
+struct Summary {
+    std::uint64_t records = 0;
+    std::uint64_t bytes = 0;
+    const vexmoor::board::SlcanAdapterFeed* adapter = nullptr;
+};
+
+void reportSummary(const Summary& summary, bool quiet)
 {
-    if (!quiet)
-        std::cerr << "vexmoor-board: wrote " << records << " records (" << bytes << " bytes)\n";
+    if (quiet)
+        return;
+    if (summary.adapter == nullptr) {
+        std::cerr << "vexmoor-board: wrote " << summary.records << " records (" << summary.bytes << " bytes)\n";
+        return;
+    }
+    std::cerr << "vexmoor-board: wrote " << summary.records << " frames (" << summary.bytes << " bytes), skipped "
+              << summary.adapter->skippedRecords() << " records\n";
 }
 
 std::unique_ptr<vexmoor::board::RecordSource> makeSource(const vexmoor::board::BoardOptions& options)
@@ -61,6 +76,23 @@ std::unique_ptr<vexmoor::board::RecordSource> makeSource(const vexmoor::board::B
     settings.changeShare = options.changeShare;
     settings.seed = options.seed;
     return std::make_unique<vexmoor::board::GeneratedRecordSource>(settings);
+}
+
+std::unique_ptr<vexmoor::board::LineFeed> makeFeed(const vexmoor::board::BoardOptions& options,
+                                                   vexmoor::board::RecordSource& source,
+                                                   const vexmoor::board::SlcanAdapterFeed*& adapter)
+{
+    using vexmoor::board::SlcanAdapterFeed;
+    if (options.protocol == vexmoor::board::BoardOptions::Protocol::Board)
+        return std::make_unique<vexmoor::board::BoardTextFeed>(source, options.startupLine);
+    SlcanAdapterFeed::Settings settings;
+    settings.listenOnlySupported = options.listenOnly;
+    settings.clockStartMs = options.clockStartMs;
+    // The adapter is plugged in when its line appears; its clock has been running since.
+    settings.pluggedIn = SlcanAdapterFeed::Clock::now();
+    auto feed = std::make_unique<SlcanAdapterFeed>(source, settings);
+    adapter = feed.get();
+    return feed;
 }
 
 } // namespace
@@ -106,7 +138,7 @@ int main(int argc, char** argv)
     } catch (const std::system_error& error) {
         // A signal during a blocking open of a FIFO is a stop, not a failure.
         if (error.code() == std::errc::interrupted && stopRequest != 0) {
-            reportSummary(0, 0, options.quiet);
+            reportSummary({}, options.quiet);
             return 0;
         }
         reportError(error.what());
@@ -116,10 +148,11 @@ int main(int argc, char** argv)
         return 2;
     }
 
-    BoardSession session(*line, *source, stopRequest);
+    Summary summary;
+    const std::unique_ptr<vexmoor::board::LineFeed> feed = makeFeed(options, *source, summary.adapter);
+    BoardSession session(*line, *feed, stopRequest);
     BoardSession::Settings settings;
     settings.baud = options.baud;
-    settings.startupLine = options.startupLine;
     settings.delaySeconds = options.delaySeconds;
     settings.stopAfterSeconds = options.stopAfterSeconds;
 
@@ -139,6 +172,8 @@ int main(int argc, char** argv)
         reportError(error.what());
         status = 1;
     }
-    reportSummary(session.records(), session.bytes(), options.quiet);
+    summary.records = feed->records();
+    summary.bytes = session.bytes();
+    reportSummary(summary, options.quiet);
     return status;
 }
