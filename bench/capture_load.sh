@@ -2,7 +2,8 @@
 # Headless capture under a fully loaded line: the board simulator writes at 2,000,000 baud (about
 # 7,000 records a second) for 10 seconds; every record must reach the table, and the capture's CPU
 # use (user + system over wall time) is reported. BAUD=3000000 gives about 10,000 records a second;
-# LOG=1 makes the capture record a candump log as well, to see what logging costs.
+# LOG=1 makes the capture record a candump log as well, to see what logging costs. PROTOCOL=slcan
+# makes the simulator an slcan adapter (frame lines instead of records) and the capture open it.
 #   bench/capture_load.sh BUILD_DIR     (a Release build, e.g. build/release)
 set -euo pipefail
 
@@ -11,21 +12,26 @@ seconds=${SECONDS_OF_LOAD:-10}
 work=$(mktemp -d)
 trap 'kill $(jobs -p) 2>/dev/null || true; rm -rf "$work"' EXIT
 
-"$build/tools/board/vexmoor-board" --baud "${BAUD:-2000000}" --seconds "$seconds" --records 100000000 --ids 500 \
-    --change 0.25 --seed 3 --delay 0.5 --link "$work/board" >/dev/null 2>"$work/board.err" &
+protocol=${PROTOCOL:-board}
+source="$work/board"
+[ "$protocol" = slcan ] && source="slcan:$work/board"
+"$build/tools/board/vexmoor-board" --protocol "$protocol" --baud "${BAUD:-2000000}" --seconds "$seconds" \
+    --records 100000000 --ids 500 --change 0.25 --seed 3 --delay 0.5 --link "$work/board" \
+    >/dev/null 2>"$work/board.err" &
 board_pid=$!
 for _ in $(seq 1 500); do [ -e "$work/board" ] && break; sleep 0.01; done
 
 /usr/bin/time -f '%U %S %e' -o "$work/time" \
-    "$build/src/app/vexmoor" --capture "$work/board" --min-id 0 --csv "$work/table.csv" \
+    "$build/src/app/vexmoor" --capture "$source" --min-id 0 --csv "$work/table.csv" \
     ${LOG:+--log "$work/drive.log"} &
 capture_pid=$!
 wait "$board_pid"
-# The capture runs under time(1): the stop goes to the capture itself, which then writes its table.
-pkill -TERM -P "$capture_pid"
-wait "$capture_pid"
+# The simulator's line goes with it, and the capture ends on its own (status 3); a stop goes to the
+# capture itself, under time(1), in case it has not yet.
+pkill -TERM -P "$capture_pid" || true
+wait "$capture_pid" || true
 
-sent=$(sed -n 's/.*wrote \([0-9]*\) records.*/\1/p' "$work/board.err")
+sent=$(sed -n 's/.*wrote \([0-9]*\) \(records\|frames\).*/\1/p' "$work/board.err")
 python3 - "$work/table.csv" "$sent" "$work/time" <<'PY'
 import csv, sys
 with open(sys.argv[1], newline="", encoding="utf-8") as table:
