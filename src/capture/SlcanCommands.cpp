@@ -27,6 +27,11 @@ std::optional<std::string> SlcanCommands::bitRate(std::uint32_t bitsPerSecond)
     return std::string { 'S', static_cast<char>('0' + (found - kBitRates.begin())), '\r' };
 }
 
+std::span<const std::uint32_t> SlcanCommands::bitRates()
+{
+    return kBitRates;
+}
+
 std::optional<std::uint32_t> SlcanCommands::bitRateOf(std::string_view command)
 {
     if (command.size() != 3 || command[0] != 'S' || command[2] != '\r' || command[1] < '0'

@@ -2,6 +2,7 @@
 
 #include <cstdint>
 #include <optional>
+#include <span>
 #include <string>
 #include <string_view>
 
@@ -22,6 +23,9 @@ public:
     // "S0\r" to "S8\r" for the standard bit rates from 10 kbit/s to 1 Mbit/s; nothing for another
     // rate, which the adapter has no command for.
     static std::optional<std::string> bitRate(std::uint32_t bitsPerSecond);
+
+    // The rates bitRate() has a command for, from the slowest.
+    static std::span<const std::uint32_t> bitRates();
 
     // The bit rate of a bit rate command, the inverse of bitRate(), for a simulated adapter.
     static std::optional<std::uint32_t> bitRateOf(std::string_view command);

@@ -26,11 +26,11 @@ struct SourceAddress {
     std::string device; // Board: the port text; Slcan: the serial device; CanBus: the interface or URL
     std::uint32_t bitRate = kDefaultSlcanBitRate; // Slcan only
 
-    struct Parsed;
+    struct Parsed; // defined below: std::optional needs SourceAddress complete
     static Parsed parse(std::string_view text);
 
     // The text parse() reads back to the same address; an slcan adapter at the default rate has no
-    // "@".
+    // "@" unless its device has one, which would otherwise be read as the start of a rate.
     std::string text() const;
 
     // "500k", "1M", "83.3k" is refused: only the rates an slcan adapter has a command for.

@@ -40,6 +40,25 @@ QStringList SerialPortCatalog::ordered(QStringList portNames)
     return portNames;
 }
 
+QList<SerialPortCatalog::NumberedPort> SerialPortCatalog::numbered(const QStringList& orderedPorts)
+{
+    QList<NumberedPort> ports;
+#ifdef Q_OS_WIN
+    // COMn is port n; a port of another name has no number.
+    static const QRegularExpression comPort(QStringLiteral("^COM(\\d{1,4})$"),
+                                            QRegularExpression::CaseInsensitiveOption);
+    for (const QString& name : orderedPorts) {
+        const auto match = comPort.match(name);
+        if (match.hasMatch())
+            ports.append({ static_cast<std::int16_t>(match.captured(1).toInt()), name });
+    }
+#else
+    for (qsizetype index = 0; index < orderedPorts.size() && index < INT16_MAX; ++index)
+        ports.append({ static_cast<std::int16_t>(index + 1), QStringLiteral("/dev/") + orderedPorts.at(index) });
+#endif
+    return ports;
+}
+
 SerialPortCatalog::Lookup SerialPortCatalog::deviceForNumber(std::int16_t number, const QStringList& orderedPorts)
 {
 #ifdef Q_OS_WIN

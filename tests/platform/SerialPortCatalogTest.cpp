@@ -31,6 +31,15 @@ TEST(SerialPortCatalogTest, NumbersTheOrderedPortsFromOne)
     EXPECT_TRUE(SerialPortCatalog::deviceForNumber(1, {}).problem.contains(QStringLiteral("no serial ports")));
 }
 
+TEST(SerialPortCatalogTest, ListsEveryPortWithTheNumberThatNamesIt)
+{
+    const auto ports = SerialPortCatalog::numbered(kPorts);
+    ASSERT_EQ(ports.size(), kPorts.size());
+    for (const auto& port : ports)
+        EXPECT_EQ(SerialPortCatalog::deviceForNumber(port.number, kPorts).device, port.device) << port.number;
+    EXPECT_EQ(ports.front().number, 1);
+}
+
 TEST(SerialPortCatalogTest, DescribesWhatATypedTextNames)
 {
     EXPECT_EQ(SerialPortCatalog::describe(QStringLiteral(" 2 "), kPorts).device, QStringLiteral("/dev/ttyACM1"));
