@@ -1,6 +1,7 @@
 #include "app/ConnectionControls.h"
 
 #include "app/CaptureController.h"
+#include "dialogs/frmConnectInterface.h"
 
 #include <QAction>
 #include <QMenu>
@@ -23,6 +24,15 @@ ConnectionControls::ConnectionControls(QMenu& toolsMenu, CaptureController& cont
     connect(m_disconnect, &QAction::triggered, &m_controller, &CaptureController::closeSource);
     connect(&m_controller, &CaptureController::sourceChanged, this, &ConnectionControls::showState);
     showState();
+}
+
+std::optional<SourceAddress> ConnectionControls::askWithDialog(QWidget* parent, const SourceAddress& last)
+{
+    frmConnectInterface dialog({}, parent);
+    dialog.setAddress(last);
+    if (dialog.exec() != QDialog::Accepted)
+        return std::nullopt;
+    return dialog.address();
 }
 
 void ConnectionControls::connectToInterface()

@@ -9,6 +9,7 @@
 
 class QAction;
 class QMenu;
+class QWidget;
 
 namespace vexmoor {
 
@@ -25,6 +26,9 @@ public:
 
     ConnectionControls(QMenu& toolsMenu, CaptureController& controller, AskAddress askAddress, QObject* parent);
     Q_DISABLE_COPY_MOVE(ConnectionControls)
+
+    // The "Connect to CAN Interface" dialog, modal over parent.
+    static std::optional<SourceAddress> askWithDialog(QWidget* parent, const SourceAddress& last);
 
     // Tests answer for the user.
     void setAskAddress(AskAddress askAddress) { m_askAddress = std::move(askAddress); }

@@ -3,6 +3,7 @@
 #include "app/Artwork.h"
 #include "app/AutoFilterLabel.h"
 #include "app/CaptureController.h"
+#include "app/ConnectionControls.h"
 #include "app/IgnoreListBox.h"
 #include "app/LoggingControls.h"
 #include "app/MessageTableModel.h"
@@ -67,6 +68,9 @@ frmMain::frmMain(UserMessageBox& messageBox, SerialPort& port, TimeOfDaySource& 
                                              QStringLiteral("candump logs (*.log);;All files (*)"));
         },
         this);
+    new ConnectionControls(
+        *findChild<QMenu*>(QStringLiteral("Tools")), *m_controller,
+        [this](const SourceAddress& last) { return ConnectionControls::askWithDialog(this, last); }, this);
     showAutoFilterThreshold();
 
     // The designed client area is the room above the status bar.

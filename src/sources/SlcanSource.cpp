@@ -2,6 +2,7 @@
 
 #include "capture/CaptureSession.h"
 #include "capture/SlcanCommands.h"
+#include "capture/SourceAddress.h"
 
 #include <QDeadlineTimer>
 
@@ -16,16 +17,6 @@ std::int64_t nowUs()
 {
     return std::chrono::duration_cast<std::chrono::microseconds>(std::chrono::system_clock::now().time_since_epoch())
         .count();
-}
-
-// "500k", "1M": as the rates are written on adapters and in the connect dialog.
-QString rateText(std::uint32_t bitsPerSecond)
-{
-    if (bitsPerSecond % 1'000'000 == 0)
-        return QStringLiteral("%1M").arg(bitsPerSecond / 1'000'000);
-    if (bitsPerSecond % 1000 == 0)
-        return QStringLiteral("%1k").arg(bitsPerSecond / 1000);
-    return QString::number(bitsPerSecond);
 }
 
 QString commandText(std::string_view command)
@@ -52,7 +43,8 @@ SlcanSource::~SlcanSource()
 
 QString SlcanSource::description() const
 {
-    return QStringLiteral("slcan on %1 at %2").arg(m_device, rateText(m_bitRate));
+    return QStringLiteral("slcan on %1 at %2")
+        .arg(m_device, QString::fromStdString(SourceAddress::bitRateText(m_bitRate)));
 }
 
 bool SlcanSource::open()
@@ -72,10 +64,27 @@ bool SlcanSource::open()
         return fail(QStringLiteral("Cannot set up %1: %2").arg(m_device, m_port.errorString()));
     // Whatever the adapter said before this opening belongs to no command of it.
     m_port.clear();
-    if (!runOpeningSequence())
+    m_holding = true;
+    m_opening = true;
+    const bool opened = runOpeningSequence();
+    m_opening = false;
+    if (!opened)
         return false;
     m_receiving = true;
+    QMetaObject::invokeMethod(this, &SlcanSource::handOnHeldFrames, Qt::QueuedConnection);
     return true;
+}
+
+void SlcanSource::handOnHeldFrames()
+{
+    m_holding = false;
+    const std::vector<CanFrame> held = std::exchange(m_heldFrames, {});
+    if (!m_receiving)
+        return;
+    for (const CanFrame& frame : held) {
+        ++m_frames;
+        session().ingestFrame(frame, kInterfaceName);
+    }
 }
 
 bool SlcanSource::runOpeningSequence()
@@ -99,7 +108,8 @@ bool SlcanSource::runOpeningSequence()
         break;
     case Reply::Refused:
         return fail(QStringLiteral("%1 refused the bit rate %2 (\"%3\").")
-                        .arg(adapter, rateText(m_bitRate), commandText(*rateCommand)));
+                        .arg(adapter, QString::fromStdString(SourceAddress::bitRateText(m_bitRate)),
+                             commandText(*rateCommand)));
     case Reply::Silent:
         return silent(*rateCommand, QStringLiteral("bit rate"));
     }
@@ -156,6 +166,7 @@ bool SlcanSource::fail(const QString& reason)
 {
     setErrorString(reason);
     m_receiving = false;
+    m_heldFrames.clear();
     m_port.close();
     return false;
 }
@@ -170,14 +181,17 @@ void SlcanSource::close()
         m_port.waitForBytesWritten(m_answerTimeoutMs / 10);
     }
     m_receiving = false;
+    m_heldFrames.clear();
     m_port.close();
 }
 
 void SlcanSource::readArrived()
 {
-    // The opening reads its answers itself.
-    if (!m_receiving || !isOpen())
+    // The opening reads its answers itself, and what came with them goes first.
+    if (m_opening || !m_receiving || !isOpen())
         return;
+    if (m_holding)
+        handOnHeldFrames();
     feed(m_port.readAll());
 }
 
@@ -187,6 +201,10 @@ void SlcanSource::feed(const QByteArray& bytes)
                    [this](const CanFrame& frame) {
                        if (!m_receiving)
                            return;
+                       if (m_holding) {
+                           m_heldFrames.push_back(frame);
+                           return;
+                       }
                        ++m_frames;
                        session().ingestFrame(frame, kInterfaceName);
                    });
@@ -199,7 +217,9 @@ void SlcanSource::portFailed(QSerialPort::SerialPortError error)
     // A read that failed once fails again; the device is as good as gone.
     if (error != QSerialPort::ResourceError && error != QSerialPort::ReadError)
         return;
-    reportLost(QStringLiteral("%1: %2").arg(m_device, m_port.errorString()));
+    // What the adapter sent before it went is kept.
+    readArrived();
+    reportLost(QStringLiteral("%1 went away (%2)").arg(m_device, m_port.errorString()));
 }
 
 } // namespace vexmoor

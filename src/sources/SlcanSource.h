@@ -8,6 +8,7 @@
 
 #include <cstdint>
 #include <string_view>
+#include <vector>
 
 namespace vexmoor {
 
@@ -52,6 +53,7 @@ private:
     void readArrived();
     void feed(const QByteArray& bytes);
     void portFailed(QSerialPort::SerialPortError error);
+    void handOnHeldFrames();
 
     QString m_device;
     std::uint32_t m_bitRate;
@@ -59,7 +61,12 @@ private:
     int m_answerTimeoutMs = kAnswerTimeoutMs;
     QSerialPort m_port;
     SlcanDecoder m_decoder;
-    bool m_receiving = false; // the opening is done: frames go to the session
+    bool m_receiving = false; // the adapter is open: its frames are the capture's
+    // Frames that came with the open's answer wait for the event loop, so that whoever opened the
+    // source (and starts a log next) sees them arrive as any other frame.
+    bool m_holding = false;
+    bool m_opening = false; // the opening reads the port itself; readyRead comes inside its waits
+    std::vector<CanFrame> m_heldFrames;
     bool m_timestamps = false;
     bool m_listenOnly = false;
     quint64 m_frames = 0;

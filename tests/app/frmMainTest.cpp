@@ -76,7 +76,8 @@ TEST_F(frmMainTest, ShowsItsCaptionStatusLineMenusAndTimersAsTheyStart)
             "MnuFinder Finder/Filter | MnuToolsFind Find ID/FilterTool",
             "Tools &Tools | mnuToolsCommConnect Connect To COM | MnuToolsComSettings Com Settings | MnuToolsOptions "
             "Options | - | MnuToolsClearIDIngoreList Clear ID Ignore List | MnuToolsClearIgnore Clear Message  Ignore "
-            "List | MnuToolsClear &Clear All Data in the List",
+            "List | MnuToolsClear &Clear All Data in the List | - | mnuToolsConnectInterface Connect to CAN "
+            "Interface... | mnuToolsDisconnect Disconnect",
             "MnuEmulator Emulator | MnuFileToggleEmulation &Turn Emulation On | MnuEmulatorSendSample Send Random "
             "Sample "
             "Message | MnuSendUnimplemented Send (Unimplemented) | mnuEmuInteriour Interiour Controls",

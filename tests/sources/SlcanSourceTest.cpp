@@ -132,6 +132,26 @@ TEST(SlcanSourceTest, AMissingDeviceIsNamedWithItsReason)
         << source.errorString().toStdString();
 }
 
+TEST(SlcanSourceTest, FramesThatComeWithTheOpensAnswerWaitForTheEventLoopAndComeFirst)
+{
+    vexmoor::test::FixedClock clock;
+    CaptureSession session(clock);
+    PseudoTerminal line;
+    ScriptedSlcanAdapter adapter(line, [](std::string_view command) -> std::string {
+        return command == "L" ? "\rt1232AABB\r" : ScriptedSlcanAdapter::willingAdapter(command);
+    });
+    SlcanSource source(session, line.devicePath(), 500'000);
+    ASSERT_TRUE(source.open());
+    // Whoever opened it may start a log first.
+    EXPECT_EQ(session.table().rowCount(), 0);
+
+    adapter.stop();
+    line.write("t4561CC\r");
+    ASSERT_TRUE(eventually([&] { return source.frames() == 2; }));
+    ASSERT_EQ(rowsOf(session.table()).size(), 2u);
+    EXPECT_EQ(rowsOf(session.table()).at(0).at(0), "123");
+}
+
 class SlcanReceptionTest : public testing::Test {
 protected:
     void SetUp() override
