@@ -9,6 +9,7 @@
 
 #include <gtest/gtest.h>
 
+#include <ostream>
 #include <string>
 #include <vector>
 
@@ -35,6 +36,11 @@ struct OpeningCase {
     bool listenOnly;
     bool timestamps;
 };
+
+void PrintTo(const OpeningCase& adapterCase, std::ostream* out)
+{
+    *out << adapterCase.name;
+}
 
 class SlcanOpeningTest : public testing::TestWithParam<OpeningCase> {
 protected:
