@@ -4,6 +4,7 @@
 #include "platform/SerialPort.h"
 #include "platform/Timer.h"
 #include "platform/UserMessageBox.h"
+#include "sources/CanBusSource.h"
 #include "sources/SlcanSource.h"
 
 #include <QCoreApplication>
@@ -133,7 +134,9 @@ bool CaptureController::connectTo(const SourceAddress& address)
 LiveSource* CaptureController::makeLiveSource(const SourceAddress& address)
 {
     const QString device = QString::fromStdString(address.device);
-    return new SlcanSource(m_session, device, address.bitRate, this);
+    if (address.kind == SourceAddress::Kind::Slcan)
+        return new SlcanSource(m_session, device, address.bitRate, this);
+    return new CanBusSource(m_session, QString::fromStdString(address.plugin), device, this);
 }
 
 bool CaptureController::isOpenOn(const QString& device) const

@@ -77,6 +77,13 @@ QStringList CanBusSource::plugins()
     return names;
 }
 
+std::string CanBusSource::logInterfaceName(const QString& interfaceName)
+{
+    // A virtualcan URL (tcp://127.0.0.1:35468/can0) ends in the channel's name; a candump log line
+    // has room for a name only.
+    return interfaceName.section(QLatin1Char('/'), -1).toStdString();
+}
+
 QStringList CanBusSource::availableInterfaces(const QString& plugin)
 {
     QStringList names;
@@ -93,7 +100,7 @@ CanBusSource::CanBusSource(CaptureSession& session, QString plugin, QString inte
     : LiveSource(session, parent)
     , m_plugin(std::move(plugin))
     , m_interfaceName(std::move(interfaceName))
-    , m_interfaceKey(m_interfaceName.toStdString())
+    , m_interfaceKey(logInterfaceName(m_interfaceName))
 {
     setObjectName(QStringLiteral("canBusSource"));
     m_interfaceCheck.setInterval(kInterfaceCheckInterval);

@@ -35,6 +35,8 @@ public:
     // The interfaces a plugin finds on this machine, for the connect dialog; none when the plugin is
     // unknown or cannot look (its driver library missing).
     static QStringList availableInterfaces(const QString& plugin);
+    // The name the frames carry into the session and a candump log.
+    static std::string logInterfaceName(const QString& interfaceName);
 
     CanBusSource(CaptureSession& session, QString plugin, QString interfaceName, QObject* parent = nullptr);
     ~CanBusSource() override;

@@ -7,6 +7,9 @@
 #include "serial/PseudoTerminal.h"
 #include "sources/LiveSource.h"
 #include "sources/ScriptedSlcanAdapter.h"
+#include "sources/VirtualCanTestBus.h"
+
+#include <QCanBusFrame>
 
 #include <QSignalSpy>
 
@@ -122,6 +125,27 @@ TEST_F(LiveSourceControllerTest, APulledBoardIsReportedByThePollAndTheTableStays
     EXPECT_TRUE(controller->activeSourceDescription().startsWith(QStringLiteral("Disconnected: ")));
     EXPECT_FALSE(controller->pollTimer().isEnabled());
     EXPECT_FALSE(port.isOpen());
+    EXPECT_EQ(controller->session().table().rowCount(), 1);
+}
+
+TEST_F(LiveSourceControllerTest, AQtSerialBusInterfaceIsConnectedByItsAddressAndItsServerGoingIsADisconnect)
+{
+    vexmoor::test::VirtualCanTestBus bus;
+    ASSERT_TRUE(bus.isListening());
+    const auto address = SourceAddress::parse("virtualcan:" + bus.url().toStdString()).address;
+    ASSERT_TRUE(address.has_value());
+    ASSERT_TRUE(controller->connectTo(*address)) << messageBox.shown.size();
+    EXPECT_EQ(controller->activeSourceDescription(), QStringLiteral("CAN interface virtualcan:%1").arg(bus.url()));
+    ASSERT_TRUE(eventually([&] { return bus.hasListener(); }));
+
+    bus.send(QCanBusFrame(0x18DAF110, QByteArray::fromHex("0102")));
+    ASSERT_TRUE(eventually([&] { return controller->session().table().rowCount() == 1; }));
+
+    bus.shutDown();
+    ASSERT_TRUE(eventually([&] { return lost.count() == 1; }));
+    EXPECT_EQ(controller->activeSourceDescription(),
+              QStringLiteral("Disconnected: the virtual CAN server closed the connection"));
+    EXPECT_EQ(controller->liveSource(), nullptr);
     EXPECT_EQ(controller->session().table().rowCount(), 1);
 }
 

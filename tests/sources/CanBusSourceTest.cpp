@@ -136,7 +136,7 @@ TEST_F(CanBusSourceTest, FramesOnTheBusReachTheTableWithTheirFormat)
     CaptureSession expectedSession(timeOfDay);
     for (std::size_t index = 0; index < expected.size(); ++index) {
         const auto& [frame, interfaceName] = handedOn.entries[index];
-        EXPECT_EQ(interfaceName, bus.url().toStdString());
+        EXPECT_EQ(interfaceName, "can0"); // the channel of the URL, as a candump log names it
         EXPECT_GE(frame.timestampUs, before);
         EXPECT_LE(frame.timestampUs, after);
         expected[index].timestampUs = frame.timestampUs;
