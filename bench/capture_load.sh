@@ -37,7 +37,7 @@ import csv, sys
 with open(sys.argv[1], newline="", encoding="utf-8") as table:
     rows = list(csv.reader(table))[1:]
 counted = sum(int(row[2]) for row in rows)
-user, system, wall = (float(x) for x in open(sys.argv[3]).read().split())
+user, system, wall = (float(x) for x in open(sys.argv[3]).read().splitlines()[-1].split())
 print("records sent %s, counted %d in %d rows: %s" % (sys.argv[2], counted, len(rows),
       "all" if counted == int(sys.argv[2]) else "MISSING %d" % (int(sys.argv[2]) - counted)))
 print("capture CPU: user %.2f s + system %.2f s over %.2f s wall = %.1f%% of one core"

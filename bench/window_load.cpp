@@ -1,8 +1,8 @@
-// The main window under a loaded line: connects to PORT as "Connect To COM" does, with the minimum
-// identifier at 0 and the purge threshold out of reach, runs for SECONDS while a 10 ms probe timer
-// measures how late the event loop answers, then prints the records counted, the probe's lateness
-// and the CPU used.
-//   vexmoor-window-load PORT SECONDS        (QT_QPA_PLATFORM=offscreen or under Xvfb)
+// The main window under a loaded line: connects to SOURCE (the board's port, as "Connect To COM"
+// does, or an slcan or Qt Serial Bus address), with the minimum identifier at 0 and the purge
+// threshold out of reach, runs for SECONDS while a 10 ms probe timer measures how late the event
+// loop answers, then prints the records counted, the probe's lateness and the CPU used.
+//   vexmoor-window-load SOURCE SECONDS      (QT_QPA_PLATFORM=offscreen or under Xvfb)
 #include "app/CaptureController.h"
 #include "app/ConsoleMessageBox.h"
 #include "app/frmMain.h"
@@ -43,7 +43,7 @@ int main(int argc, char** argv)
 {
     QApplication application(argc, argv);
     if (argc != 3) {
-        std::cerr << "usage: vexmoor-window-load PORT SECONDS\n";
+        std::cerr << "usage: vexmoor-window-load SOURCE SECONDS\n";
         return 2;
     }
     vexmoor::QtSerialPort port;
@@ -55,8 +55,12 @@ int main(int argc, char** argv)
     capture.session().txtAutoFilter().setText("1000000000000");
     window.showAutoFilterThreshold();
     window.show();
-    capture.connection().setPortText(QString::fromLocal8Bit(argv[1]));
-    if (!capture.connectToCom())
+    const auto address = vexmoor::SourceAddress::parse(argv[1]);
+    if (!address.address) {
+        std::cerr << address.error << '\n';
+        return 2;
+    }
+    if (!capture.connectTo(*address.address))
         return 2;
 
     const double cpuAtStart = cpuSeconds();

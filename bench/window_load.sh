@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # The main window at full bus load: the board simulator writes about 10,000 records a second over
-# 2,048 identifiers into a pseudo-terminal for 20 seconds while the window reads it.
+# 2,048 identifiers into a pseudo-terminal for 20 seconds while the window reads it. SOURCE=virtualcan
+# puts 10,000 frames a second on a virtual CAN bus instead, which the window reads through Qt Serial Bus.
 #   bench/window_load.sh BUILD_DIR     (a Release build, e.g. build/release)
 set -euo pipefail
 
@@ -8,6 +9,20 @@ build=${1:?usage: $0 BUILD_DIR}
 seconds=${SECONDS_OF_LOAD:-20}
 work=$(mktemp -d)
 trap 'kill $(jobs -p) 2>/dev/null || true; rm -rf "$work"' EXIT
+
+if [ "${SOURCE:-board}" = virtualcan ]; then
+    url="tcp://127.0.0.1:${PORT:-35470}/can0"
+    "$build/bench/vexmoor-canbus-send" "$url" 10000 "$seconds" 2048 2 2>"$work/sender.err" &
+    sender_pid=$!
+    sleep 1
+    QT_QPA_PLATFORM=${QT_QPA_PLATFORM:-offscreen} "$build/bench/vexmoor-window-load" "virtualcan:$url" \
+        "$((seconds + 3))" >"$work/window.out" &
+    window_pid=$!
+    wait "$sender_pid"
+    wait "$window_pid"
+    cat "$work/sender.err" "$work/window.out"
+    exit 0
+fi
 
 # About 37.7 bytes a record at 10 bits a byte.
 "$build/tools/board/vexmoor-board" --baud 3770000 --seconds "$seconds" --records 100000000 --ids 2048 \
