@@ -12,6 +12,7 @@ namespace {
 constexpr std::string_view kUsage
     = "Usage: vexmoor\n"
       "       vexmoor --replay FILE [--interface NAME] [--chunk BYTES] [--min-id TEXT] [--csv OUT]\n"
+      "                     [--bit-stats OUT]\n"
       "       vexmoor --capture SOURCE [--seconds S] [--log OUT] [--min-id TEXT] [--csv OUT]\n"
       "\n"
       "Without arguments, opens the message table window.\n"
@@ -20,6 +21,8 @@ constexpr std::string_view kUsage
       "                  a GVRET CSV, or the bytes the companion board writes to the serial line,\n"
       "                  told apart by their content\n"
       "  --interface NAME  only the frames of this interface of a log (can0, or GVRET's bus number)\n"
+      "  --bit-stats OUT  also write how often each bit of each identifier flipped over the whole\n"
+      "                  replay, as CSV: id,byte,bit,flips,value\n"
       "  --chunk BYTES   bytes read at a time; a board stream takes them as one serial poll each\n"
       "                  (default 4096)\n"
       "  --capture SOURCE  capture without a window until --seconds pass or Ctrl+C. SOURCE is the\n"
@@ -90,7 +93,7 @@ CommandLine::Parsed CommandLine::parse(const std::vector<std::string>& arguments
             continue;
         }
         if (name != "--replay" && name != "--capture" && name != "--chunk" && name != "--seconds" && name != "--min-id"
-            && name != "--csv" && name != "--interface" && name != "--log")
+            && name != "--csv" && name != "--interface" && name != "--log" && name != "--bit-stats")
             return failure("unknown argument '" + arguments[index] + "' (see --help)");
         if (!value) {
             if (index + 1 == arguments.size())
@@ -119,6 +122,8 @@ CommandLine::Parsed CommandLine::parse(const std::vector<std::string>& arguments
             options.interfaceName = *value;
         } else if (name == "--log") {
             options.logPath = *value;
+        } else if (name == "--bit-stats") {
+            options.bitStatsPath = *value;
         } else {
             options.csvPath = *value;
         }
@@ -127,6 +132,10 @@ CommandLine::Parsed CommandLine::parse(const std::vector<std::string>& arguments
         return failure("--interface chooses among the interfaces of a replayed log: use it with --replay");
     if (!options.logPath.empty() && options.mode != Mode::Capture)
         return failure("--log records a capture: use it with --capture");
+    if (!options.bitStatsPath.empty() && options.mode != Mode::Replay)
+        return failure("--bit-stats counts the flips of a replayed file: use it with --replay");
+    if (!options.bitStatsPath.empty() && options.bitStatsPath == options.csvPath)
+        return failure("--bit-stats and --csv cannot both write to '" + options.csvPath + "'");
     if (options.mode == Mode::Capture) {
         if (const auto address = SourceAddress::parse(options.source); !address.address)
             return failure("--capture " + address.error);

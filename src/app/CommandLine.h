@@ -30,6 +30,8 @@ public:
         std::string interfaceName;
         // The capture: where its candump log goes; empty: none.
         std::string logPath;
+        // The replay: where the flips of every bit go as CSV; empty: nowhere.
+        std::string bitStatsPath;
     };
 
     struct Parsed {

@@ -1,5 +1,7 @@
 #include "app/ReplayCommand.h"
 
+#include "capture/BitStatsWriter.h"
+
 #include "app/CsvDestination.h"
 #include "app/ReplayInput.h"
 
@@ -50,6 +52,12 @@ int ReplayCommand::run(const CommandLine::Options& options)
     CsvDestination destination(options.csvPath);
     if (!destination.open())
         return fail("cannot write '" + options.csvPath + "': " + destination.reason());
+    std::optional<CsvDestination> bitStats;
+    if (!options.bitStatsPath.empty()) {
+        bitStats.emplace(options.bitStatsPath);
+        if (!bitStats->open())
+            return fail("cannot write '" + options.bitStatsPath + "': " + bitStats->reason());
+    }
 
     // The format is read from the content: the first chunks, kept whole so that a board stream still
     // reaches the serial scan in polls of exactly the chosen size.
@@ -80,11 +88,19 @@ int ReplayCommand::run(const CommandLine::Options& options)
         return fail(error);
 
     TableCsvWriter::write(session.table(), destination.stream(m_out));
-    if (!destination.commit(m_out)) {
-        const std::string where = options.csvPath == "-" ? "standard output" : "'" + options.csvPath + "'";
-        return fail("cannot write " + where + ": " + destination.reason());
+    if (!destination.commit(m_out))
+        return failToWrite(options.csvPath, destination.reason());
+    if (bitStats) {
+        BitStatsWriter::write(session.changes(), bitStats->stream(m_out));
+        if (!bitStats->commit(m_out))
+            return failToWrite(options.bitStatsPath, bitStats->reason());
     }
     return 0;
+}
+
+int ReplayCommand::failToWrite(const std::string& path, const std::string& reason)
+{
+    return fail("cannot write " + (path == "-" ? std::string("standard output") : "'" + path + "'") + ": " + reason);
 }
 
 std::string ReplayCommand::replayBoardStream(ReplayInput& input, std::vector<std::string> head, std::size_t chunkBytes,

@@ -32,6 +32,7 @@ private:
     std::string replayLog(ReplayInput& input, LogFormat format, const std::vector<std::string>& head,
                           const CommandLine::Options& options, CaptureSession& session);
     int fail(const std::string& message);
+    int failToWrite(const std::string& path, const std::string& reason);
 
     std::istream& m_in;
     std::ostream& m_out;

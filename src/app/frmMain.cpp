@@ -183,7 +183,10 @@ void frmMain::buildMenus()
     connect(addAction(tools, "MnuToolsClearIgnore", QStringLiteral("Clear Message  Ignore List")), &QAction::triggered,
             this, &frmMain::clearMessageIgnoreList);
     connect(addAction(tools, "MnuToolsClear", QStringLiteral("&Clear All Data in the List")), &QAction::triggered, this,
-            [this] { session().table().clear(); });
+            [this] {
+                session().table().clear();
+                session().changes().clear();
+            });
 
     QMenu* emulator = addMenu("MnuEmulator", QStringLiteral("Emulator"));
     QAction* emulation = addAction(emulator, "MnuFileToggleEmulation", QStringLiteral("&Turn Emulation On"));

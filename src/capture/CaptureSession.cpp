@@ -9,6 +9,7 @@ CaptureSession::CaptureSession(TimeOfDaySource& clock)
     : m_ingestion(m_state, m_table, m_messageIgnoreList, m_idIgnoreList, m_minimumId, clock)
     , m_assembly(m_state, m_ingestion)
 {
+    m_ingestion.setChangeTracker(&m_changes);
 }
 
 void CaptureSession::ingest(std::string_view recordText)

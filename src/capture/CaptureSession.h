@@ -1,6 +1,7 @@
 #pragma once
 
 #include "capture/CaptureState.h"
+#include "capture/ChangeTracker.h"
 #include "capture/IgnoreList.h"
 #include "capture/MessageTable.h"
 #include "capture/RecordIngestion.h"
@@ -36,6 +37,9 @@ public:
     RecordIngestion& ingestion() { return m_ingestion; }
     const RecordIngestion& ingestion() const { return m_ingestion; }
     SerialInputAssembly& assembly() { return m_assembly; }
+    // What every frame's bytes and bits did, whatever the table keeps of it.
+    ChangeTracker& changes() { return m_changes; }
+    const ChangeTracker& changes() const { return m_changes; }
 
     // What every generator does with a record it made: CurrentMessage := record, then ParseData.
     void ingest(std::string_view recordText);
@@ -50,6 +54,7 @@ private:
     IgnoreList m_idIgnoreList;
     TextSetting m_minimumId { kDefaultMinimumId };
     TextSetting m_autoFilter { kDefaultAutoFilter };
+    ChangeTracker m_changes;
     RecordIngestion m_ingestion;
     SerialInputAssembly m_assembly;
 };

@@ -1,6 +1,8 @@
 #include "capture/RecordIngestion.h"
 
+#include "capture/BoardRecord.h"
 #include "capture/CaptureState.h"
+#include "capture/ChangeTracker.h"
 #include "capture/DecimalText.h"
 #include "capture/FrameFacts.h"
 #include "capture/IgnoreList.h"
@@ -10,13 +12,22 @@
 #include "capture/RecordText.h"
 #include "capture/TextSetting.h"
 
+#include <chrono>
 #include <charconv>
+#include <optional>
 
 namespace vexmoor {
 
 namespace {
 
 constexpr std::string_view kChangedPrefix = "Data Changed - ";
+
+std::int64_t systemMicroseconds()
+{
+    return std::chrono::duration_cast<std::chrono::microseconds>(
+               std::chrono::system_clock::now().time_since_epoch())
+        .count();
+}
 
 } // namespace
 
@@ -39,6 +50,21 @@ void RecordIngestion::ParseFrame(const FrameFacts& facts)
     m_facts = nullptr;
 }
 
+void RecordIngestion::trackChanges(std::string_view message)
+{
+    if (m_facts != nullptr) {
+        m_tracker->observe(m_facts->frame);
+        return;
+    }
+    // A record that is no CAN frame (more than eight data fields, a field that is no byte) has no
+    // bytes to follow.
+    std::optional<CanFrame> frame = BoardRecord::toFrame(message);
+    if (!frame)
+        return;
+    frame->timestampUs = m_arrivalClock ? m_arrivalClock() : systemMicroseconds();
+    m_tracker->observe(*frame);
+}
+
 void RecordIngestion::ParseData()
 {
     const std::string& message = m_state.CurrentMessage;
@@ -58,6 +84,8 @@ void RecordIngestion::ParseData()
     m_state.HexID = std::move(identifier->hexId);
     m_state.DecimalID = identifier->decimalId;
     ++m_framesSeen;
+    if (m_tracker != nullptr)
+        trackChanges(message);
 
     if (m_messageIgnoreList.contains(message) || m_idIgnoreList.contains(m_state.HexID))
         return;

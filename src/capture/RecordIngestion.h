@@ -4,11 +4,14 @@
 #include "capture/TimeOfDaySource.h"
 
 #include <cstdint>
+#include <functional>
 #include <string>
+#include <string_view>
 
 namespace vexmoor {
 
 struct CaptureState;
+class ChangeTracker;
 struct FrameFacts;
 class RecordTap;
 class IgnoreList;
@@ -37,11 +40,20 @@ public:
     // What sees every record on its way in; nullptr for none.
     void setTap(RecordTap* tap) { m_tap = tap; }
 
+    // What follows the changes of every frame with an identifier, before the ignore lists and the
+    // minimum identifier hold any back; nullptr for none.
+    void setChangeTracker(ChangeTracker* tracker) { m_tracker = tracker; }
+    // The time a record without a time stamp of its own arrived (the board's, a generator's), in
+    // microseconds since the epoch; the system clock unless a test sets another.
+    using ArrivalClock = std::function<std::int64_t()>;
+    void setArrivalClock(ArrivalClock clock) { m_arrivalClock = std::move(clock); }
+
     // Records with a frame's shape and identifier since the start, counted before the ignore lists
     // and the minimum identifier hold any back: the rate of the bus, not of the table.
     std::uint64_t framesSeen() const { return m_framesSeen; }
 
 private:
+    void trackChanges(std::string_view message);
     void appendToNotes();
     bool updateRows();
     void updateRow(MessageRow& row);
@@ -56,6 +68,8 @@ private:
     TimeOfDaySource& m_clock;
     MessageNotesLog* m_notesLog = nullptr;
     RecordTap* m_tap = nullptr;
+    ChangeTracker* m_tracker = nullptr;
+    ArrivalClock m_arrivalClock;
     // The facts of the record being ingested, while ParseFrame runs.
     const FrameFacts* m_facts = nullptr;
     std::uint64_t m_framesSeen = 0;

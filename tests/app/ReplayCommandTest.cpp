@@ -257,3 +257,50 @@ TEST_F(ReplayCommandTest, AFailingStandardStreamIsReportedWithoutAReasonItDidNot
 }
 
 } // namespace
+
+namespace {
+
+// Flips counted against the identifier's frame just before, whatever the table keeps: 0x100 is
+// below the minimum identifier and still counted; a remote frame and a shorter frame have no flips
+// in the bytes they lack; the extended identifier keeps its candump width.
+TEST_F(ReplayCommandTest, BitStatsCountEveryBitsFlipsOverTheWholeFile)
+{
+    const std::string log = write("flips.log",
+                                  "(1.000000) can0 100#01\n"
+                                  "(1.100000) can0 00000123#8000\n"
+                                  "(1.200000) can0 100#03\n"
+                                  "(1.300000) can0 100#R\n"
+                                  "(1.400000) can0 100#02\n"
+                                  "(1.500000) can0 00000123#0001\n"
+                                  "(1.600000) can0 100#00FF\n");
+    const std::string stats = (folder / "bits.csv").string();
+    ASSERT_EQ(run({ "--replay", log, "--bit-stats", stats, "--csv", (folder / "table.csv").string() }), 0)
+        << err.str();
+
+    std::string expected = "id,byte,bit,flips,value\r\n";
+    // 100: 01 -> 03 flips bit 1; the remote frame and the frame after it flip nothing; 02 -> 00 bit 1.
+    const char* const bits100[] = { "0,0,0,0", "0,1,2,0", "0,2,0,0", "0,3,0,0", "0,4,0,0", "0,5,0,0",
+                                    "0,6,0,0", "0,7,0,0", "1,0,0,1", "1,1,0,1", "1,2,0,1", "1,3,0,1",
+                                    "1,4,0,1", "1,5,0,1", "1,6,0,1", "1,7,0,1" };
+    for (const char* line : bits100)
+        expected += std::string("100,") + line + "\r\n";
+    // 00000123: 80 00 -> 00 01 flips byte 0 bit 7 and byte 1 bit 0.
+    for (int byte = 0; byte < 2; ++byte)
+        for (int bit = 0; bit < 8; ++bit) {
+            const bool flipped = (byte == 0 && bit == 7) || (byte == 1 && bit == 0);
+            const bool set = byte == 1 && bit == 0;
+            expected += "00000123," + std::to_string(byte) + "," + std::to_string(bit) + (flipped ? ",1" : ",0")
+                + (set ? ",1" : ",0") + "\r\n";
+        }
+    EXPECT_EQ(read(stats), expected);
+}
+
+TEST_F(ReplayCommandTest, BitStatsThatCannotBeWrittenFailBeforeTheReplay)
+{
+    const std::string log = write("one.log", "(1.000000) can0 100#01\n");
+    EXPECT_EQ(run({ "--replay", log, "--bit-stats", (folder / "missing" / "bits.csv").string() }), 2);
+    EXPECT_NE(err.str().find("cannot write '"), std::string::npos) << err.str();
+    EXPECT_TRUE(out.str().empty());
+}
+
+} // namespace

@@ -266,3 +266,37 @@ TEST_F(RecordIngestionTest, ARemovedRowComesBackWithItsCountsStartingAgain)
 }
 
 } // namespace
+
+namespace {
+
+// The table may hold a frame back; the change tracking never does, so that a switch in a busy or
+// ignored message can still be found.
+TEST_F(RecordIngestionTest, EveryFrameWithAnIdentifierIsTrackedWhateverTheTableHoldsBack)
+{
+    session.ingestion().setArrivalClock([] { return std::int64_t { 1'700'000'000'000'000 }; });
+    session.List2().append("2A8");
+    session.ingest("<680,1,>"); // on the identifier ignore list
+    session.ingest("<100,7,>"); // below the minimum identifier
+    session.ingest("<680,3,>");
+    session.ingest("<681,1,2,3,4,5,6,7,8,9,>"); // nine data fields: no CAN frame
+    session.ingest("<>"); // no identifier
+    const auto frame = vexmoor::test::makeFrame(0x123, { 0xAA }, { .extended = true, .timestampUs = 5'000'000 });
+    session.ingestFrame(frame, "can0");
+
+    const vexmoor::ChangeTracker& changes = session.changes();
+    ASSERT_EQ(changes.size(), 3u);
+    EXPECT_EQ(session.table().rowCount(), 1);
+    const auto* ignored = changes.find(680, false);
+    ASSERT_NE(ignored, nullptr);
+    EXPECT_EQ(ignored->frames(), 2u);
+    EXPECT_EQ(ignored->bitFlips(1), 1u);
+    EXPECT_EQ(ignored->lastFrameUs(), 1'700'000'000'000'000);
+    EXPECT_NE(changes.find(100, false), nullptr);
+    EXPECT_EQ(changes.find(681, false), nullptr);
+    const auto* extended = changes.find(0x123, true);
+    ASSERT_NE(extended, nullptr);
+    EXPECT_EQ(extended->lastFrameUs(), 5'000'000);
+    EXPECT_EQ(changes.find(0x123, false), nullptr);
+}
+
+} // namespace
