@@ -2,35 +2,40 @@
 
 #include <algorithm>
 #include <charconv>
+#include <cstdint>
 
 namespace vexmoor {
 
 namespace {
 
-std::string_view withoutSpaces(std::string_view text)
-{
-    const auto first = text.find_first_not_of(' ');
-    if (first == std::string_view::npos)
-        return {};
-    return text.substr(first, text.find_last_not_of(' ') - first + 1);
-}
+enum class Field { Number, Blank, Bad };
 
-// The value of a text of decimal digits only, stopping as soon as it passes the limit, so that no
-// run of digits can overflow.
-bool readDecimal(std::string_view digits, std::uint32_t limit, std::uint32_t& value)
+// One field of a record's body from position on: spaces, decimal digits, spaces, then a comma or
+// the end. A single pass, since every record of a busy bus is read back this way. The value stops
+// being read as soon as it passes the limit, so that no run of digits can overflow; digits counts
+// them all, leading zeros included, because their number tells an extended identifier.
+Field readField(std::string_view body, std::size_t& position, std::uint32_t limit, std::size_t maxDigits,
+                std::uint32_t& value, std::size_t& digits, bool& last)
 {
-    if (digits.empty())
-        return false;
-    std::uint32_t result = 0;
-    for (const char c : digits) {
-        if (c < '0' || c > '9')
-            return false;
-        result = result * 10 + static_cast<std::uint32_t>(c - '0');
-        if (result > limit)
-            return false;
+    const std::size_t size = body.size();
+    std::size_t index = position;
+    while (index < size && body[index] == ' ')
+        ++index;
+    std::uint64_t result = 0;
+    digits = 0;
+    for (; index < size && body[index] >= '0' && body[index] <= '9'; ++index) {
+        result = result * 10 + static_cast<std::uint64_t>(body[index] - '0');
+        if (result > limit || ++digits > maxDigits)
+            return Field::Bad;
     }
-    value = result;
-    return true;
+    while (index < size && body[index] == ' ')
+        ++index;
+    if (index < size && body[index] != ',')
+        return Field::Bad;
+    last = index >= size;
+    position = index + 1;
+    value = static_cast<std::uint32_t>(result);
+    return digits == 0 ? Field::Blank : Field::Number;
 }
 
 void appendDecimal(std::uint32_t value, std::string& out)
@@ -72,33 +77,29 @@ std::optional<CanFrame> BoardRecord::toFrame(std::string_view recordText)
 {
     if (recordText.size() < 2 || recordText.front() != '<' || recordText.back() != '>')
         return std::nullopt;
-    std::string_view body = recordText.substr(1, recordText.size() - 2);
+    const std::string_view body = recordText.substr(1, recordText.size() - 2);
 
-    const auto idEnd = body.find(',');
-    const std::string_view idDigits = withoutSpaces(body.substr(0, idEnd));
     CanFrame frame;
-    frame.extended = idDigits.size() > kMaxStandardIdDigits;
-    if (idDigits.size() > kMaxExtendedIdDigits
-        || !readDecimal(idDigits, frame.extended ? CanFrame::kMaxExtendedId : CanFrame::kMaxStandardId, frame.id))
+    std::size_t position = 0;
+    std::size_t digits = 0;
+    bool last = false;
+    if (readField(body, position, CanFrame::kMaxExtendedId, kMaxExtendedIdDigits, frame.id, digits, last)
+        != Field::Number)
         return std::nullopt;
-    if (idEnd == std::string_view::npos)
-        return frame;
+    frame.extended = digits > kMaxStandardIdDigits;
+    if (!frame.extended && frame.id > CanFrame::kMaxStandardId)
+        return std::nullopt;
 
-    body.remove_prefix(idEnd + 1);
-    while (true) {
-        const auto fieldEnd = body.find(',');
-        const std::string_view field = withoutSpaces(body.substr(0, fieldEnd));
-        const bool last = fieldEnd == std::string_view::npos;
-        if (field.empty() && last)
-            return frame;
+    while (!last) {
         std::uint32_t value = 0;
-        if (frame.length == CanFrame::kMaxLength || !readDecimal(field, 255, value))
+        const Field field = readField(body, position, 255, SIZE_MAX, value, digits, last);
+        if (field == Field::Blank && last)
+            return frame;
+        if (field != Field::Number || frame.length == CanFrame::kMaxLength)
             return std::nullopt;
         frame.data[frame.length++] = static_cast<std::uint8_t>(value);
-        if (last)
-            return frame;
-        body.remove_prefix(fieldEnd + 1);
     }
+    return frame;
 }
 
 } // namespace vexmoor

@@ -14,6 +14,7 @@
 
 #include <charconv>
 #include <chrono>
+#include <ctime>
 #include <optional>
 
 namespace vexmoor {
