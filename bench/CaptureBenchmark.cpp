@@ -4,6 +4,7 @@
 #include "capture/CandumpLog.h"
 #include "capture/CandumpRecorder.h"
 #include "capture/CaptureSession.h"
+#include "capture/ChangeTracker.h"
 #include "capture/LogReader.h"
 #include "capture/SystemTimeOfDay.h"
 
@@ -107,6 +108,55 @@ void BM_ParseDataWhileLogging(benchmark::State& benchmarkState)
     benchmarkState.counters["frames_logged"] = static_cast<double>(recorder.framesLogged());
 }
 BENCHMARK(BM_ParseDataWhileLogging);
+
+// The frames behind realisticRecords: the same identifiers and bytes, 10,000 frames a second.
+std::vector<vexmoor::CanFrame> realisticFrames(std::size_t count)
+{
+    std::vector<vexmoor::CanFrame> frames;
+    frames.reserve(count);
+    std::uint32_t state = 12345;
+    auto next = [&state] {
+        state = state * 1664525u + 1013904223u;
+        return state >> 8;
+    };
+    for (std::size_t index = 0; index < count; ++index) {
+        vexmoor::CanFrame frame;
+        frame.id = next() % 2048;
+        const unsigned variant = next() % 4 == 0 ? next() % 256 : 0;
+        frame.length = 8;
+        frame.data
+            = { 1, 16, 255, 23, static_cast<std::uint8_t>(variant), 0, static_cast<std::uint8_t>(frame.id % 256), 0 };
+        frames.push_back(frame);
+    }
+    return frames;
+}
+
+// What the change tracker adds to each frame once every identifier has been seen.
+void BM_ChangeTrackerObserve(benchmark::State& benchmarkState)
+{
+    constexpr std::int64_t kFrameSpacingUs = 100;
+    vexmoor::ChangeTracker tracker;
+    auto frames = realisticFrames(1 << 16);
+    std::int64_t timeUs = 1742339025086274;
+    for (std::uint32_t identifier = 0; identifier < 2048; ++identifier) {
+        vexmoor::CanFrame frame;
+        frame.id = identifier;
+        frame.timestampUs = timeUs;
+        tracker.observe(frame);
+    }
+
+    std::size_t next = 0;
+    for (auto _ : benchmarkState) {
+        vexmoor::CanFrame& frame = frames[next];
+        frame.timestampUs = timeUs += kFrameSpacingUs;
+        tracker.observe(frame);
+        next = (next + 1) & (frames.size() - 1);
+    }
+    benchmarkState.SetItemsProcessed(benchmarkState.iterations());
+    benchmarkState.counters["identifiers"] = static_cast<double>(tracker.size());
+    benchmarkState.counters["bytes_per_identifier"] = sizeof(vexmoor::IdentifierChanges);
+}
+BENCHMARK(BM_ChangeTrackerObserve);
 
 void BM_ReadMessages(benchmark::State& benchmarkState)
 {
