@@ -20,9 +20,9 @@ public:
     // Frames per second and the period come from this window; the busy share from the longer one.
     static constexpr std::int64_t kRateWindowUs = 2'000'000;
     static constexpr std::int64_t kBusyWindowUs = 5'000'000;
-    // A broken or fuzzed source can invent millions of 29-bit identifiers; past this many, frames of
-    // new identifiers are only counted.
-    static constexpr std::size_t kMaxIdentifiers = std::size_t { 1 } << 20;
+    // A broken or fuzzed source can invent millions of 29-bit identifiers; past this many (about 64 MB
+    // of state, far more than any vehicle bus carries), frames of new identifiers are only counted.
+    static constexpr std::size_t kMaxIdentifiers = std::size_t { 1 } << 16;
 
     // maxIdentifiers lowers the bound (never raises it past kMaxIdentifiers).
     explicit ChangeTracker(std::size_t maxIdentifiers = kMaxIdentifiers);

@@ -12,8 +12,8 @@
 #include "capture/RecordText.h"
 #include "capture/TextSetting.h"
 
-#include <chrono>
 #include <charconv>
+#include <chrono>
 #include <optional>
 
 namespace vexmoor {
@@ -24,8 +24,7 @@ constexpr std::string_view kChangedPrefix = "Data Changed - ";
 
 std::int64_t systemMicroseconds()
 {
-    return std::chrono::duration_cast<std::chrono::microseconds>(
-               std::chrono::system_clock::now().time_since_epoch())
+    return std::chrono::duration_cast<std::chrono::microseconds>(std::chrono::system_clock::now().time_since_epoch())
         .count();
 }
 

@@ -73,6 +73,8 @@ INSTANTIATE_TEST_SUITE_P(
         RefusedCase { { "--capture", "4", "--bit-stats", "bits.csv" },
                       "--bit-stats counts the flips of a replayed file: use it with --replay" },
         RefusedCase { { "--replay", "x", "--bit-stats", "-" }, "--bit-stats and --csv cannot both write to '-'" },
-        RefusedCase { { "--capture", "slcan:/dev/ttyACM0@83k" }, "--capture unknown bit rate '83k' for slcan: use 10k, 20k, 50k, 100k, 125k, 250k, 500k, 800k or 1M" }));
+        RefusedCase {
+            { "--capture", "slcan:/dev/ttyACM0@83k" },
+            "--capture unknown bit rate '83k' for slcan: use 10k, 20k, 50k, 100k, 125k, 250k, 500k, 800k or 1M" }));
 
 } // namespace

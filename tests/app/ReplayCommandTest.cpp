@@ -274,14 +274,13 @@ TEST_F(ReplayCommandTest, BitStatsCountEveryBitsFlipsOverTheWholeFile)
                                   "(1.500000) can0 00000123#0001\n"
                                   "(1.600000) can0 100#00FF\n");
     const std::string stats = (folder / "bits.csv").string();
-    ASSERT_EQ(run({ "--replay", log, "--bit-stats", stats, "--csv", (folder / "table.csv").string() }), 0)
-        << err.str();
+    ASSERT_EQ(run({ "--replay", log, "--bit-stats", stats, "--csv", (folder / "table.csv").string() }), 0) << err.str();
 
     std::string expected = "id,byte,bit,flips,value\r\n";
     // 100: 01 -> 03 flips bit 1; the remote frame and the frame after it flip nothing; 02 -> 00 bit 1.
-    const char* const bits100[] = { "0,0,0,0", "0,1,2,0", "0,2,0,0", "0,3,0,0", "0,4,0,0", "0,5,0,0",
-                                    "0,6,0,0", "0,7,0,0", "1,0,0,1", "1,1,0,1", "1,2,0,1", "1,3,0,1",
-                                    "1,4,0,1", "1,5,0,1", "1,6,0,1", "1,7,0,1" };
+    const char* const bits100[]
+        = { "0,0,0,0", "0,1,2,0", "0,2,0,0", "0,3,0,0", "0,4,0,0", "0,5,0,0", "0,6,0,0", "0,7,0,0",
+            "1,0,0,1", "1,1,0,1", "1,2,0,1", "1,3,0,1", "1,4,0,1", "1,5,0,1", "1,6,0,1", "1,7,0,1" };
     for (const char* line : bits100)
         expected += std::string("100,") + line + "\r\n";
     // 00000123: 80 00 -> 00 01 flips byte 0 bit 7 and byte 1 bit 0.
