@@ -223,11 +223,23 @@ bool CaptureController::openLog(const QString& path, LogReplay::Mode mode, const
     return true;
 }
 
+std::int64_t CaptureController::framesNowUs() const
+{
+    if (m_replay != nullptr && m_replay->latestFrameUs())
+        return *m_replay->latestFrameUs();
+    if (m_replayEndUs && framesIngested() == m_framesAtReplayEnd)
+        return *m_replayEndUs;
+    return std::chrono::duration_cast<std::chrono::microseconds>(std::chrono::system_clock::now().time_since_epoch())
+        .count();
+}
+
 void CaptureController::endReplay()
 {
     LogReplay* replay = std::exchange(m_replay, nullptr);
     if (replay == nullptr)
         return;
+    m_replayEndUs = replay->latestFrameUs();
+    m_framesAtReplayEnd = framesIngested();
     disconnect(replay, nullptr, this, nullptr);
     // A replay inside a scan that lets the event loop run ends once the scan returns; it is deleted
     // only then.

@@ -19,6 +19,7 @@
 
 #include <chrono>
 #include <cstdint>
+#include <optional>
 
 namespace vexmoor {
 
@@ -84,6 +85,13 @@ public:
     bool openLog(const QString& path, LogReplay::Mode mode, const QString& interfaceName = {});
     // The replay under way, until it ends.
     LogReplay* replay() const { return m_replay; }
+
+    // Now on the frames' clock, in microseconds since the epoch, for whatever ages with the frames (the
+    // fades and rates of the table): the wall clock, but during a replay of a log with time stamps the
+    // latest time stamp it handed on, so that a paused replay stands still. After the replay the clock
+    // stays where the log ended until another frame comes, so that the table keeps the log's last
+    // moment.
+    std::int64_t framesNowUs() const;
 
     // The sample generator, one record at a time or every tick of Timer1 while emulation is on.
     void setEmulation(bool on);
@@ -166,6 +174,9 @@ private:
 
     Source m_source = Source::None;
     LogReplay* m_replay = nullptr;
+    // Where the last replay ended on the frames' clock, and the frames ingested by then.
+    std::optional<std::int64_t> m_replayEndUs;
+    std::uint64_t m_framesAtReplayEnd = 0;
     LiveSource* m_live = nullptr;
     QString m_sourceDescription;
     QTimer m_frameRateTimer;

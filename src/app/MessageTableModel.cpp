@@ -1,14 +1,79 @@
 #include "app/MessageTableModel.h"
 
+#include "capture/ChangeTracker.h"
 #include "platform/CodePageText.h"
 
 #include <algorithm>
+#include <charconv>
+#include <chrono>
+#include <optional>
+#include <utility>
 
 namespace vexmoor {
+
+namespace {
+
+struct TrackedIdentifier {
+    std::uint32_t id = 0;
+    bool extended = false;
+};
+
+// The inverse of the row key's format: more than three hex digits, or a value above the standard
+// range, is an extended identifier (a small one is written with eight digits).
+std::optional<TrackedIdentifier> identifierOfKey(std::string_view key)
+{
+    std::uint32_t id = 0;
+    const auto [end, error] = std::from_chars(key.data(), key.data() + key.size(), id, 16);
+    if (key.empty() || error != std::errc() || end != key.data() + key.size())
+        return std::nullopt;
+    return TrackedIdentifier { id, id > CanFrame::kMaxStandardId || key.size() > 3 };
+}
+
+std::int64_t wallClockUs()
+{
+    return std::chrono::duration_cast<std::chrono::microseconds>(std::chrono::system_clock::now().time_since_epoch())
+        .count();
+}
+
+QString byteText(const IdentifierChanges& changes)
+{
+    QString text;
+    for (int byte = 0; byte < changes.length(); ++byte) {
+        if (byte > 0)
+            text += QLatin1Char(' ');
+        text += QStringLiteral("%1").arg(changes.byte(byte), 2, 16, QLatin1Char('0')).toUpper();
+    }
+    return text;
+}
+
+// A rate or period that moves in the last digits stays readable with one decimal.
+QString oneDecimal(double value)
+{
+    return value > 0 ? QString::number(value, 'f', 1) : QString();
+}
+
+// How long after an identifier's last frame its tracked columns still move: the fade of a change
+// and the rate's window.
+constexpr std::int64_t kMovingUs = std::max(MessageTableModel::kFadeUs, ChangeTracker::kRateWindowUs);
+
+bool movesAt(const IdentifierChanges& changes, std::int64_t nowUs)
+{
+    return nowUs - changes.lastFrameUs() < kMovingUs;
+}
+
+} // namespace
+
+const QColor MessageTableModel::kUpColor { 144, 238, 144 };
+const QColor MessageTableModel::kDownColor { 255, 170, 170 };
+const QColor MessageTableModel::kBusyColor { 200, 200, 200 };
+const QString MessageTableModel::kUpMark = QStringLiteral("\u25B2");
+const QString MessageTableModel::kDownMark = QStringLiteral("\u25BC");
 
 MessageTableModel::MessageTableModel(MessageTable& table, QObject* parent)
     : QAbstractTableModel(parent)
     , m_table(table)
+    , m_clock(wallClockUs)
+    , m_nowUs(m_clock())
 {
     m_table.setObserver(this);
     connect(&m_refreshTimer, &QTimer::timeout, this, &MessageTableModel::refresh);
@@ -20,6 +85,12 @@ MessageTableModel::~MessageTableModel()
     m_table.setObserver(nullptr);
 }
 
+void MessageTableModel::setClock(Clock nowUs)
+{
+    m_clock = nowUs ? std::move(nowUs) : Clock(wallClockUs);
+    m_nowUs = m_clock();
+}
+
 int MessageTableModel::rowCount(const QModelIndex& parent) const
 {
     return parent.isValid() ? 0 : m_shownRows;
@@ -27,12 +98,18 @@ int MessageTableModel::rowCount(const QModelIndex& parent) const
 
 int MessageTableModel::columnCount(const QModelIndex& parent) const
 {
-    return parent.isValid() ? 0 : static_cast<int>(MessageColumn::Count);
+    return parent.isValid() ? 0 : kColumnCount;
 }
 
 QVariant MessageTableModel::data(const QModelIndex& index, int role) const
 {
-    if (role != Qt::DisplayRole || !index.isValid() || !m_table.hasRow(index.row() + 1))
+    if (!index.isValid() || !m_table.hasRow(index.row() + 1))
+        return {};
+    if (index.column() >= kDataColumn) {
+        const IdentifierChanges* changes = changesOfRow(index.row());
+        return changes != nullptr ? trackedData(*changes, index.column(), role) : QVariant();
+    }
+    if (role != Qt::DisplayRole)
         return {};
     const auto column = static_cast<MessageColumn>(index.column());
     return displayText(m_table.cell(index.row() + 1, column), column == MessageColumn::Ascii);
@@ -40,11 +117,87 @@ QVariant MessageTableModel::data(const QModelIndex& index, int role) const
 
 QVariant MessageTableModel::headerData(int section, Qt::Orientation orientation, int role) const
 {
-    if (role != Qt::DisplayRole || orientation != Qt::Horizontal || section < 0
-        || section >= static_cast<int>(MessageColumn::Count))
+    if (role != Qt::DisplayRole || orientation != Qt::Horizontal || section < 0 || section >= kColumnCount)
         return {};
+    switch (section) {
+    case kDataColumn:
+        return QStringLiteral("Data");
+    case kPeriodColumn:
+        return QStringLiteral("Period (ms)");
+    case kRateColumn:
+        return QStringLiteral("Rate (Hz)");
+    default:
+        break;
+    }
     const auto title = MessageTable::kColumnTitles[static_cast<std::size_t>(section)];
     return QString::fromLatin1(title.data(), static_cast<qsizetype>(title.size()));
+}
+
+const IdentifierChanges* MessageTableModel::changesOfRow(int row) const
+{
+    if (m_changes == nullptr)
+        return nullptr;
+    const auto identifier = identifierOfKey(m_table.canId(row + 1));
+    return identifier ? m_changes->find(identifier->id, identifier->extended) : nullptr;
+}
+
+QVariant MessageTableModel::trackedData(const IdentifierChanges& changes, int column, int role) const
+{
+    if (column == kDataColumn) {
+        if (role == Qt::DisplayRole)
+            return byteText(changes);
+        if (role == ByteBackgroundsRole)
+            return byteBackgrounds(changes);
+        if (role == ByteMarksRole)
+            return byteMarks(changes);
+        return {};
+    }
+    if (role == Qt::TextAlignmentRole)
+        return static_cast<int>(Qt::AlignRight | Qt::AlignVCenter);
+    if (role != Qt::DisplayRole)
+        return {};
+    return oneDecimal(column == kPeriodColumn ? changes.periodMs(m_nowUs) : changes.framesPerSecond(m_nowUs));
+}
+
+double MessageTableModel::changeStrength(const IdentifierChanges& changes, int byte) const
+{
+    if (changes.byteDirection(byte) == 0 || changes.byteChangedUs(byte) == IdentifierChanges::kNever)
+        return 0;
+    // A change stamped after the shown moment belongs to another clock (a log replayed after a live
+    // capture): it is not shown as recent.
+    const std::int64_t age = m_nowUs - changes.byteChangedUs(byte);
+    if (age < 0 || age >= kFadeUs)
+        return 0;
+    return 1.0 - static_cast<double>(age) / static_cast<double>(kFadeUs);
+}
+
+QVariantList MessageTableModel::byteBackgrounds(const IdentifierChanges& changes) const
+{
+    QVariantList colours;
+    for (int byte = 0; byte < changes.length(); ++byte) {
+        const double strength = changeStrength(changes, byte);
+        if (strength <= 0) {
+            colours.append(QColor());
+            continue;
+        }
+        QColor colour = changes.byteChangeShare(byte, m_nowUs) > kBusyShare ? kBusyColor
+            : changes.byteDirection(byte) > 0                               ? kUpColor
+                                                                            : kDownColor;
+        colour.setAlphaF(static_cast<float>(strength));
+        colours.append(colour);
+    }
+    return colours;
+}
+
+QStringList MessageTableModel::byteMarks(const IdentifierChanges& changes) const
+{
+    QStringList marks;
+    for (int byte = 0; byte < changes.length(); ++byte) {
+        // A busy byte's direction tells nothing the grey has not: only a rare change is marked.
+        const bool marked = changeStrength(changes, byte) > 0 && changes.byteChangeShare(byte, m_nowUs) <= kBusyShare;
+        marks.append(!marked ? QString() : changes.byteDirection(byte) > 0 ? kUpMark : kDownMark);
+    }
+    return marks;
 }
 
 QString MessageTableModel::displayText(std::string_view cell, bool asciiColumn)
@@ -63,8 +216,9 @@ QString MessageTableModel::displayText(std::string_view cell, bool asciiColumn)
 
 void MessageTableModel::refresh()
 {
+    const std::int64_t previousNowUs = std::exchange(m_nowUs, m_clock());
     publishNewRows();
-    repaintModifiedRows();
+    repaintChangedRows(previousNowUs);
 }
 
 void MessageTableModel::publishNewRows()
@@ -75,17 +229,36 @@ void MessageTableModel::publishNewRows()
     // A new row is painted whole when it appears; it needs no repaint of its own.
     for (int position = m_shownRows + 1; position <= rows; ++position)
         m_table.takeModifiedMark(position);
+    for (int row = m_shownRows; row < rows; ++row) {
+        const IdentifierChanges* changes = changesOfRow(row);
+        m_framesShown.push_back(changes != nullptr ? changes->frames() : 0);
+    }
     beginInsertRows({}, m_shownRows, rows - 1);
     m_shownRows = rows;
     endInsertRows();
 }
 
-void MessageTableModel::repaintModifiedRows()
+bool MessageTableModel::trackedColumnsMoved(int row, std::int64_t previousNowUs)
 {
-    std::vector<std::pair<int, int>> runs; // first and last row index of each run of modified rows
+    const IdentifierChanges* changes = changesOfRow(row);
+    if (changes == nullptr)
+        return false;
+    std::uint64_t& framesShown = m_framesShown[static_cast<std::size_t>(row)];
+    if (std::exchange(framesShown, changes->frames()) != changes->frames())
+        return true;
+    // Without a frame the columns move only with the clock, while a fade or the rate's window lasts;
+    // the last refresh inside it is followed by one more that shows it over.
+    return m_nowUs != previousNowUs && (movesAt(*changes, previousNowUs) || movesAt(*changes, m_nowUs));
+}
+
+void MessageTableModel::repaintChangedRows(std::int64_t previousNowUs)
+{
+    std::vector<std::pair<int, int>> runs; // first and last row index of each run of changed rows
     int modifiedRows = 0;
     for (int position = 1; position <= m_shownRows; ++position) {
-        if (!m_table.takeModifiedMark(position))
+        // Both are asked: each clears what it has seen.
+        const bool written = m_table.takeModifiedMark(position);
+        if (!trackedColumnsMoved(position - 1, previousNowUs) && !written)
             continue;
         ++modifiedRows;
         if (!runs.empty() && runs.back().second == position - 2)
@@ -95,7 +268,7 @@ void MessageTableModel::repaintModifiedRows()
     }
     if (runs.empty())
         return;
-    const int lastColumn = static_cast<int>(MessageColumn::Count) - 1;
+    const int lastColumn = kColumnCount - 1;
     // When most rows changed, one signal for all is cheaper than one per run.
     if (modifiedRows * 2 > m_shownRows) {
         emit dataChanged(index(0, 0), index(m_shownRows - 1, lastColumn), { Qt::DisplayRole });
@@ -109,8 +282,11 @@ void MessageTableModel::rowsAboutToBeRemoved(int first, int last)
 {
     // Rows not yet shown leave without a word to the view.
     m_rowsBeingRemoved = std::max(0, std::min(last, m_shownRows) - first + 1);
-    if (m_rowsBeingRemoved > 0)
+    if (m_rowsBeingRemoved > 0) {
+        const auto begin = m_framesShown.begin() + (first - 1);
+        m_framesShown.erase(begin, begin + m_rowsBeingRemoved);
         beginRemoveRows({}, first - 1, first - 2 + m_rowsBeingRemoved);
+    }
 }
 
 void MessageTableModel::rowsRemoved()

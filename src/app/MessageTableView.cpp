@@ -1,10 +1,14 @@
 #include "app/MessageTableView.h"
 
 #include "app/Artwork.h"
+#include "app/ChangedBytesDelegate.h"
+#include "app/MessageTableModel.h"
 
 #include <QHeaderView>
+#include <QMenu>
 #include <QMouseEvent>
 #include <QPainter>
+#include <QSettings>
 
 #include <array>
 #include <cmath>
@@ -14,6 +18,25 @@ namespace vexmoor {
 namespace {
 
 constexpr std::array<double, 8> kColumnWidthsMm = { 25.40, 52.92, 17.64, 17.64, 25.40, 61.74, 52.92, 25.40 };
+constexpr double kPeriodWidthMm = 22.0;
+constexpr double kRateWidthMm = 20.0;
+
+// The columns that can be hidden, with the setting that remembers each and its entry's objectName.
+struct OptionalColumn {
+    int column;
+    const char* setting;
+    const char* actionName;
+};
+constexpr std::array<OptionalColumn, 3> kOptionalColumns = { {
+    { MessageTableModel::kDataColumn, "messageTable/showData", "mnuColumnData" },
+    { MessageTableModel::kPeriodColumn, "messageTable/showPeriod", "mnuColumnPeriod" },
+    { MessageTableModel::kRateColumn, "messageTable/showRate", "mnuColumnRate" },
+} };
+
+int pixels(double millimetres, double dpi)
+{
+    return static_cast<int>(std::lround(millimetres / 25.4 * dpi));
+}
 
 } // namespace
 
@@ -34,12 +57,51 @@ MessageTableView::MessageTableView(QWidget* parent)
     verticalHeader()->setDefaultSectionSize(fontMetrics().height() + 4);
     horizontalHeader()->setHighlightSections(false);
     horizontalHeader()->setDefaultAlignment(Qt::AlignLeft | Qt::AlignVCenter);
+    setItemDelegateForColumn(MessageTableModel::kDataColumn, new ChangedBytesDelegate(this));
+    buildColumnMenu();
 }
 
 void MessageTableView::setModel(QAbstractItemModel* model)
 {
     QTableView::setModel(model);
     applyColumnWidths();
+    // The application's settings: the program names them, and each test run keeps its own.
+    const QSettings remembered;
+    for (QAction* entry : m_columnMenu->actions()) {
+        const OptionalColumn& optional = kOptionalColumns.at(static_cast<std::size_t>(entry->data().toInt()));
+        const bool shown = remembered.value(QString::fromLatin1(optional.setting), true).toBool();
+        entry->setText(model != nullptr ? model->headerData(optional.column, Qt::Horizontal).toString() : QString());
+        entry->setChecked(shown);
+        setColumnHidden(optional.column, !shown);
+    }
+}
+
+void MessageTableView::buildColumnMenu()
+{
+    m_columnMenu = new QMenu(this);
+    m_columnMenu->setObjectName(QStringLiteral("mnuTableColumns"));
+    for (std::size_t entryIndex = 0; entryIndex < kOptionalColumns.size(); ++entryIndex) {
+        const OptionalColumn& optional = kOptionalColumns[entryIndex];
+        QAction* entry = m_columnMenu->addAction(QString());
+        entry->setObjectName(QString::fromLatin1(optional.actionName));
+        entry->setData(static_cast<int>(entryIndex));
+        entry->setCheckable(true);
+        entry->setChecked(true);
+        connect(entry, &QAction::toggled, this,
+                [this, column = optional.column](bool shown) { showColumn(column, shown); });
+    }
+    horizontalHeader()->setContextMenuPolicy(Qt::CustomContextMenu);
+    connect(horizontalHeader(), &QHeaderView::customContextMenuRequested, this,
+            [this](const QPoint& position) { m_columnMenu->popup(horizontalHeader()->mapToGlobal(position)); });
+}
+
+void MessageTableView::showColumn(int column, bool shown)
+{
+    setColumnHidden(column, !shown);
+    for (const OptionalColumn& optional : kOptionalColumns) {
+        if (optional.column == column)
+            QSettings().setValue(QString::fromLatin1(optional.setting), shown);
+    }
 }
 
 int MessageTableView::selectedPosition() const
@@ -59,7 +121,10 @@ void MessageTableView::applyColumnWidths()
 {
     const double dpi = logicalDpiX();
     for (std::size_t column = 0; column < kColumnWidthsMm.size(); ++column)
-        setColumnWidth(static_cast<int>(column), static_cast<int>(std::lround(kColumnWidthsMm[column] / 25.4 * dpi)));
+        setColumnWidth(static_cast<int>(column), pixels(kColumnWidthsMm[column], dpi));
+    setColumnWidth(MessageTableModel::kDataColumn, ChangedBytesDelegate::columnWidth(font()));
+    setColumnWidth(MessageTableModel::kPeriodColumn, pixels(kPeriodWidthMm, dpi));
+    setColumnWidth(MessageTableModel::kRateColumn, pixels(kRateWidthMm, dpi));
 }
 
 void MessageTableView::paintEvent(QPaintEvent* event)

@@ -3,10 +3,13 @@
 #include <QPixmap>
 #include <QTableView>
 
+class QMenu;
+
 namespace vexmoor {
 
 // The message table (ListView1): one row selected at a time, the columns at their widths in
-// millimetres, and the banner drawn behind the rows.
+// millimetres, and the banner drawn behind the rows. The columns after the table's eight can be
+// hidden from the header's context menu; the choice is kept in the settings for the next run.
 class MessageTableView final : public QTableView {
     Q_OBJECT
 
@@ -17,6 +20,8 @@ public:
     void setModel(QAbstractItemModel* model) override;
     // The selected row counted from 1, or 0 when none is selected.
     int selectedPosition() const;
+    // The header's context menu (mnuTableColumns): one checked entry per column that can be hidden.
+    QMenu* columnMenu() const { return m_columnMenu; }
 
 signals:
     // A double click with the left button anywhere in the table, on a row or not: the notes window
@@ -29,8 +34,11 @@ protected:
 
 private:
     void applyColumnWidths();
+    void buildColumnMenu();
+    void showColumn(int column, bool shown);
 
     QPixmap m_banner;
+    QMenu* m_columnMenu = nullptr;
 };
 
 } // namespace vexmoor

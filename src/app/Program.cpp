@@ -42,6 +42,9 @@ int Program::run(int argc, char** argv)
         break;
     }
     QApplication application(argc, argv);
+    // Where the window keeps what the user chose, such as the table's hidden columns.
+    QCoreApplication::setOrganizationName(QStringLiteral("Vexmoor"));
+    QCoreApplication::setApplicationName(QStringLiteral("Vexmoor"));
     QtSerialPort port;
     WidgetMessageBox messageBox;
     frmMain window(messageBox, port, clock);

@@ -108,6 +108,8 @@ void frmMain::buildControls()
     });
 
     m_tableModel = new MessageTableModel(session().table(), this);
+    m_tableModel->setChanges(&session().changes());
+    m_tableModel->setClock([controller = m_controller] { return controller->framesNowUs(); });
     m_tableView = new MessageTableView(background);
     m_tableView->setModel(m_tableModel);
     connect(m_tableView, &MessageTableView::tableDoubleClicked, this, &frmMain::openMessageNotes);

@@ -228,10 +228,8 @@ void LogReplay::feed(const std::string& bytes)
         return;
     }
     if (m_mode == Mode::AtOnce) {
-        m_reader->feed(bytes, [this](const CanFrame& frame, std::string_view interfaceName) {
-            m_session.ingestFrame(frame, interfaceName);
-            ++m_frames;
-        });
+        m_reader->feed(bytes,
+                       [this](const CanFrame& frame, std::string_view interfaceName) { handOn(frame, interfaceName); });
     } else {
         m_reader->feed(bytes, [this](const CanFrame& frame, std::string_view name) { queueFrame(frame, name); });
     }
@@ -266,6 +264,15 @@ void LogReplay::queueFrame(const CanFrame& frame, std::string_view interfaceName
     m_pending.push_back({ frame, std::string(interfaceName), due });
 }
 
+void LogReplay::handOn(const CanFrame& frame, std::string_view interfaceName)
+{
+    m_session.ingestFrame(frame, interfaceName);
+    ++m_frames;
+    // The latest, not the last: a log whose clock stepped back does not take the replay back.
+    if (!m_latestFrameUs || frame.timestampUs > *m_latestFrameUs)
+        m_latestFrameUs = frame.timestampUs;
+}
+
 void LogReplay::handOnDueFrames()
 {
     // Frames are read a chunk ahead of the replay's clock, never the whole file.
@@ -283,8 +290,7 @@ void LogReplay::handOnDueFrames()
             return;
         const PendingFrame next = std::move(m_pending.front());
         m_pending.pop_front();
-        m_session.ingestFrame(next.frame, next.interfaceName);
-        ++m_frames;
+        handOn(next.frame, next.interfaceName);
     }
 }
 
@@ -316,10 +322,8 @@ void LogReplay::endOfFile()
         return;
     // The last line of a file that does not end with a line end.
     if (m_mode == Mode::AtOnce) {
-        m_reader->finish([this](const CanFrame& frame, std::string_view interfaceName) {
-            m_session.ingestFrame(frame, interfaceName);
-            ++m_frames;
-        });
+        m_reader->finish(
+            [this](const CanFrame& frame, std::string_view interfaceName) { handOn(frame, interfaceName); });
     } else {
         m_reader->finish([this](const CanFrame& frame, std::string_view name) { queueFrame(frame, name); });
     }

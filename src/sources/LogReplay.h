@@ -14,6 +14,7 @@
 #include <cstdint>
 #include <deque>
 #include <memory>
+#include <optional>
 #include <string>
 
 namespace vexmoor {
@@ -86,6 +87,10 @@ public:
     qint64 fileSize() const { return m_fileSize; }
     // Frames handed on to the session (board text: the records that reached ingestion as frames).
     std::uint64_t frames() const { return m_frames; }
+    // The latest time stamp among the frames handed on, in microseconds since the epoch: where the
+    // replay stands on the frames' clock. None before the first frame, and none for board text,
+    // whose frames are stamped as they arrive.
+    std::optional<std::int64_t> latestFrameUs() const { return m_latestFrameUs; }
     std::uint64_t malformedLines() const;
     std::uint64_t skippedFrames() const;
     QStringList interfaces() const;
@@ -112,6 +117,7 @@ private:
     void feed(const std::string& bytes);
     bool pollBoard(std::string bytes);
     void queueFrame(const CanFrame& frame, std::string_view interfaceName);
+    void handOn(const CanFrame& frame, std::string_view interfaceName);
     void handOnDueFrames();
     void handOnDueBoardText();
     void advanceReplayTime();
@@ -145,6 +151,7 @@ private:
     qint64 m_bytesRead = 0;
     qint64 m_fileSize = 0;
     std::uint64_t m_frames = 0;
+    std::optional<std::int64_t> m_latestFrameUs;
     std::string m_unscanned; // board text that waits for the assembly
 };
 

@@ -237,6 +237,34 @@ TEST_F(CaptureControllerTest, AnOpenedLogReplacesTheBoardAndARefusedOneLeavesItC
     EXPECT_EQ(messageBox.shown.size(), 1u);
 }
 
+std::int64_t wallClockUs()
+{
+    return std::chrono::duration_cast<std::chrono::microseconds>(std::chrono::system_clock::now().time_since_epoch())
+        .count();
+}
+
+TEST_F(CaptureControllerTest, TheFramesClockIsTheWallClockButTheLogsOwnDuringAndAfterItsReplay)
+{
+    QTemporaryDir directory;
+    const QString log = directory.filePath(QStringLiteral("drive.log"));
+    QFile file(log);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    // The clock of the log steps back once: the replay's clock does not.
+    file.write("(1.000000) can0 300#01\n(2.500000) can0 301#01\n(2.000000) can0 300#02\n");
+    file.close();
+
+    const std::int64_t before = wallClockUs();
+    EXPECT_GE(controller->framesNowUs(), before);
+
+    ASSERT_TRUE(controller->openLog(log, vexmoor::LogReplay::Mode::AtOnce));
+    EXPECT_GE(controller->framesNowUs(), before) << "nothing replayed yet";
+    ASSERT_TRUE(vexmoor::test::eventually([&] { return controller->replay() == nullptr; }));
+    EXPECT_EQ(controller->framesNowUs(), 2'500'000) << "the table keeps the log's last moment";
+
+    session().ingest("<700,1,>");
+    EXPECT_GE(controller->framesNowUs(), before) << "a new frame brings the wall clock back";
+}
+
 TEST_F(CaptureControllerTest, FramesPerSecondCountEveryFrameOfEverySourceOverTheTimeGiven)
 {
     QSignalSpy rates(controller, &CaptureController::frameRateChanged);

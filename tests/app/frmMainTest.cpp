@@ -15,6 +15,7 @@
 #include <QAction>
 #include <QLabel>
 #include <QListView>
+#include <QMenu>
 #include <QMenuBar>
 #include <QMouseEvent>
 #include <QPointer>
@@ -334,6 +335,27 @@ TEST_F(frmMainTest, TheStatusBarNamesTheBoardOnceConnectedAndShowsTheFrameRate)
     window.controller().pollNow();
     window.controller().sampleFrameRate(std::chrono::milliseconds(2000));
     EXPECT_EQ(rate->text(), QStringLiteral("2 frames/s"));
+}
+
+TEST_F(frmMainTest, TheTableShowsTheTrackedColumnsAndANewWindowHidesWhatTheLastOneHid)
+{
+    window.session().ingestFrame(vexmoor::test::makeFrame(0x3A1, { 0x01, 0xA0 }), "can0");
+    window.tableModel().refresh();
+    const QAbstractItemModel* model = window.tableView().model();
+    ASSERT_EQ(model, &window.tableModel());
+    EXPECT_EQ(model->data(model->index(0, vexmoor::MessageTableModel::kDataColumn)).toString(),
+              QStringLiteral("01 A0"));
+
+    QMenu* columns = window.tableView().columnMenu();
+    columns->findChild<QAction*>(QStringLiteral("mnuColumnPeriod"))->trigger();
+    EXPECT_TRUE(window.tableView().isColumnHidden(vexmoor::MessageTableModel::kPeriodColumn));
+
+    frmMain next { messageBox, port, clock };
+    for (int column = 0; column < next.tableModel().columnCount(); ++column)
+        EXPECT_EQ(next.tableView().isColumnHidden(column), column == vexmoor::MessageTableModel::kPeriodColumn)
+            << column;
+    next.tableView().columnMenu()->findChild<QAction*>(QStringLiteral("mnuColumnPeriod"))->trigger();
+    EXPECT_FALSE(next.tableView().isColumnHidden(vexmoor::MessageTableModel::kPeriodColumn));
 }
 
 TEST_F(frmMainTest, ExitEndsTheRunWithEveryOtherWindow)

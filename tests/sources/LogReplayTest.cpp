@@ -238,6 +238,7 @@ TEST_P(InTimeTest, APauseHoldsTheReplaysClockAndPlayGoesOnFromThere)
     replay.setSpeed(GetParam());
     QSignalSpy playing(&replay, &LogReplay::playingChanged);
     replay.start(LogReplay::Mode::InTime);
+    EXPECT_EQ(replay.latestFrameUs(), std::nullopt);
     replay.catchUp();
     play(250us, replay);
 
@@ -247,6 +248,7 @@ TEST_P(InTimeTest, APauseHoldsTheReplaysClockAndPlayGoesOnFromThere)
     replay.catchUp();
     EXPECT_EQ(rows(), 1);
     EXPECT_EQ(replay.replayTime(), 250us);
+    EXPECT_EQ(replay.latestFrameUs(), 10'000'000) << "the frames' clock stands still too";
 
     replay.play();
     play(240us, replay);

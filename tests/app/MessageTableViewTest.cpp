@@ -1,0 +1,94 @@
+#include "app/MessageTableView.h"
+#include "app/MessageTableModel.h"
+#include "capture/CaptureSession.h"
+#include "capture/CaptureTestSupport.h"
+
+#include <QHeaderView>
+#include <QMenu>
+#include <QSettings>
+#include <QStandardPaths>
+
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace {
+
+using vexmoor::MessageTableModel;
+using vexmoor::MessageTableView;
+
+// The test run keeps its settings apart from the user's; each test starts from none.
+class MessageTableViewTest : public testing::Test {
+protected:
+    MessageTableViewTest()
+    {
+        EXPECT_TRUE(QStandardPaths::isTestModeEnabled());
+        QSettings().clear();
+    }
+    ~MessageTableViewTest() override { QSettings().clear(); }
+
+    std::unique_ptr<MessageTableView> makeView()
+    {
+        auto view = std::make_unique<MessageTableView>();
+        view->setModel(&model);
+        return view;
+    }
+
+    static std::vector<std::string> menuText(const MessageTableView& view)
+    {
+        std::vector<std::string> lines;
+        for (QAction* entry : view.columnMenu()->actions())
+            lines.push_back(entry->objectName().toStdString() + " " + entry->text().toStdString()
+                            + (entry->isCheckable() && entry->isChecked() ? " [x]" : " [ ]"));
+        return lines;
+    }
+
+    vexmoor::test::FixedClock clock;
+    vexmoor::CaptureSession session { clock };
+    MessageTableModel model { session.table() };
+};
+
+TEST_F(MessageTableViewTest, TheHeaderMenuHidesOnlyTheTrackedColumnsAndTheNextViewRemembers)
+{
+    auto view = makeView();
+    EXPECT_EQ(view->columnMenu()->objectName(), QStringLiteral("mnuTableColumns"));
+    EXPECT_EQ(menuText(*view),
+              (std::vector<std::string> { "mnuColumnData Data [x]", "mnuColumnPeriod Period (ms) [x]",
+                                          "mnuColumnRate Rate (Hz) [x]" }));
+    for (int column = 0; column < model.columnCount(); ++column)
+        EXPECT_FALSE(view->isColumnHidden(column)) << column;
+
+    view->columnMenu()->findChild<QAction*>(QStringLiteral("mnuColumnData"))->trigger();
+    view->columnMenu()->findChild<QAction*>(QStringLiteral("mnuColumnRate"))->trigger();
+    EXPECT_TRUE(view->isColumnHidden(MessageTableModel::kDataColumn));
+    EXPECT_FALSE(view->isColumnHidden(MessageTableModel::kPeriodColumn));
+    EXPECT_TRUE(view->isColumnHidden(MessageTableModel::kRateColumn));
+
+    auto next = makeView();
+    EXPECT_EQ(menuText(*next),
+              (std::vector<std::string> { "mnuColumnData Data [ ]", "mnuColumnPeriod Period (ms) [x]",
+                                          "mnuColumnRate Rate (Hz) [ ]" }));
+    for (int column = 0; column < model.columnCount(); ++column)
+        EXPECT_EQ(next->isColumnHidden(column),
+                  column == MessageTableModel::kDataColumn || column == MessageTableModel::kRateColumn)
+            << column;
+
+    next->columnMenu()->findChild<QAction*>(QStringLiteral("mnuColumnData"))->trigger();
+    EXPECT_FALSE(next->isColumnHidden(MessageTableModel::kDataColumn));
+    EXPECT_FALSE(makeView()->isColumnHidden(MessageTableModel::kDataColumn));
+}
+
+TEST_F(MessageTableViewTest, ARightClickOnTheHeaderOpensTheColumnMenu)
+{
+    auto view = makeView();
+    view->show();
+    QHeaderView* header = view->horizontalHeader();
+    EXPECT_EQ(header->contextMenuPolicy(), Qt::CustomContextMenu);
+    emit header->customContextMenuRequested(QPoint(5, 5));
+    EXPECT_TRUE(view->columnMenu()->isVisible());
+    view->columnMenu()->hide();
+}
+
+} // namespace
