@@ -1,5 +1,7 @@
 #include "capture/SourceAddress.h"
 
+#include <utility>
+
 #include "capture/SlcanCommands.h"
 
 #include <charconv>
@@ -77,6 +79,31 @@ SourceAddress::Parsed parsePlugin(std::string_view plugin, std::string_view devi
 }
 
 } // namespace
+
+SourceAddress SourceAddress::board(std::string portText)
+{
+    SourceAddress address;
+    address.device = std::move(portText);
+    return address;
+}
+
+SourceAddress SourceAddress::slcan(std::string device, std::uint32_t bitRate)
+{
+    SourceAddress address;
+    address.kind = Kind::Slcan;
+    address.device = std::move(device);
+    address.bitRate = bitRate;
+    return address;
+}
+
+SourceAddress SourceAddress::canBus(std::string plugin, std::string interfaceName)
+{
+    SourceAddress address;
+    address.kind = Kind::CanBus;
+    address.plugin = std::move(plugin);
+    address.device = std::move(interfaceName);
+    return address;
+}
 
 SourceAddress::Parsed SourceAddress::parse(std::string_view text)
 {

@@ -26,6 +26,10 @@ struct SourceAddress {
     std::string device; // Board: the port text; Slcan: the serial device; CanBus: the interface or URL
     std::uint32_t bitRate = kDefaultSlcanBitRate; // Slcan only
 
+    static SourceAddress board(std::string portText);
+    static SourceAddress slcan(std::string device, std::uint32_t bitRate = kDefaultSlcanBitRate);
+    static SourceAddress canBus(std::string plugin, std::string interfaceName);
+
     struct Parsed; // defined below: std::optional needs SourceAddress complete
     static Parsed parse(std::string_view text);
 

@@ -28,10 +28,7 @@ using vexmoor::test::ScriptedSlcanAdapter;
 
 SourceAddress slcanOn(const QString& device)
 {
-    SourceAddress address;
-    address.kind = SourceAddress::Kind::Slcan;
-    address.device = device.toStdString();
-    return address;
+    return SourceAddress::slcan(device.toStdString());
 }
 
 // The controller over a real serial port, as the window and the headless capture build it.

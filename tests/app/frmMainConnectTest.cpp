@@ -38,7 +38,7 @@ protected:
     QString statusText() { return window.findChild<QLabel*>(QStringLiteral("statusSource"))->text(); }
     void answerSlcanOn(const PseudoTerminal& line)
     {
-        answer = SourceAddress { SourceAddress::Kind::Slcan, {}, line.devicePath().toStdString(), 250'000 };
+        answer = SourceAddress::slcan(line.devicePath().toStdString(), 250'000);
     }
 
     vexmoor::test::RecordingMessageBox messageBox;

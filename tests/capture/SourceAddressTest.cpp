@@ -14,27 +14,17 @@ using Kind = SourceAddress::Kind;
 
 SourceAddress board(std::string device)
 {
-    SourceAddress address;
-    address.device = std::move(device);
-    return address;
+    return SourceAddress::board(std::move(device));
 }
 
 SourceAddress slcan(std::string device, std::uint32_t bitRate = SourceAddress::kDefaultSlcanBitRate)
 {
-    SourceAddress address;
-    address.kind = Kind::Slcan;
-    address.device = std::move(device);
-    address.bitRate = bitRate;
-    return address;
+    return SourceAddress::slcan(std::move(device), bitRate);
 }
 
 SourceAddress plugin(std::string name, std::string device)
 {
-    SourceAddress address;
-    address.kind = Kind::CanBus;
-    address.plugin = std::move(name);
-    address.device = std::move(device);
-    return address;
+    return SourceAddress::canBus(std::move(name), std::move(device));
 }
 
 const char* kindName(Kind kind)
