@@ -1,6 +1,7 @@
 #include "app/MessageTableModel.h"
 
 #include "capture/ChangeTracker.h"
+#include "capture/SuppressionMask.h"
 #include "platform/CodePageText.h"
 
 #include <algorithm>
@@ -66,6 +67,7 @@ bool movesAt(const IdentifierChanges& changes, std::int64_t nowUs)
 const QColor MessageTableModel::kUpColor { 144, 238, 144 };
 const QColor MessageTableModel::kDownColor { 255, 170, 170 };
 const QColor MessageTableModel::kBusyColor { 200, 200, 200 };
+const QColor MessageTableModel::kUndirectedColor { 255, 225, 140 };
 const QString MessageTableModel::kUpMark = QStringLiteral("\u25B2");
 const QString MessageTableModel::kDownMark = QStringLiteral("\u25BC");
 
@@ -89,6 +91,18 @@ void MessageTableModel::setClock(Clock nowUs)
 {
     m_clock = nowUs ? std::move(nowUs) : Clock(wallClockUs);
     m_nowUs = m_clock();
+}
+
+void MessageTableModel::setSuppression(const SuppressionMask* suppression)
+{
+    m_suppression = suppression;
+    suppressionChanged();
+}
+
+void MessageTableModel::suppressionChanged()
+{
+    if (m_shownRows > 0)
+        emit dataChanged(index(0, kDataColumn), index(m_shownRows - 1, kDataColumn), { Qt::DisplayRole });
 }
 
 int MessageTableModel::rowCount(const QModelIndex& parent) const
@@ -159,31 +173,68 @@ QVariant MessageTableModel::trackedData(const IdentifierChanges& changes, int co
     return oneDecimal(column == kPeriodColumn ? changes.periodMs(m_nowUs) : changes.framesPerSecond(m_nowUs));
 }
 
-double MessageTableModel::changeStrength(const IdentifierChanges& changes, int byte) const
+double MessageTableModel::strengthAt(std::int64_t changedUs) const
 {
-    if (changes.byteDirection(byte) == 0 || changes.byteChangedUs(byte) == IdentifierChanges::kNever)
+    if (changedUs == IdentifierChanges::kNever)
         return 0;
     // A change stamped after the shown moment belongs to another clock (a log replayed after a live
     // capture): it is not shown as recent.
-    const std::int64_t age = m_nowUs - changes.byteChangedUs(byte);
+    const std::int64_t age = m_nowUs - changedUs;
     if (age < 0 || age >= kFadeUs)
         return 0;
     return 1.0 - static_cast<double>(age) / static_cast<double>(kFadeUs);
+}
+
+std::uint64_t MessageTableModel::suppressedBits(const IdentifierChanges& changes) const
+{
+    return m_suppression != nullptr ? m_suppression->mask(changes.id(), changes.extended()) : 0;
+}
+
+std::int64_t MessageTableModel::lastShownFlipUs(const IdentifierChanges& changes, int byte,
+                                                std::uint64_t suppressedBits)
+{
+    std::int64_t lastUs = IdentifierChanges::kNever;
+    for (int bit = byte * 8; bit < byte * 8 + 8; ++bit) {
+        if ((suppressedBits >> bit & 1U) == 0)
+            lastUs = std::max(lastUs, changes.bitFlippedUs(bit));
+    }
+    return lastUs;
+}
+
+MessageTableModel::ByteLook MessageTableModel::byteLook(const IdentifierChanges& changes, int byte) const
+{
+    if (changes.byteDirection(byte) == 0)
+        return {};
+    const std::uint64_t suppressed = suppressedBits(changes);
+    const std::int64_t changedUs = changes.byteChangedUs(byte);
+    // Without a suppressed bit in the byte, its last change is the last flip of its bits.
+    const std::int64_t shownUs
+        = (suppressed >> (byte * 8) & 0xFF) == 0 ? changedUs : lastShownFlipUs(changes, byte, suppressed);
+    ByteLook look;
+    look.strength = strengthAt(shownUs);
+    if (look.strength <= 0)
+        return {};
+    look.direction = shownUs == changedUs ? changes.byteDirection(byte) : 0;
+    // The share counts every change of the byte; it greys the byte only while a bit not suppressed
+    // moves too, which a painted byte's shown flip, younger than the fade, already says.
+    look.busy = changes.byteChangeShare(byte, m_nowUs) > kBusyShare;
+    return look;
 }
 
 QVariantList MessageTableModel::byteBackgrounds(const IdentifierChanges& changes) const
 {
     QVariantList colours;
     for (int byte = 0; byte < changes.length(); ++byte) {
-        const double strength = changeStrength(changes, byte);
-        if (strength <= 0) {
+        const ByteLook look = byteLook(changes, byte);
+        if (look.strength <= 0) {
             colours.append(QColor());
             continue;
         }
-        QColor colour = changes.byteChangeShare(byte, m_nowUs) > kBusyShare ? kBusyColor
-            : changes.byteDirection(byte) > 0                               ? kUpColor
-                                                                            : kDownColor;
-        colour.setAlphaF(static_cast<float>(strength));
+        QColor colour = look.busy ? kBusyColor
+            : look.direction > 0  ? kUpColor
+            : look.direction < 0  ? kDownColor
+                                  : kUndirectedColor;
+        colour.setAlphaF(static_cast<float>(look.strength));
         colours.append(colour);
     }
     return colours;
@@ -194,8 +245,9 @@ QStringList MessageTableModel::byteMarks(const IdentifierChanges& changes) const
     QStringList marks;
     for (int byte = 0; byte < changes.length(); ++byte) {
         // A busy byte's direction tells nothing the grey has not: only a rare change is marked.
-        const bool marked = changeStrength(changes, byte) > 0 && changes.byteChangeShare(byte, m_nowUs) <= kBusyShare;
-        marks.append(!marked ? QString() : changes.byteDirection(byte) > 0 ? kUpMark : kDownMark);
+        const ByteLook look = byteLook(changes, byte);
+        const bool marked = look.strength > 0 && !look.busy && look.direction != 0;
+        marks.append(!marked ? QString() : look.direction > 0 ? kUpMark : kDownMark);
     }
     return marks;
 }

@@ -14,6 +14,7 @@ namespace vexmoor {
 
 class ChangeTracker;
 class IdentifierChanges;
+class SuppressionMask;
 
 // The message table as the view sees it. It stores nothing of its own: data() turns a cell's
 // Windows-1252 bytes into text only for the cells the view asks for. Records change the table far
@@ -48,6 +49,9 @@ public:
     static const QColor kUpColor;
     static const QColor kDownColor;
     static const QColor kBusyColor;
+    // A byte whose last change came from suppressed bits, while a bit not suppressed flipped not long
+    // before: the byte's direction belongs to the later change, so this one is shown without one.
+    static const QColor kUndirectedColor;
     static const QString kUpMark;
     static const QString kDownMark;
 
@@ -59,6 +63,11 @@ public:
 
     // Without a tracker the three columns stay empty.
     void setChanges(const ChangeTracker* changes) { m_changes = changes; }
+    // Suppressed bits no longer paint their byte; without a mask every bit does. The mask must outlive
+    // the model or be taken away first.
+    void setSuppression(const SuppressionMask* suppression);
+    // Repaints the Data column after the mask changed.
+    void suppressionChanged();
     // Microseconds since the epoch on the frames' clock; the wall clock unless told otherwise.
     void setClock(Clock nowUs);
     // The moment the columns show: the clock's reading at the last refresh.
@@ -86,11 +95,22 @@ private:
     QVariant trackedData(const IdentifierChanges& changes, int column, int role) const;
     QVariantList byteBackgrounds(const IdentifierChanges& changes) const;
     QStringList byteMarks(const IdentifierChanges& changes) const;
-    // How far the byte's last change has faded at the shown moment: 1 just changed, 0 gone.
-    double changeStrength(const IdentifierChanges& changes, int byte) const;
+    // How the byte is painted at the shown moment, from the flips of its bits not suppressed.
+    struct ByteLook {
+        double strength = 0; // 1 just changed, falling to 0 as the change fades; 0: not painted
+        int direction = 0; // of the change shown: +1 up, -1 down, 0 not known
+        bool busy = false;
+    };
+    ByteLook byteLook(const IdentifierChanges& changes, int byte) const;
+    std::uint64_t suppressedBits(const IdentifierChanges& changes) const;
+    // The last flip of the byte's bits outside suppressedBits (IdentifierChanges::kNever: none).
+    static std::int64_t lastShownFlipUs(const IdentifierChanges& changes, int byte, std::uint64_t suppressedBits);
+    // How far a change at changedUs has faded at the shown moment: 1 just changed, 0 gone.
+    double strengthAt(std::int64_t changedUs) const;
 
     MessageTable& m_table;
     const ChangeTracker* m_changes = nullptr;
+    const SuppressionMask* m_suppression = nullptr;
     Clock m_clock;
     std::int64_t m_nowUs = 0;
     QTimer m_refreshTimer;

@@ -9,6 +9,7 @@
 #include "app/MessageTableModel.h"
 #include "app/MessageTableView.h"
 #include "app/ReplayToolBar.h"
+#include "app/SuppressionControls.h"
 #include "dialogs/frmAbout.h"
 #include "dialogs/frmFind.h"
 #include "dialogs/frmMsgName.h"
@@ -71,6 +72,9 @@ frmMain::frmMain(UserMessageBox& messageBox, SerialPort& port, TimeOfDaySource& 
     new ConnectionControls(
         *findChild<QMenu*>(QStringLiteral("Tools")), *m_controller,
         [this](const SourceAddress& last) { return ConnectionControls::askWithDialog(this, last); }, this);
+    new SuppressionControls(
+        *findChild<QMenu*>(QStringLiteral("MnuView")), *statusBar(), session().changes(), *m_tableModel,
+        [controller = m_controller] { return controller->framesNowUs(); }, this);
     showAutoFilterThreshold();
 
     // The designed client area is the room above the status bar.

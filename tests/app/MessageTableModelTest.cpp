@@ -1,6 +1,7 @@
 #include "app/MessageTableModel.h"
 #include "capture/CaptureSession.h"
 #include "capture/CaptureTestSupport.h"
+#include "capture/SuppressionMask.h"
 #include "capture/TableCsvWriter.h"
 
 #include <QAbstractItemModelTester>
@@ -210,6 +211,39 @@ struct ByteLook {
     QString mark;
 };
 
+// Looks of the Data column's bytes in row 0 and the frames of its identifier, 0x3A1.
+class ByteLookTest : public ChangeColumnsTest {
+protected:
+    void sendAll(const std::vector<TimedFrame>& frames)
+    {
+        for (const TimedFrame& timed : frames) {
+            vexmoor::CanFrame frame { .id = 0x3A1, .length = static_cast<std::uint8_t>(timed.data.size()) };
+            std::copy(timed.data.begin(), timed.data.end(), frame.data.begin());
+            frame.timestampUs = at(timed.milliseconds);
+            session.ingestFrame(frame, "can0");
+        }
+    }
+
+    void expectByteLooks(const std::vector<ByteLook>& expected)
+    {
+        const QVariantList colours
+            = cell(0, MessageTableModel::kDataColumn, MessageTableModel::ByteBackgroundsRole).toList();
+        const QStringList marks
+            = cell(0, MessageTableModel::kDataColumn, MessageTableModel::ByteMarksRole).toStringList();
+        ASSERT_EQ(colours.size(), static_cast<qsizetype>(expected.size()));
+        ASSERT_EQ(marks.size(), static_cast<qsizetype>(expected.size()));
+        for (std::size_t byte = 0; byte < expected.size(); ++byte) {
+            const auto colour = colours[static_cast<qsizetype>(byte)].value<QColor>();
+            EXPECT_EQ(colour.isValid(), expected[byte].colour.isValid()) << byte;
+            if (colour.isValid()) {
+                EXPECT_EQ(colour.rgb(), expected[byte].colour.rgb()) << byte;
+                EXPECT_NEAR(colour.alphaF(), expected[byte].strength, 0.01) << byte;
+            }
+            EXPECT_EQ(marks[static_cast<qsizetype>(byte)], expected[byte].mark) << byte;
+        }
+    }
+};
+
 struct ByteLookCase {
     const char* name;
     std::vector<TimedFrame> frames;
@@ -217,34 +251,15 @@ struct ByteLookCase {
     std::vector<ByteLook> bytes;
 };
 
-class ChangedByteLookTest : public ChangeColumnsTest, public testing::WithParamInterface<ByteLookCase> { };
+class ChangedByteLookTest : public ByteLookTest, public testing::WithParamInterface<ByteLookCase> { };
 
 // Up light green, down light red, both marked and fading over two seconds of the frames' clock; a
 // byte that changes in most frames grey and unmarked.
 TEST_P(ChangedByteLookTest, ColoursAndMarksEachByteByItsLastChange)
 {
-    for (const TimedFrame& timed : GetParam().frames) {
-        vexmoor::CanFrame frame { .id = 0x3A1, .length = static_cast<std::uint8_t>(timed.data.size()) };
-        std::copy(timed.data.begin(), timed.data.end(), frame.data.begin());
-        frame.timestampUs = at(timed.milliseconds);
-        session.ingestFrame(frame, "can0");
-    }
+    sendAll(GetParam().frames);
     showAt(GetParam().nowMs);
-    const QVariantList colours
-        = cell(0, MessageTableModel::kDataColumn, MessageTableModel::ByteBackgroundsRole).toList();
-    const QStringList marks = cell(0, MessageTableModel::kDataColumn, MessageTableModel::ByteMarksRole).toStringList();
-    const auto& expected = GetParam().bytes;
-    ASSERT_EQ(colours.size(), static_cast<qsizetype>(expected.size()));
-    ASSERT_EQ(marks.size(), static_cast<qsizetype>(expected.size()));
-    for (std::size_t byte = 0; byte < expected.size(); ++byte) {
-        const auto colour = colours[static_cast<qsizetype>(byte)].value<QColor>();
-        EXPECT_EQ(colour.isValid(), expected[byte].colour.isValid()) << byte;
-        if (colour.isValid()) {
-            EXPECT_EQ(colour.rgb(), expected[byte].colour.rgb()) << byte;
-            EXPECT_NEAR(colour.alphaF(), expected[byte].strength, 0.01) << byte;
-        }
-        EXPECT_EQ(marks[static_cast<qsizetype>(byte)], expected[byte].mark) << byte;
-    }
+    expectByteLooks(GetParam().bytes);
 }
 
 const ByteLook kPlain { QColor(), 0, QString() };
@@ -278,6 +293,87 @@ INSTANTIATE_TEST_SUITE_P(
                        { { MessageTableModel::kBusyColor, 1.0, QString() },
                          { MessageTableModel::kUpColor, 1.0, MessageTableModel::kUpMark } } }),
     [](const testing::TestParamInfo<ByteLookCase>& test) { return std::string(test.param.name); });
+
+struct SuppressedLookCase {
+    const char* name;
+    std::vector<TimedFrame> before; // their flips of the last three seconds are suppressed at the last
+    std::vector<TimedFrame> after;
+    std::int64_t nowMs;
+    std::vector<ByteLook> bytes;
+};
+
+class SuppressedByteLookTest : public ByteLookTest, public testing::WithParamInterface<SuppressedLookCase> { };
+
+// A byte is painted from its bits not suppressed only: with the byte's direction when the last of
+// them flipped in the byte's last change, else in a colour without a direction.
+TEST_P(SuppressedByteLookTest, PaintsEachByteFromItsBitsNotSuppressed)
+{
+    vexmoor::SuppressionMask mask;
+    model.setSuppression(&mask);
+    sendAll(GetParam().before);
+    mask.suppressRecent(session.changes(), at(GetParam().before.back().milliseconds));
+    model.suppressionChanged();
+    sendAll(GetParam().after);
+    showAt(GetParam().nowMs);
+    expectByteLooks(GetParam().bytes);
+}
+
+// Frames that change nothing from 6 s on, so that the changes after them are rare, not busy.
+std::vector<TimedFrame> quietThen(std::uint8_t unchanged, std::vector<TimedFrame> changes)
+{
+    std::vector<TimedFrame> frames;
+    for (std::int64_t ms = 6000; ms < 6400; ms += 100)
+        frames.push_back({ ms, { unchanged } });
+    frames.insert(frames.end(), changes.begin(), changes.end());
+    return frames;
+}
+
+// Bit 0 of the first byte toggles in every frame from 0 to 900 ms, and goes on after them; at the
+// end, bit 4 flips with it.
+std::vector<TimedFrame> toggling(std::int64_t fromMs, std::int64_t toMs, bool bit4AtEnd)
+{
+    std::vector<TimedFrame> frames;
+    for (std::int64_t ms = fromMs; ms <= toMs; ms += 100) {
+        const auto bit0 = static_cast<std::uint8_t>(ms / 100 % 2);
+        frames.push_back({ ms, { static_cast<std::uint8_t>(bit0 | (bit4AtEnd && ms == toMs ? 0x10 : 0)) } });
+    }
+    return frames;
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Bytes, SuppressedByteLookTest,
+    testing::Values(SuppressedLookCase { "OnlySuppressedBitsFlippedTheByteIsNotPainted",
+                                         { { 0, { 0x00, 0x05 } }, { 100, { 0x01, 0x05 } } },
+                                         { { 1000, { 0x00, 0x06 } } },
+                                         1000,
+                                         { kPlain, { MessageTableModel::kUpColor, 1.0, MessageTableModel::kUpMark } } },
+                    SuppressedLookCase {
+                        "BothFlippedInTheLastChangeItsDirectionIsShown",
+                        { { 0, { 0x00 } }, { 100, { 0x01 } } },
+                        { { 200, { 0x01 } }, { 300, { 0x01 } }, { 400, { 0x01 } }, { 1000, { 0x10 } } },
+                        1000,
+                        { { MessageTableModel::kUpColor, 1.0, MessageTableModel::kUpMark } } },
+                    SuppressedLookCase { "TheLastChangeSuppressedTheEarlierFlipIsShownWithoutADirection",
+                                         { { 0, { 0x00 } }, { 100, { 0x01 } } },
+                                         quietThen(0x01, { { 7000, { 0x11 } }, { 8000, { 0x10 } } }),
+                                         8000,
+                                         { { MessageTableModel::kUndirectedColor, 0.5, QString() } } },
+                    SuppressedLookCase { "AnUnsuppressedFlipAfterASuppressedOneShowsItsDirection",
+                                         { { 0, { 0x11 } }, { 100, { 0x10 } } },
+                                         quietThen(0x10, { { 7000, { 0x11 } }, { 8000, { 0x01 } } }),
+                                         8000,
+                                         { { MessageTableModel::kDownColor, 1.0, MessageTableModel::kDownMark } } },
+                    SuppressedLookCase { "BusyByteGreyOnlyWhileABitNotSuppressedMoves",
+                                         toggling(0, 900, false),
+                                         toggling(1000, 1900, true),
+                                         1900,
+                                         { { MessageTableModel::kBusyColor, 1.0, QString() } } },
+                    SuppressedLookCase { "BusyOnlyBySuppressedBitsTheByteIsNotPainted",
+                                         toggling(0, 900, false),
+                                         toggling(1000, 1900, false),
+                                         1900,
+                                         { kPlain } }),
+    [](const testing::TestParamInfo<SuppressedLookCase>& test) { return std::string(test.param.name); });
 
 struct RateCase {
     const char* name;

@@ -3,6 +3,7 @@
 #include "app/LogWriter.h"
 #include "app/MessageTableModel.h"
 #include "app/MessageTableView.h"
+#include "app/SuppressionControls.h"
 #include "capture/CaptureTestSupport.h"
 #include "platform/AnsweringFileChooser.h"
 #include "platform/Eventually.h"
@@ -73,7 +74,8 @@ TEST_F(frmMainTest, ShowsItsCaptionStatusLineMenusAndTimersAsTheyStart)
         (std::vector<std::string> {
             "MnuFile &File | MnuFileDumData Dump Data to CSV | - | MnuFileExit &Exit | - | mnuFileOpenLog Open Log... "
             "| - | mnuFileStartLogging Start Logging... | mnuFileStopLogging Stop Logging",
-            "MnuView View | mnuTglIgnoreList Toggle Ignore List",
+            "MnuView View | mnuTglIgnoreList Toggle Ignore List | - | mnuViewSuppress Suppress Current Changes | "
+            "mnuViewClearSuppression Clear Suppression",
             "MnuFinder Finder/Filter | MnuToolsFind Find ID/FilterTool",
             "Tools &Tools | mnuToolsCommConnect Connect To COM | MnuToolsComSettings Com Settings | MnuToolsOptions "
             "Options | - | MnuToolsClearIDIngoreList Clear ID Ignore List | MnuToolsClearIgnore Clear Message  Ignore "
@@ -84,6 +86,7 @@ TEST_F(frmMainTest, ShowsItsCaptionStatusLineMenusAndTimersAsTheyStart)
             "Message | MnuSendUnimplemented Send (Unimplemented) | mnuEmuInteriour Interiour Controls",
             "MnuArduinoSketch Arduino Sketch", "About &About" }));
     EXPECT_EQ(action("MnuToolsFind")->shortcut(), QKeySequence(Qt::CTRL | Qt::Key_F));
+    EXPECT_EQ(action("mnuViewSuppress")->shortcut(), QKeySequence(Qt::Key_F8));
 
     const std::vector<std::tuple<const char*, int, bool>> timers = { { "Timer1", 100, false },
                                                                      { "Timer2", 300, false },
@@ -356,6 +359,61 @@ TEST_F(frmMainTest, TheTableShowsTheTrackedColumnsAndANewWindowHidesWhatTheLastO
             << column;
     next.tableView().columnMenu()->findChild<QAction*>(QStringLiteral("mnuColumnPeriod"))->trigger();
     EXPECT_FALSE(next.tableView().isColumnHidden(vexmoor::MessageTableModel::kPeriodColumn));
+}
+
+// The table and the suppression read one clock the test sets, so that the window of recent flips
+// does not depend on when the test runs.
+TEST_F(frmMainTest, TheViewMenuSuppressesTheRecentFlipsUntilClearedAndTheStatusBarCountsThem)
+{
+    constexpr std::int64_t kStartUs = 1'700'000'000'000'000;
+    std::int64_t nowUs = kStartUs;
+    window.tableModel().setClock([&nowUs] { return nowUs; });
+    auto* controls = window.findChild<vexmoor::SuppressionControls*>();
+    ASSERT_NE(controls, nullptr);
+    controls->setClock([&nowUs] { return nowUs; });
+    auto* status = window.findChild<QLabel*>(QStringLiteral("statusSuppressed"));
+    ASSERT_NE(status, nullptr);
+    auto send
+        = [this](std::uint32_t id, std::int64_t atUs, std::initializer_list<std::uint8_t> data, bool extended = false) {
+              window.session().ingestFrame(
+                  vexmoor::test::makeFrame(id, data, { .extended = extended, .timestampUs = atUs }), "can0");
+          };
+    auto firstByteColour = [this] {
+        window.tableModel().refresh();
+        const QVariantList colours = window.tableModel()
+                                         .data(window.tableModel().index(0, vexmoor::MessageTableModel::kDataColumn),
+                                               vexmoor::MessageTableModel::ByteBackgroundsRole)
+                                         .toList();
+        return colours.value(0).value<QColor>();
+    };
+    EXPECT_TRUE(status->isHidden());
+    EXPECT_FALSE(action("mnuViewClearSuppression")->isEnabled());
+
+    send(0x3A1, kStartUs, { 0x00 });
+    send(0x100, kStartUs, { 0x00, 0x00 }, true);
+    send(0x3A1, kStartUs + 100'000, { 0x01 });
+    send(0x100, kStartUs + 200'000, { 0x00, 0xC0 }, true);
+    nowUs = kStartUs + 1'000'000;
+    EXPECT_TRUE(firstByteColour().isValid());
+
+    action("mnuViewSuppress")->trigger();
+    EXPECT_FALSE(status->isHidden());
+    EXPECT_EQ(status->text(), QStringLiteral("3 bits suppressed"));
+    EXPECT_TRUE(action("mnuViewClearSuppression")->isEnabled());
+    EXPECT_FALSE(firstByteColour().isValid()) << "its only flip is suppressed";
+
+    action("MnuToolsClear")->trigger();
+    EXPECT_EQ(window.session().table().rowCount(), 0);
+    EXPECT_EQ(status->text(), QStringLiteral("3 bits suppressed")) << "the bits still always move";
+    send(0x3A1, nowUs, { 0x00 });
+    nowUs += 100'000;
+    send(0x3A1, nowUs, { 0x01 });
+    EXPECT_FALSE(firstByteColour().isValid());
+
+    action("mnuViewClearSuppression")->trigger();
+    EXPECT_TRUE(status->isHidden());
+    EXPECT_FALSE(action("mnuViewClearSuppression")->isEnabled());
+    EXPECT_TRUE(firstByteColour().isValid());
 }
 
 TEST_F(frmMainTest, ExitEndsTheRunWithEveryOtherWindow)

@@ -1,0 +1,84 @@
+#include "app/SuppressionControls.h"
+
+#include "app/MessageTableModel.h"
+
+#include <QAction>
+#include <QKeySequence>
+#include <QLabel>
+#include <QMenu>
+#include <QStatusBar>
+
+#include <cmath>
+
+namespace vexmoor {
+
+SuppressionControls::SuppressionControls(QMenu& viewMenu, QStatusBar& statusBar, const ChangeTracker& changes,
+                                         MessageTableModel& model, Clock nowUs, QObject* parent)
+    : QObject(parent)
+    , m_changes(changes)
+    , m_model(&model)
+    , m_clock(std::move(nowUs))
+    , m_suppress(new QAction(QStringLiteral("Suppress Current Changes"), parent))
+    , m_clear(new QAction(QStringLiteral("Clear Suppression"), parent))
+    , m_status(new QLabel(&statusBar))
+{
+    viewMenu.addSeparator()->setObjectName(QStringLiteral("sepSuppression"));
+    m_suppress->setObjectName(QStringLiteral("mnuViewSuppress"));
+    // F8 rather than Ctrl+Space, which input methods commonly take for themselves.
+    m_suppress->setShortcut(QKeySequence(Qt::Key_F8));
+    m_clear->setObjectName(QStringLiteral("mnuViewClearSuppression"));
+    viewMenu.addAction(m_suppress);
+    viewMenu.addAction(m_clear);
+    m_status->setObjectName(QStringLiteral("statusSuppressed"));
+    statusBar.addWidget(m_status);
+
+    connect(m_suppress, &QAction::triggered, this, &SuppressionControls::suppressCurrentChanges);
+    connect(m_clear, &QAction::triggered, this, &SuppressionControls::clearSuppression);
+    m_model->setSuppression(&m_mask);
+    showState();
+}
+
+SuppressionControls::~SuppressionControls()
+{
+    if (m_model != nullptr)
+        m_model->setSuppression(nullptr);
+}
+
+bool SuppressionControls::setWindowSeconds(double seconds)
+{
+    if (!std::isfinite(seconds) || seconds <= 0 || seconds > kMaxWindowSeconds)
+        return false;
+    m_windowUs = std::llround(seconds * 1e6);
+    return true;
+}
+
+QString SuppressionControls::statusText(std::size_t maskedBits)
+{
+    return maskedBits == 1 ? QStringLiteral("1 bit suppressed") : QStringLiteral("%1 bits suppressed").arg(maskedBits);
+}
+
+void SuppressionControls::suppressCurrentChanges()
+{
+    m_mask.suppressRecent(m_changes, m_clock(), m_windowUs);
+    if (m_model != nullptr)
+        m_model->suppressionChanged();
+    showState();
+}
+
+void SuppressionControls::clearSuppression()
+{
+    m_mask.clear();
+    if (m_model != nullptr)
+        m_model->suppressionChanged();
+    showState();
+}
+
+void SuppressionControls::showState()
+{
+    const std::size_t maskedBits = m_mask.maskedBits();
+    m_clear->setEnabled(maskedBits > 0);
+    m_status->setText(maskedBits > 0 ? statusText(maskedBits) : QString());
+    m_status->setVisible(maskedBits > 0);
+}
+
+} // namespace vexmoor

@@ -1,0 +1,67 @@
+#pragma once
+
+#include "capture/SuppressionMask.h"
+
+#include <QObject>
+#include <QPointer>
+#include <QString>
+
+#include <cstddef>
+#include <cstdint>
+#include <functional>
+
+class QAction;
+class QLabel;
+class QMenu;
+class QStatusBar;
+
+namespace vexmoor {
+
+class ChangeTracker;
+class MessageTableModel;
+
+// The window's side of suppression: "Suppress Current Changes" and "Clear Suppression" at the end of
+// the View menu, and the status bar's count of the suppressed bits. It owns the mask the table paints
+// by. Clearing the table's data keeps the mask: the bits that always move still do.
+class SuppressionControls final : public QObject {
+    Q_OBJECT
+
+public:
+    using Clock = std::function<std::int64_t()>;
+    // The longest window taken: longer than any drive, short of an overflow in microseconds.
+    static constexpr double kMaxWindowSeconds = 24.0 * 60 * 60;
+
+    // nowUs reads the frames' clock, the one the tracker's flips are stamped on.
+    SuppressionControls(QMenu& viewMenu, QStatusBar& statusBar, const ChangeTracker& changes, MessageTableModel& model,
+                        Clock nowUs, QObject* parent);
+    ~SuppressionControls() override;
+    Q_DISABLE_COPY_MOVE(SuppressionControls)
+
+    // How far back "Suppress Current Changes" looks. A window not above 0 or past kMaxWindowSeconds
+    // is refused (false) and the last one kept.
+    bool setWindowSeconds(double seconds);
+    std::int64_t windowUs() const { return m_windowUs; }
+    void setClock(Clock nowUs) { m_clock = std::move(nowUs); }
+    const SuppressionMask& mask() const { return m_mask; }
+
+    // "N bits suppressed", or "1 bit suppressed".
+    static QString statusText(std::size_t maskedBits);
+
+    void suppressCurrentChanges();
+    void clearSuppression();
+
+private:
+    void showState();
+
+    const ChangeTracker& m_changes;
+    // The window deletes its table's model before its other children.
+    QPointer<MessageTableModel> m_model;
+    Clock m_clock;
+    std::int64_t m_windowUs = SuppressionMask::kDefaultWindowUs;
+    SuppressionMask m_mask;
+    QAction* m_suppress;
+    QAction* m_clear;
+    QLabel* m_status;
+};
+
+} // namespace vexmoor
