@@ -12,6 +12,15 @@
 
 namespace vexmoor {
 
+namespace {
+
+QString statusText(std::size_t maskedBits)
+{
+    return maskedBits == 1 ? QStringLiteral("1 bit suppressed") : QStringLiteral("%1 bits suppressed").arg(maskedBits);
+}
+
+} // namespace
+
 SuppressionControls::SuppressionControls(QMenu& viewMenu, QStatusBar& statusBar, const ChangeTracker& changes,
                                          MessageTableModel& model, Clock nowUs, QObject* parent)
     : QObject(parent)
@@ -50,11 +59,6 @@ bool SuppressionControls::setWindowSeconds(double seconds)
         return false;
     m_windowUs = std::llround(seconds * 1e6);
     return true;
-}
-
-QString SuppressionControls::statusText(std::size_t maskedBits)
-{
-    return maskedBits == 1 ? QStringLiteral("1 bit suppressed") : QStringLiteral("%1 bits suppressed").arg(maskedBits);
 }
 
 void SuppressionControls::suppressCurrentChanges()

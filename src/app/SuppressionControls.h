@@ -4,9 +4,7 @@
 
 #include <QObject>
 #include <QPointer>
-#include <QString>
 
-#include <cstddef>
 #include <cstdint>
 #include <functional>
 
@@ -43,9 +41,6 @@ public:
     std::int64_t windowUs() const { return m_windowUs; }
     void setClock(Clock nowUs) { m_clock = std::move(nowUs); }
     const SuppressionMask& mask() const { return m_mask; }
-
-    // "N bits suppressed", or "1 bit suppressed".
-    static QString statusText(std::size_t maskedBits);
 
     void suppressCurrentChanges();
     void clearSuppression();

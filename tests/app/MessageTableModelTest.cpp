@@ -12,6 +12,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <ostream>
 #include <set>
 #include <string>
 #include <vector>
@@ -301,6 +302,11 @@ struct SuppressedLookCase {
     std::int64_t nowMs;
     std::vector<ByteLook> bytes;
 };
+
+void PrintTo(const SuppressedLookCase& testCase, std::ostream* out)
+{
+    *out << testCase.name;
+}
 
 class SuppressedByteLookTest : public ByteLookTest, public testing::WithParamInterface<SuppressedLookCase> { };
 
