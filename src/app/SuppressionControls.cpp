@@ -27,8 +27,8 @@ SuppressionControls::SuppressionControls(QMenu& viewMenu, QStatusBar& statusBar,
     , m_changes(changes)
     , m_model(&model)
     , m_clock(std::move(nowUs))
-    , m_suppress(new QAction(QStringLiteral("Suppress Current Changes"), parent))
-    , m_clear(new QAction(QStringLiteral("Clear Suppression"), parent))
+    , m_suppress(new QAction(QStringLiteral("Suppress Current Changes"), this))
+    , m_clear(new QAction(QStringLiteral("Clear Suppression"), this))
     , m_status(new QLabel(&statusBar))
 {
     viewMenu.addSeparator()->setObjectName(QStringLiteral("sepSuppression"));
