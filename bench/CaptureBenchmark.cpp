@@ -1,6 +1,7 @@
 // Speed of the capture core: ingestion on a busy table (with and without a log running), the serial
 // scan on a long stream, and the reading of a candump log.
 //   build/bench/vexmoor_capture_bench   (use a Release build for figures)
+#include "capture/BoardRecord.h"
 #include "capture/CandumpLog.h"
 #include "capture/CandumpRecorder.h"
 #include "capture/CaptureSession.h"
@@ -22,24 +23,35 @@ namespace {
 using vexmoor::CaptureSession;
 using vexmoor::SystemTimeOfDay;
 
-// Records of 2,048 identifiers with eight data bytes each; about one in four changes its data.
-std::vector<std::string> realisticRecords(std::size_t count)
+// Frames of 2,048 identifiers with eight data bytes each; about one in four changes its data.
+std::vector<vexmoor::CanFrame> realisticFrames(std::size_t count)
 {
-    std::vector<std::string> records;
-    records.reserve(count);
+    std::vector<vexmoor::CanFrame> frames;
+    frames.reserve(count);
     std::uint32_t state = 12345;
     auto next = [&state] {
         state = state * 1664525u + 1013904223u;
         return state >> 8;
     };
     for (std::size_t index = 0; index < count; ++index) {
-        const unsigned identifier = next() % 2048;
+        vexmoor::CanFrame frame;
+        frame.id = next() % 2048;
         const unsigned variant = next() % 4 == 0 ? next() % 256 : 0;
-        std::string record(1, '<');
-        record.append(std::to_string(identifier)).append(",1,16,255,23,").append(std::to_string(variant));
-        record.append(",0,").append(std::to_string(identifier % 256)).append(",0,>");
-        records.push_back(std::move(record));
+        frame.length = 8;
+        frame.data
+            = { 1, 16, 255, 23, static_cast<std::uint8_t>(variant), 0, static_cast<std::uint8_t>(frame.id % 256), 0 };
+        frames.push_back(frame);
     }
+    return frames;
+}
+
+// The board's records of realisticFrames.
+std::vector<std::string> realisticRecords(std::size_t count)
+{
+    std::vector<std::string> records;
+    records.reserve(count);
+    for (const vexmoor::CanFrame& frame : realisticFrames(count))
+        records.push_back(vexmoor::BoardRecord::recordText(frame));
     return records;
 }
 
@@ -131,28 +143,6 @@ void BM_ParseDataWhileLogging(benchmark::State& benchmarkState)
     benchmarkState.counters["frames_logged"] = static_cast<double>(recorder.framesLogged());
 }
 BENCHMARK(BM_ParseDataWhileLogging);
-
-// The frames behind realisticRecords: the same identifiers and bytes, 10,000 frames a second.
-std::vector<vexmoor::CanFrame> realisticFrames(std::size_t count)
-{
-    std::vector<vexmoor::CanFrame> frames;
-    frames.reserve(count);
-    std::uint32_t state = 12345;
-    auto next = [&state] {
-        state = state * 1664525u + 1013904223u;
-        return state >> 8;
-    };
-    for (std::size_t index = 0; index < count; ++index) {
-        vexmoor::CanFrame frame;
-        frame.id = next() % 2048;
-        const unsigned variant = next() % 4 == 0 ? next() % 256 : 0;
-        frame.length = 8;
-        frame.data
-            = { 1, 16, 255, 23, static_cast<std::uint8_t>(variant), 0, static_cast<std::uint8_t>(frame.id % 256), 0 };
-        frames.push_back(frame);
-    }
-    return frames;
-}
 
 // What the change tracker adds to each frame once every identifier has been seen.
 void BM_ChangeTrackerObserve(benchmark::State& benchmarkState)
