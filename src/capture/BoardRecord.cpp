@@ -73,6 +73,17 @@ std::string BoardRecord::recordText(const CanFrame& frame)
     return text;
 }
 
+void BoardRecord::assignAsciiText(const CanFrame& frame, std::string& asciiText)
+{
+    asciiText.clear();
+    if (frame.id <= 255)
+        asciiText.push_back(static_cast<char>(frame.id));
+    if (frame.remote)
+        return;
+    const std::size_t length = std::min<std::size_t>(frame.length, CanFrame::kMaxLength);
+    asciiText.append(reinterpret_cast<const char*>(frame.data.data()), length);
+}
+
 std::optional<CanFrame> BoardRecord::toFrame(std::string_view recordText)
 {
     if (recordText.size() < 2 || recordText.front() != '<' || recordText.back() != '>')

@@ -27,6 +27,12 @@ public:
     // neither a remote flag nor a time, so the frame is never remote and its time stamp is 0.
     static std::optional<CanFrame> toFrame(std::string_view recordText);
 
+    // The ASCII column of the frame's record text (record::assignAsciiText), made from the frame
+    // without reading the text: every field that is a number up to 255 is a character, so the
+    // identifier is one when it is that small, and then each data byte. Ingestion reads a record into
+    // a frame once and takes its characters from there.
+    static void assignAsciiText(const CanFrame& frame, std::string& asciiText);
+
 private:
     static constexpr std::uint32_t kFirstFiveDigitNumber = 10000;
     static constexpr std::size_t kMaxStandardIdDigits = 4;

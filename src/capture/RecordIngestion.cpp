@@ -13,9 +13,10 @@
 #include "capture/TextSetting.h"
 
 #include <charconv>
-#include <chrono>
 #include <ctime>
+
 #include <optional>
+#include <time.h>
 
 namespace vexmoor {
 
@@ -23,10 +24,13 @@ namespace {
 
 constexpr std::string_view kChangedPrefix = "Data Changed - ";
 
-std::int64_t systemMicroseconds()
+// The board's records take the time of the poll that read them, 300 ms apart by default, so the
+// clock's tick of a few milliseconds is fine grained enough, at a fraction of the exact clock's cost.
+std::int64_t coarseSystemMicroseconds()
 {
-    return std::chrono::duration_cast<std::chrono::microseconds>(std::chrono::system_clock::now().time_since_epoch())
-        .count();
+    timespec now {};
+    clock_gettime(CLOCK_REALTIME_COARSE, &now);
+    return static_cast<std::int64_t>(now.tv_sec) * 1'000'000 + now.tv_nsec / 1000;
 }
 
 } // namespace
@@ -48,21 +52,23 @@ void RecordIngestion::ParseFrame(const FrameFacts& facts)
     m_facts = &facts;
     ParseData();
     m_facts = nullptr;
+    m_frame = nullptr;
 }
 
-void RecordIngestion::trackChanges(std::string_view message)
+const CanFrame* RecordIngestion::frameOfRecord(std::string_view message)
 {
-    if (m_facts != nullptr) {
-        m_tracker->observe(m_facts->frame);
-        return;
-    }
+    if (m_facts != nullptr)
+        return &m_facts->frame;
+    if (m_tracker == nullptr)
+        return nullptr;
     // A record that is no CAN frame (more than eight data fields, a field that is no byte) has no
     // bytes to follow.
     std::optional<CanFrame> frame = BoardRecord::toFrame(message);
     if (!frame)
-        return;
-    frame->timestampUs = m_arrivalClock ? m_arrivalClock() : systemMicroseconds();
-    m_tracker->observe(*frame);
+        return nullptr;
+    m_recordFrame = *frame;
+    m_recordFrame.timestampUs = m_arrivalClock ? m_arrivalClock() : coarseSystemMicroseconds();
+    return &m_recordFrame;
 }
 
 void RecordIngestion::ParseData()
@@ -84,8 +90,9 @@ void RecordIngestion::ParseData()
     m_state.HexID = std::move(identifier->hexId);
     m_state.DecimalID = identifier->decimalId;
     ++m_framesSeen;
-    if (m_tracker != nullptr)
-        trackChanges(message);
+    m_frame = frameOfRecord(message);
+    if (m_tracker != nullptr && m_frame != nullptr)
+        m_tracker->observe(*m_frame);
 
     if (m_messageIgnoreList.contains(message) || m_idIgnoreList.contains(m_state.HexID))
         return;
@@ -134,7 +141,10 @@ void RecordIngestion::updateRow(MessageRow& row)
     decimal::incrementWholeNumber(row[MessageColumn::MsgCount]);
     row[MessageColumn::Time].assign(timeText());
     if (!m_asciiTextReady) {
-        record::assignAsciiText(message, m_asciiText);
+        if (m_frame != nullptr)
+            BoardRecord::assignAsciiText(*m_frame, m_asciiText);
+        else
+            record::assignAsciiText(message, m_asciiText);
         m_asciiTextReady = true;
     }
     row[MessageColumn::Ascii].assign(m_asciiText);

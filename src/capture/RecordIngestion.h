@@ -1,5 +1,6 @@
 #pragma once
 
+#include "capture/CanFrame.h"
 #include "capture/RecordSink.h"
 #include "capture/TimeOfDaySource.h"
 
@@ -53,7 +54,9 @@ public:
     std::uint64_t framesSeen() const { return m_framesSeen; }
 
 private:
-    void trackChanges(std::string_view message);
+    // The frame of the record being ingested: the source's own, or the record read back when the
+    // tracker wants one; nullptr when there is neither.
+    const CanFrame* frameOfRecord(std::string_view message);
     void appendToNotes();
     bool updateRows();
     void updateRow(MessageRow& row);
@@ -72,6 +75,8 @@ private:
     ArrivalClock m_arrivalClock;
     // The facts of the record being ingested, while ParseFrame runs.
     const FrameFacts* m_facts = nullptr;
+    const CanFrame* m_frame = nullptr;
+    CanFrame m_recordFrame;
     std::uint64_t m_framesSeen = 0;
 
     // Working values of one record, kept as members only so that their buffers are reused.

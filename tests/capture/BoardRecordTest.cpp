@@ -1,5 +1,6 @@
 #include "capture/BoardRecord.h"
 #include "capture/CaptureTestSupport.h"
+#include "capture/RecordText.h"
 
 #include <gtest/gtest.h>
 
@@ -26,6 +27,16 @@ TEST_P(RecordToFrameTest, ReadsOnlyRecordsThatAreCanFrames)
     EXPECT_EQ(BoardRecord::toFrame(GetParam().text), GetParam().frame);
 }
 
+// Ingestion takes a record's characters from its frame instead of reading the text a second time.
+TEST_P(RecordToFrameTest, TheFramesCharactersAreTheRecordsAsciiColumn)
+{
+    if (!GetParam().frame)
+        return; // ingestion reads such a record's characters from its text
+    std::string ascii = "stale";
+    BoardRecord::assignAsciiText(*GetParam().frame, ascii);
+    EXPECT_EQ(ascii, vexmoor::record::asciiText(GetParam().text));
+}
+
 const CanFrame kExtended680 = makeFrame(680, {}, { .extended = true });
 
 INSTANTIATE_TEST_SUITE_P(
@@ -36,6 +47,10 @@ INSTANTIATE_TEST_SUITE_P(
                     ReadCase { "<680>", makeFrame(680, {}) }, ReadCase { "< 680 , 1 ,2 , >", makeFrame(680, { 1, 2 }) },
                     ReadCase { "<680, 1 , 2 >", makeFrame(680, { 1, 2 }) },
                     ReadCase { "<680,007,>", makeFrame(680, { 7 }) }, ReadCase { "<0,>", makeFrame(0, {}) },
+                    // An identifier up to 255 is a character of its own in the ASCII column.
+                    ReadCase { "<65,66,67,>", makeFrame(65, { 66, 67 }) }, ReadCase { "<255>", makeFrame(255, {}) },
+                    ReadCase { "<256,66,>", makeFrame(256, { 66 }) },
+                    ReadCase { "<00065,66,>", makeFrame(65, { 66 }, { .extended = true }) },
                     // The number of digits, leading zeros included, tells standard from extended.
                     ReadCase { "<0680,>", makeFrame(680, {}) }, ReadCase { "<00680,>", kExtended680 },
                     ReadCase { "< 00680 ,>", kExtended680 }, ReadCase { "<2047,>", makeFrame(0x7FF, {}) },
@@ -87,10 +102,19 @@ TEST_P(RecordTextTest, ReadsBackAsTheSameFrameSaveTheRemoteFlag)
     EXPECT_EQ(BoardRecord::toFrame(GetParam().text), expected);
 }
 
+TEST_P(RecordTextTest, TheFramesCharactersAreThoseOfItsRecord)
+{
+    std::string ascii;
+    BoardRecord::assignAsciiText(GetParam().frame, ascii);
+    EXPECT_EQ(ascii, vexmoor::record::asciiText(GetParam().text));
+}
+
 INSTANTIATE_TEST_SUITE_P(
     Frames, RecordTextTest,
     testing::Values(WriteCase { makeFrame(680, { 1, 16, 255, 23, 0, 0, 0, 0 }), "<680,1,16,255,23,0,0,0,0,>" },
                     WriteCase { makeFrame(0, { 0 }), "<0,0,>" }, WriteCase { makeFrame(0x7FF, {}), "<2047,>" },
+                    WriteCase { makeFrame(7, { 65 }), "<7,65,>" },
+                    WriteCase { makeFrame(7, { 65 }, { .remote = true }), "<7,>" },
                     WriteCase { makeFrame(0x123, { 9, 8, 7 }, { .remote = true }), "<291,>" },
                     WriteCase { makeFrame(0x123, {}, { .remote = true }), "<291,>" },
                     WriteCase { makeFrame(0x1FFFFFFF, { 255 }, { .extended = true }), "<536870911,255,>" },
