@@ -44,12 +44,19 @@ void addSaturating(std::uint16_t& count)
 void RecentActivity::record(std::int64_t timeUs, std::uint8_t changedBytes)
 {
     const std::int64_t rateSlot = floorDiv(timeUs, kRateSlotUs);
+    const bool sameStampAsBefore = m_started && timeUs == m_newestUs;
     if (!m_started || m_newestRateSlot - rateSlot >= kRateSlots)
         restartAt(rateSlot);
     else if (rateSlot > m_newestRateSlot)
         advanceTo(rateSlot);
+    m_sharedStamps = m_sharedStamps || sameStampAsBefore;
+    m_newestUs = std::max(m_newestUs, timeUs);
 
-    addSaturating(rateCount(rateSlot));
+    std::uint16_t& count = rateCount(rateSlot);
+    std::int64_t& firstUs = m_rateFirstUs[static_cast<std::size_t>(ringIndex(rateSlot, kRateSlots))];
+    if (count == 0 || timeUs < firstUs)
+        firstUs = timeUs;
+    addSaturating(count);
     const int busy = busyRingIndex(floorDiv(rateSlot, kRateSlotsPerBusySlot));
     addSaturating(m_busyFrames[busy]);
     for (unsigned bytes = changedBytes; bytes != 0; bytes &= bytes - 1)
@@ -60,12 +67,36 @@ double RecentActivity::framesPerSecond(std::int64_t nowUs) const
 {
     if (!m_started)
         return 0.0;
+    const WindowFrames window = framesInRateWindow(nowUs);
+    const std::int64_t spanUs = m_newestUs - window.firstUs;
+    if (m_sharedStamps || window.frames < 2 || spanUs <= 0 || m_newestUs > nowUs)
+        return countedRate(window.frames, nowUs);
+    const double periodUs = static_cast<double>(spanUs) / (window.frames - 1);
+    // A sender that has gone quiet for longer than its period slows down in the figures from then
+    // on: frames over the time since the first, which meets the steady rate where the quiet begins.
+    const auto quietUs = static_cast<double>(nowUs - m_newestUs);
+    if (quietUs <= periodUs)
+        return 1e6 / periodUs;
+    return window.frames * 1e6 / static_cast<double>(nowUs - window.firstUs);
+}
+
+RecentActivity::WindowFrames RecentActivity::framesInRateWindow(std::int64_t nowUs) const
+{
     const std::int64_t nowSlot = floorDiv(nowUs, kRateSlotUs);
-    std::uint32_t frames = 0;
+    WindowFrames window;
+    // From the newest slot back, so that the last slot with frames holds the earliest of them.
     for (std::int64_t slot = m_newestRateSlot; slot > m_newestRateSlot - kRateSlots; --slot) {
-        if (inWindow(slot, nowSlot, kRateSlots))
-            frames += m_rateFrames[ringIndex(slot, kRateSlots)];
+        const auto ring = static_cast<std::size_t>(ringIndex(slot, kRateSlots));
+        if (!inWindow(slot, nowSlot, kRateSlots) || m_rateFrames[ring] == 0)
+            continue;
+        window.frames += m_rateFrames[ring];
+        window.firstUs = m_rateFirstUs[ring];
     }
+    return window;
+}
+
+double RecentActivity::countedRate(std::uint32_t frames, std::int64_t nowUs) const
+{
     // The window's oldest slot is whole and the newest one only runs up to now: dividing by the time
     // they cover keeps a steady rate exact wherever now falls in its slot.
     const std::int64_t coveredUs = floorMod(nowUs, kRateSlotUs) + (kRateSlots - 1) * kRateSlotUs;
@@ -111,6 +142,7 @@ void RecentActivity::restartAt(std::int64_t rateSlot)
 {
     *this = RecentActivity {};
     m_newestRateSlot = rateSlot;
+    m_newestUs = std::numeric_limits<std::int64_t>::min();
     m_started = true;
 }
 

@@ -382,6 +382,24 @@ INSTANTIATE_TEST_SUITE_P(
         RateCase { "TimesBeforeTheEpoch", steady(-5 * kSecond, 10 * kMs, 500), 0, 100.0 }),
     [](const auto& testCase) { return testCase.param.name; });
 
+// A slow sender holds only a few frames in the window: its rate comes from their spacing, exact
+// wherever the window falls, while the board's shared poll stamps leave it to the counts above.
+TEST(ChangeTrackerTest, ASteadySendersRateIsExactWhereverTheWindowFalls)
+{
+    for (const std::int64_t periodUs : { 10 * kMs, 100 * kMs, 400 * kMs, 700 * kMs, 1000 * kMs }) {
+        ChangeTracker tracker;
+        for (const std::int64_t timeUs : steady(kDriveStartUs + 37 * kMs, periodUs, 40))
+            tracker.observe(makeFrame(kId, { 1 }, { .timestampUs = timeUs }));
+        const IdentifierChanges& changes = *tracker.find(kId, false);
+        for (std::int64_t afterUs = 0; afterUs < periodUs; afterUs += periodUs / 4) {
+            const std::int64_t nowUs = changes.lastFrameUs() + afterUs;
+            EXPECT_NEAR(changes.framesPerSecond(nowUs), 1e6 / static_cast<double>(periodUs), 1e-6)
+                << periodUs << " us period, read " << afterUs << " us after the last frame";
+            EXPECT_NEAR(changes.periodMs(nowUs), static_cast<double>(periodUs) / 1000.0, 1e-6);
+        }
+    }
+}
+
 TEST(ChangeTrackerTest, TheRateFallsOffAsTheWindowMovesPastTheLastFrame)
 {
     ChangeTracker tracker;
