@@ -82,6 +82,10 @@ public:
     // tracked columns moved since the last refresh.
     void refresh();
 
+    // What the tracker holds for the row's identifier (row counted from 0); nullptr without a tracker
+    // or before its first frame.
+    const IdentifierChanges* changesOfRow(int row) const;
+
     // A cell's text for the screen; in the ASCII column, characters without a glyph show as a dot.
     static QString displayText(std::string_view cell, bool asciiColumn);
 
@@ -91,7 +95,6 @@ private:
     void publishNewRows();
     void repaintChangedRows(std::int64_t previousNowUs);
     bool trackedColumnsMoved(int row, std::int64_t previousNowUs);
-    const IdentifierChanges* changesOfRow(int row) const;
     QVariant trackedData(const IdentifierChanges& changes, int column, int role) const;
     QVariantList byteBackgrounds(const IdentifierChanges& changes) const;
     QStringList byteMarks(const IdentifierChanges& changes) const;

@@ -3,9 +3,12 @@
 #include "app/MessageTableModel.h"
 
 #include <QAction>
+#include <QApplication>
+#include <QInputDialog>
 #include <QKeySequence>
 #include <QLabel>
 #include <QMenu>
+#include <QSettings>
 #include <QStatusBar>
 
 #include <cmath>
@@ -13,6 +16,18 @@
 namespace vexmoor {
 
 namespace {
+
+const QString kWindowSetting = QStringLiteral("suppression/windowSeconds");
+
+std::optional<double> askWithDialog(double currentSeconds)
+{
+    bool taken = false;
+    const double seconds
+        = QInputDialog::getDouble(QApplication::activeWindow(), QStringLiteral("Suppression Window"),
+                                  QStringLiteral("Suppress the bits that flipped within the last (seconds):"),
+                                  currentSeconds, 0.1, SuppressionControls::kMaxWindowSeconds, 1, &taken);
+    return taken ? std::optional<double>(seconds) : std::nullopt;
+}
 
 QString statusText(std::size_t maskedBits)
 {
@@ -29,6 +44,8 @@ SuppressionControls::SuppressionControls(QMenu& viewMenu, QStatusBar& statusBar,
     , m_clock(std::move(nowUs))
     , m_suppress(new QAction(QStringLiteral("Suppress Current Changes"), this))
     , m_clear(new QAction(QStringLiteral("Clear Suppression"), this))
+    , m_window(new QAction(QStringLiteral("Suppression Window..."), this))
+    , m_askWindow(askWithDialog)
     , m_status(new QLabel(&statusBar))
 {
     viewMenu.addSeparator()->setObjectName(QStringLiteral("sepSuppression"));
@@ -38,11 +55,16 @@ SuppressionControls::SuppressionControls(QMenu& viewMenu, QStatusBar& statusBar,
     m_clear->setObjectName(QStringLiteral("mnuViewClearSuppression"));
     viewMenu.addAction(m_suppress);
     viewMenu.addAction(m_clear);
+    m_window->setObjectName(QStringLiteral("mnuViewSuppressionWindow"));
+    viewMenu.addAction(m_window);
     m_status->setObjectName(QStringLiteral("statusSuppressed"));
     statusBar.addWidget(m_status);
 
     connect(m_suppress, &QAction::triggered, this, &SuppressionControls::suppressCurrentChanges);
     connect(m_clear, &QAction::triggered, this, &SuppressionControls::clearSuppression);
+    connect(m_window, &QAction::triggered, this, &SuppressionControls::askForWindow);
+    if (const QVariant remembered = QSettings().value(kWindowSetting); remembered.isValid())
+        setWindowSeconds(remembered.toDouble());
     m_model->setSuppression(&m_mask);
     showState();
 }
@@ -59,6 +81,13 @@ bool SuppressionControls::setWindowSeconds(double seconds)
         return false;
     m_windowUs = std::llround(seconds * 1e6);
     return true;
+}
+
+void SuppressionControls::askForWindow()
+{
+    const std::optional<double> seconds = m_askWindow(static_cast<double>(m_windowUs) / 1e6);
+    if (seconds && setWindowSeconds(*seconds))
+        QSettings().setValue(kWindowSetting, *seconds);
 }
 
 void SuppressionControls::suppressCurrentChanges()

@@ -7,6 +7,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <optional>
 
 class QAction;
 class QLabel;
@@ -18,14 +19,17 @@ namespace vexmoor {
 class ChangeTracker;
 class MessageTableModel;
 
-// The window's side of suppression: "Suppress Current Changes" and "Clear Suppression" at the end of
-// the View menu, and the status bar's count of the suppressed bits. It owns the mask the table paints
-// by. Clearing the table's data keeps the mask: the bits that always move still do.
+// The window's side of suppression: "Suppress Current Changes", "Clear Suppression" and "Suppression
+// Window..." at the end of the View menu, and the status bar's count of the suppressed bits. It owns
+// the mask the table paints by. Clearing the table's data keeps the mask: the bits that always move
+// still do. The window is kept in the settings for the next run.
 class SuppressionControls final : public QObject {
     Q_OBJECT
 
 public:
     using Clock = std::function<std::int64_t()>;
+    // Asks the person for the window in seconds, showing the current one; empty when they cancel.
+    using WindowAsker = std::function<std::optional<double>(double currentSeconds)>;
     // The longest window taken: longer than any drive, short of an overflow in microseconds.
     static constexpr double kMaxWindowSeconds = 24.0 * 60 * 60;
 
@@ -40,6 +44,9 @@ public:
     bool setWindowSeconds(double seconds);
     std::int64_t windowUs() const { return m_windowUs; }
     void setClock(Clock nowUs) { m_clock = std::move(nowUs); }
+    // Where "Suppression Window..." asks: an input dialog unless a test answers instead.
+    void setWindowAsker(WindowAsker asker) { m_askWindow = std::move(asker); }
+    void askForWindow();
     const SuppressionMask& mask() const { return m_mask; }
 
     void suppressCurrentChanges();
@@ -56,6 +63,8 @@ private:
     SuppressionMask m_mask;
     QAction* m_suppress;
     QAction* m_clear;
+    QAction* m_window;
+    WindowAsker m_askWindow;
     QLabel* m_status;
 };
 

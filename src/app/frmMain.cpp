@@ -3,6 +3,7 @@
 #include "app/Artwork.h"
 #include "app/AutoFilterLabel.h"
 #include "app/CaptureController.h"
+#include "app/ChangedRowsFilter.h"
 #include "app/ConnectionControls.h"
 #include "app/IgnoreListBox.h"
 #include "app/LoggingControls.h"
@@ -72,9 +73,11 @@ frmMain::frmMain(UserMessageBox& messageBox, SerialPort& port, TimeOfDaySource& 
     new ConnectionControls(
         *findChild<QMenu*>(QStringLiteral("Tools")), *m_controller,
         [this](const SourceAddress& last) { return ConnectionControls::askWithDialog(this, last); }, this);
-    new SuppressionControls(
+    auto* suppression = new SuppressionControls(
         *findChild<QMenu*>(QStringLiteral("MnuView")), *statusBar(), session().changes(), *m_tableModel,
         [controller = m_controller] { return controller->framesNowUs(); }, this);
+    new ChangedRowsFilter(*findChild<QMenu*>(QStringLiteral("MnuView")), *statusBar(), *m_tableView, *m_tableModel,
+                          *suppression, this);
     showAutoFilterThreshold();
 
     // The designed client area is the room above the status bar.

@@ -54,6 +54,16 @@ std::uint64_t SuppressionMask::mask(std::uint32_t id, bool extended) const
     return found != m_masks.end() ? found->second : 0;
 }
 
+bool SuppressionMask::changedOutside(const IdentifierChanges& changes, std::int64_t nowUs, std::int64_t windowUs) const
+{
+    const std::uint64_t shown = ~mask(changes.id(), changes.extended());
+    for (std::uint64_t bits = shown; bits != 0; bits &= bits - 1) {
+        if (flippedWithin(changes.bitFlippedUs(std::countr_zero(bits)), nowUs, windowUs))
+            return true;
+    }
+    return false;
+}
+
 std::uint64_t SuppressionMask::keyOf(std::uint32_t id, bool extended)
 {
     return (static_cast<std::uint64_t>(extended) << 32) | id;

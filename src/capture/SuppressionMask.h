@@ -7,6 +7,7 @@
 namespace vexmoor {
 
 class ChangeTracker;
+class IdentifierChanges;
 
 // The bits the user has set aside because they always move (counters, checksums, toggles), per
 // identifier: a change made only by them is not worth the eye. Bit i is bit i % 8 of byte i / 8, as
@@ -25,6 +26,10 @@ public:
     std::size_t maskedBits() const { return m_maskedBits; }
     // The identifier's suppressed bits; 0 when none.
     std::uint64_t mask(std::uint32_t id, bool extended) const;
+    // Whether a bit not suppressed flipped within (nowUs - windowUs, nowUs]: what is left to see once
+    // the bits that always move are set aside.
+    bool changedOutside(const IdentifierChanges& changes, std::int64_t nowUs,
+                        std::int64_t windowUs = kDefaultWindowUs) const;
 
 private:
     static std::uint64_t keyOf(std::uint32_t id, bool extended);

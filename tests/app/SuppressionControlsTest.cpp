@@ -1,16 +1,20 @@
 #include "app/SuppressionControls.h"
 
+#include "app/ChangedRowsFilter.h"
 #include "app/MessageTableModel.h"
+#include "app/MessageTableView.h"
 #include "capture/CaptureSession.h"
 #include "capture/CaptureTestSupport.h"
 
 #include <QAction>
 #include <QLabel>
 #include <QMenu>
+#include <QSettings>
 #include <QStatusBar>
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <limits>
 #include <ostream>
 #include <string>
@@ -76,5 +80,79 @@ INSTANTIATE_TEST_SUITE_P(
                     WindowCase { "PastADay", SuppressionControls::kMaxWindowSeconds + 1, false, 1,
                                  "1 bit suppressed" }),
     [](const testing::TestParamInfo<WindowCase>& test) { return test.param.name; });
+
+// The window asked for is taken, kept for the next run, and a cancel or a window that is no window
+// changes nothing.
+TEST_F(SuppressionWindowTest, TheWindowAskedForIsTakenAndRememberedForTheNextRun)
+{
+    std::optional<double> answer = 10.0;
+    controls.setWindowAsker([&answer](double current) {
+        EXPECT_GT(current, 0.0);
+        return answer;
+    });
+    controls.askForWindow();
+    EXPECT_EQ(controls.windowUs(), 10'000'000);
+    answer = std::nullopt;
+    controls.askForWindow();
+    answer = -1.0;
+    controls.askForWindow();
+    EXPECT_EQ(controls.windowUs(), 10'000'000);
+
+    SuppressionControls nextRun { view, statusBar, session.changes(), model, [] { return kNowUs; }, nullptr };
+    EXPECT_EQ(nextRun.windowUs(), 10'000'000);
+    QSettings().remove(QStringLiteral("suppression/windowSeconds"));
+}
+
+// After suppressing what always moves, the filter leaves the rows in which something else changed,
+// in the view only: the table keeps every row at its place, and the selection stays where it was.
+TEST_F(SuppressionWindowTest, TheFilterHidesTheRowsWithoutAnUnsuppressedChangeInTheViewOnly)
+{
+    std::int64_t nowUs = kNowUs - 8'000'000;
+    auto sendAt = [&](std::uint32_t id, std::uint8_t byte) {
+        session.ingestFrame(vexmoor::test::makeFrame(id, { byte }, { .timestampUs = nowUs }), "can0");
+    };
+    for (const std::uint32_t id : { 0x100U, 0x200U, 0x300U })
+        sendAt(id, 0);
+    nowUs += 100'000;
+    sendAt(0x100, 1); // a counter
+    controls.setClock([&nowUs] { return nowUs; });
+    controls.suppressCurrentChanges();
+    model.setClock([&nowUs] { return nowUs; });
+    model.setChanges(&session.changes());
+    vexmoor::MessageTableView table;
+    table.setModel(&model);
+    model.refresh();
+    table.selectRow(1);
+    vexmoor::ChangedRowsFilter filter { view, statusBar, table, model, controls, nullptr };
+
+    nowUs += 100'000;
+    sendAt(0x100, 0); // the counter again: only its suppressed bit flips
+    sendAt(0x200, 0x10); // the switch
+    model.refresh();
+    const QList<QAction*> entries = view.actions();
+    const auto entry = std::find_if(entries.begin(), entries.end(), [](const QAction* action) {
+        return action->objectName() == QStringLiteral("mnuViewOnlyChangedRows");
+    });
+    ASSERT_NE(entry, entries.end());
+    (*entry)->trigger();
+    ASSERT_TRUE(filter.isOn());
+    EXPECT_TRUE(table.isRowHidden(0)) << "only a suppressed bit flipped";
+    EXPECT_FALSE(table.isRowHidden(1));
+    EXPECT_TRUE(table.isRowHidden(2)) << "nothing changed";
+    EXPECT_EQ(model.rowCount(), 3);
+    EXPECT_EQ(table.selectedPosition(), 2);
+    EXPECT_EQ(statusBar.findChild<QLabel*>(QStringLiteral("statusRowFilter"))->text(),
+              QStringLiteral("Showing 1 of 3 rows: those with unsuppressed changes"));
+
+    nowUs += 3'000'000;
+    model.refresh();
+    filter.update();
+    EXPECT_TRUE(table.isRowHidden(1)) << "the switch's change has left the window";
+
+    filter.setOn(false);
+    for (int row = 0; row < 3; ++row)
+        EXPECT_FALSE(table.isRowHidden(row));
+    EXPECT_TRUE(statusBar.findChild<QLabel*>(QStringLiteral("statusRowFilter"))->isHidden());
+}
 
 } // namespace

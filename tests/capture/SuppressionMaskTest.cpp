@@ -140,3 +140,34 @@ INSTANTIATE_TEST_SUITE_P(
     [](const testing::TestParamInfo<MaskCase>& test) { return test.param.name; });
 
 } // namespace
+
+namespace {
+
+// What remains to see: a flip of a bit outside the mask within the window ending now.
+TEST(SuppressionMaskTest, ARowHasAChangeLeftOnlyWhenABitOutsideTheMaskFlippedWithinTheWindow)
+{
+    using vexmoor::IdentifierChanges;
+    ChangeTracker tracker;
+    SuppressionMask mask;
+    auto observe = [&tracker](std::int64_t atMs, std::uint8_t byte) {
+        tracker.observe(makeFrame(0x100, { byte }, { .timestampUs = kStartUs + atMs * kMs }));
+    };
+    observe(0, 0x00);
+    observe(100, 0x01); // the counter's bit
+    mask.suppressRecent(tracker, kStartUs + 100 * kMs);
+    const IdentifierChanges& changes = *tracker.find(0x100, false);
+    auto changedAt = [&](std::int64_t nowMs) { return mask.changedOutside(changes, kStartUs + nowMs * kMs); };
+
+    EXPECT_FALSE(changedAt(100)) << "only the suppressed bit flipped";
+    observe(200, 0x00);
+    EXPECT_FALSE(changedAt(200)) << "the suppressed bit flipped back";
+    observe(300, 0x10); // the switch
+    EXPECT_TRUE(changedAt(300));
+    EXPECT_TRUE(changedAt(3299));
+    EXPECT_FALSE(changedAt(3300)) << "the switch's flip has left the window";
+    EXPECT_FALSE(changedAt(299)) << "a flip after now belongs to another clock";
+    mask.clear();
+    EXPECT_TRUE(changedAt(200)) << "without the mask the counter's flip counts";
+}
+
+} // namespace
