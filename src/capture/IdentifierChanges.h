@@ -12,7 +12,7 @@ namespace vexmoor {
 // What one identifier's frames did, byte by byte and bit by bit, on the frames' own clock. Its size
 // is fixed: nothing in it grows with the traffic. An index outside the bytes or bits throws
 // std::out_of_range.
-class IdentifierChanges {
+class alignas(64) IdentifierChanges {
 public:
     static constexpr std::int64_t kNever = std::numeric_limits<std::int64_t>::min();
     static constexpr int kBits = CanFrame::kMaxLength * 8;
@@ -55,7 +55,7 @@ private:
     void noteBitFlips(std::uint64_t changed, std::int64_t timeUs);
 
     // The fields every frame touches come first, so that a frame that changes nothing reads and
-    // writes the first cache lines only.
+    // writes the first two cache lines only (the class starts on a line).
     std::uint32_t m_id = 0;
     bool m_extended = false;
     std::uint8_t m_length = 0;

@@ -53,9 +53,10 @@ void RecentActivity::record(std::int64_t timeUs, std::uint8_t changedBytes)
     m_newestUs = std::max(m_newestUs, timeUs);
 
     std::uint16_t& count = rateCount(rateSlot);
-    std::int64_t& firstUs = m_rateFirstUs[static_cast<std::size_t>(ringIndex(rateSlot, kRateSlots))];
-    if (count == 0 || timeUs < firstUs)
-        firstUs = timeUs;
+    const auto offsetUs = static_cast<std::uint32_t>(timeUs - rateSlot * kRateSlotUs);
+    std::uint32_t& firstOffsetUs = m_rateFirstOffsetUs[static_cast<std::size_t>(ringIndex(rateSlot, kRateSlots))];
+    if (count == 0 || offsetUs < firstOffsetUs)
+        firstOffsetUs = offsetUs;
     addSaturating(count);
     const int busy = busyRingIndex(floorDiv(rateSlot, kRateSlotsPerBusySlot));
     addSaturating(m_busyFrames[busy]);
@@ -90,7 +91,7 @@ RecentActivity::WindowFrames RecentActivity::framesInRateWindow(std::int64_t now
         if (!inWindow(slot, nowSlot, kRateSlots) || m_rateFrames[ring] == 0)
             continue;
         window.frames += m_rateFrames[ring];
-        window.firstUs = m_rateFirstUs[ring];
+        window.firstUs = slot * kRateSlotUs + m_rateFirstOffsetUs[ring];
     }
     return window;
 }

@@ -51,13 +51,16 @@ private:
     std::uint16_t& rateCount(std::int64_t rateSlot);
     int busyRingIndex(std::int64_t busySlot) const;
 
+    // What every frame reads and writes comes first and fits, with the identifier's own latest state,
+    // in two cache lines; the change counts follow, touched only by a change.
     std::int64_t m_newestRateSlot = 0;
     std::int64_t m_newestUs = 0;
     bool m_started = false;
     bool m_sharedStamps = false;
     std::array<std::uint16_t, kRateSlots> m_rateFrames {};
-    std::array<std::int64_t, kRateSlots> m_rateFirstUs {};
     std::array<std::uint16_t, kBusySlots> m_busyFrames {};
+    // The earliest frame of each rate slot, as microseconds into the slot.
+    std::array<std::uint32_t, kRateSlots> m_rateFirstOffsetUs {};
     std::array<std::array<std::uint16_t, kBytes>, kBusySlots> m_busyChanges {};
 };
 
