@@ -35,11 +35,12 @@ QColor blend(const QColor& from, const QColor& to, double share)
     return QColor(mix(from.red(), to.red()), mix(from.green(), to.green()), mix(from.blue(), to.blue()));
 }
 
-// The table's colours of a change up and down, deepened: the flip is drawn as a frame around the cell,
-// thinner than the table's filled byte, and must stand out over the heat's tint.
+// The table's colours of a change up and down at full strength: the flip is drawn as a thin frame
+// around the cell, not the table's filled byte, and must stand out over the heat's pale tint.
 QColor flipColor(bool risen)
 {
-    return (risen ? MessageTableModel::kUpColor : MessageTableModel::kDownColor).darker(170);
+    const QColor table = risen ? MessageTableModel::kUpColor : MessageTableModel::kDownColor;
+    return QColor::fromHsv(table.hsvHue(), 255, 190);
 }
 
 } // namespace
