@@ -90,13 +90,20 @@ TEST_F(BitViewPanelTest, TheViewMenuShowsTheDockBelowTheTableWhichStaysInTheClie
 
 TEST_F(BitViewPanelTest, FollowsTheSelectedRowAndForgetsItWithTheData)
 {
+    EXPECT_EQ(heading(), QStringLiteral("Select a row to see its bits."));
+    clickRow(0);
+    send(0x3E9, { 0x12, 0x34, 0x56 });
+    QTest::qWait(100);
+    EXPECT_EQ(grid->model()->rowCount(), 2) << "a hidden panel does not refresh";
     viewAction()->trigger();
+    EXPECT_EQ(grid->model()->rowCount(), 3) << "and catches up as it is shown";
+    window.tableView().clearSelection();
     EXPECT_EQ(heading(), QStringLiteral("Select a row to see its bits."));
     EXPECT_EQ(grid->model()->rowCount(), 0);
 
     clickRow(0);
     EXPECT_EQ(heading(), QStringLiteral("CAN_ID 3E9"));
-    ASSERT_EQ(grid->model()->rowCount(), 2);
+    ASSERT_EQ(grid->model()->rowCount(), 3);
     EXPECT_EQ(grid->model()->index(1, BitGridModel::Hex).data().toString(), QStringLiteral("34"));
     clickRow(1);
     EXPECT_EQ(heading(), QStringLiteral("CAN_ID 100"));
