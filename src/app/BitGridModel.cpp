@@ -147,9 +147,7 @@ QVariant BitGridModel::bitData(const IdentifierChanges& changes, int byte, int b
     // A suppressed bit keeps its value in sight, and nothing else: it always moves, so its flips tell
     // nothing and its count would drown the heat of the others.
     const double strength = suppressed ? 0 : strengthAt(changes.bitFlippedUs(index));
-    const double heat = suppressed || changes.bitFlips(index) == 0
-        ? 0
-        : std::min(1.0, std::log1p(changes.bitFlips(index)) / std::log1p(std::max(1U, m_busiestFlips)));
+    const double heat = suppressed ? 0 : heatOf(changes.bitFlips(index));
     switch (role) {
     case Qt::DisplayRole:
         return value ? QStringLiteral("1") : QStringLiteral("0");
@@ -182,6 +180,12 @@ QVariant BitGridModel::bitData(const IdentifierChanges& changes, int byte, int b
     default:
         return {};
     }
+}
+
+double BitGridModel::heatOf(std::uint32_t flips) const
+{
+    // The busiest bit may have flipped again since the last refresh took the scale's top.
+    return flips == 0 ? 0 : std::min(1.0, std::log1p(flips) / std::log1p(std::max(1U, m_busiestFlips)));
 }
 
 QString BitGridModel::bitToolTip(const IdentifierChanges& changes, int byte, int bit) const

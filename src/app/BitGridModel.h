@@ -79,6 +79,7 @@ private:
     std::uint32_t busiestFlips(const IdentifierChanges& changes) const;
     bool fadesAt(std::int64_t lastFlipUs, std::int64_t nowUs) const;
     double strengthAt(std::int64_t flippedUs) const;
+    double heatOf(std::uint32_t flips) const;
     QVariant bitData(const IdentifierChanges& changes, int byte, int bit, int role) const;
     QVariant byteData(const IdentifierChanges& changes, int byte, int column, int role) const;
     QString bitToolTip(const IdentifierChanges& changes, int byte, int bit) const;
