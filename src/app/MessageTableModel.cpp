@@ -14,10 +14,7 @@ namespace vexmoor {
 
 namespace {
 
-struct TrackedIdentifier {
-    std::uint32_t id = 0;
-    bool extended = false;
-};
+using TrackedIdentifier = MessageTableModel::TrackedIdentifier;
 
 // The inverse of the row key's format: more than three hex digits, or a value above the standard
 // range, is an extended identifier (a small one is written with eight digits).
@@ -147,11 +144,16 @@ QVariant MessageTableModel::headerData(int section, Qt::Orientation orientation,
     return QString::fromLatin1(title.data(), static_cast<qsizetype>(title.size()));
 }
 
+std::optional<MessageTableModel::TrackedIdentifier> MessageTableModel::identifierOfRow(int row) const
+{
+    return m_table.hasRow(row + 1) ? identifierOfKey(m_table.canId(row + 1)) : std::nullopt;
+}
+
 const IdentifierChanges* MessageTableModel::changesOfRow(int row) const
 {
     if (m_changes == nullptr)
         return nullptr;
-    const auto identifier = identifierOfKey(m_table.canId(row + 1));
+    const auto identifier = identifierOfRow(row);
     return identifier ? m_changes->find(identifier->id, identifier->extended) : nullptr;
 }
 

@@ -8,6 +8,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <optional>
 #include <vector>
 
 namespace vexmoor {
@@ -57,6 +58,11 @@ public:
 
     using Clock = std::function<std::int64_t()>;
 
+    struct TrackedIdentifier {
+        std::uint32_t id = 0;
+        bool extended = false;
+    };
+
     explicit MessageTableModel(MessageTable& table, QObject* parent = nullptr);
     ~MessageTableModel() override;
     Q_DISABLE_COPY_MOVE(MessageTableModel)
@@ -77,6 +83,9 @@ public:
     int columnCount(const QModelIndex& parent = {}) const override;
     QVariant data(const QModelIndex& index, int role = Qt::DisplayRole) const override;
     QVariant headerData(int section, Qt::Orientation orientation, int role = Qt::DisplayRole) const override;
+
+    // The identifier the row's key names; empty for a row past the table or a key that names none.
+    std::optional<TrackedIdentifier> identifierOfRow(int row) const;
 
     // Reads the clock and tells the view about the rows added, the cells written and the rows whose
     // tracked columns moved since the last refresh.

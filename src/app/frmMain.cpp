@@ -2,6 +2,7 @@
 
 #include "app/Artwork.h"
 #include "app/AutoFilterLabel.h"
+#include "app/BitViewPanel.h"
 #include "app/CaptureController.h"
 #include "app/ChangedRowsFilter.h"
 #include "app/ConnectionControls.h"
@@ -24,6 +25,7 @@
 
 #include <QCloseEvent>
 #include <QCoreApplication>
+#include <QDockWidget>
 #include <QFileInfo>
 #include <QLabel>
 #include <QMenuBar>
@@ -47,6 +49,25 @@ void paintWhite(QWidget& widget)
     palette.setColor(QPalette::Window, Qt::white);
     widget.setPalette(palette);
     widget.setAutoFillBackground(true);
+}
+
+// What the shown docks take of the window beside and across the client area, which shrinks by as much:
+// measured from the client area itself, and nothing while no dock is docked and shown. A dock being
+// shown is not yet visible when the window lays the client area out for it: it counts once not hidden.
+QSize dockedShare(const QMainWindow& window, int barsHeight)
+{
+    bool besideShown = false;
+    bool acrossShown = false;
+    for (QDockWidget* dock : window.findChildren<QDockWidget*>()) {
+        if (dock->isHidden() || dock->isFloating())
+            continue;
+        const Qt::DockWidgetArea area = window.dockWidgetArea(dock);
+        (area == Qt::LeftDockWidgetArea || area == Qt::RightDockWidgetArea ? besideShown : acrossShown) = true;
+    }
+    const QWidget* client = window.centralWidget();
+    const int width = besideShown ? window.width() - client->width() : 0;
+    const int height = acrossShown ? window.height() - barsHeight - client->height() : 0;
+    return { std::max(0, width), std::max(0, height) };
 }
 
 } // namespace
@@ -78,6 +99,13 @@ frmMain::frmMain(UserMessageBox& messageBox, SerialPort& port, TimeOfDaySource& 
         [controller = m_controller] { return controller->framesNowUs(); }, this);
     new ChangedRowsFilter(*findChild<QMenu*>(QStringLiteral("MnuView")), *statusBar(), *m_tableView, *m_tableModel,
                           *suppression, this);
+    auto* bitView = new BitViewPanel(
+        session().changes(), suppression->mask(), [controller = m_controller] { return controller->framesNowUs(); },
+        this);
+    addDockWidget(Qt::BottomDockWidgetArea, bitView);
+    bitView->hide();
+    bitView->follow(*m_tableView, *m_tableModel);
+    findChild<QMenu*>(QStringLiteral("MnuView"))->addAction(bitView->toggleViewAction());
     showAutoFilterThreshold();
 
     // The designed client area is the room above the status bar.
@@ -442,13 +470,13 @@ void frmMain::resizeEvent(QResizeEvent* event)
 void frmMain::placeTable()
 {
     // The table follows the window's outer size (frame, title and menu bar included) less what the
-    // bars below the menu take: the status bar and a shown replay tool bar; docks will take their
-    // share here too. Each of the four assignments stands on its own: a size that would come out
-    // negative keeps its last value.
+    // bars below the menu take: the status bar, a shown replay tool bar and shown docks. Each of the
+    // four assignments stands on its own: a size that would come out negative keeps its last value.
     const double dpi = Twips::logicalDpiOf(*this);
     const int statusBarHeight = statusBar()->isHidden() ? 0 : statusBar()->height();
     const int toolBarHeight = m_replayToolBar->isHidden() ? 0 : m_replayToolBar->height();
-    const QSize outer = frameGeometry().size() - QSize(0, statusBarHeight + toolBarHeight);
+    const QSize outer = frameGeometry().size() - QSize(0, statusBarHeight + toolBarHeight)
+        - dockedShare(*this, menuBar()->height() + statusBarHeight + toolBarHeight);
     const int outerWidthTwips = static_cast<int>(outer.width() * 1440.0 / dpi);
     const int outerHeightTwips = static_cast<int>(outer.height() * 1440.0 / dpi);
     m_tableGeometry.moveLeft(Twips::toPixels(10, dpi));

@@ -75,7 +75,8 @@ TEST_F(frmMainTest, ShowsItsCaptionStatusLineMenusAndTimersAsTheyStart)
             "MnuFile &File | MnuFileDumData Dump Data to CSV | - | MnuFileExit &Exit | - | mnuFileOpenLog Open Log... "
             "| - | mnuFileStartLogging Start Logging... | mnuFileStopLogging Stop Logging",
             "MnuView View | mnuTglIgnoreList Toggle Ignore List | - | mnuViewSuppress Suppress Current Changes | "
-            "mnuViewClearSuppression Clear Suppression | mnuViewSuppressionWindow Suppression Window... | mnuViewOnlyChangedRows Only Rows With Unsuppressed Changes",
+            "mnuViewClearSuppression Clear Suppression | mnuViewSuppressionWindow Suppression Window... | "
+            "mnuViewOnlyChangedRows Only Rows With Unsuppressed Changes | mnuViewBitView Bit View",
             "MnuFinder Finder/Filter | MnuToolsFind Find ID/FilterTool",
             "Tools &Tools | mnuToolsCommConnect Connect To COM | MnuToolsComSettings Com Settings | MnuToolsOptions "
             "Options | - | MnuToolsClearIDIngoreList Clear ID Ignore List | MnuToolsClearIgnore Clear Message  Ignore "

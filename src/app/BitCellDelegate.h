@@ -1,0 +1,22 @@
+#pragma once
+
+#include <QStyledItemDelegate>
+
+namespace vexmoor {
+
+// Paints a bit of the bit grid as an ordinary cell (its value on the heat's tint) and, while its last
+// flip fades, a frame in the flip's colour around it: the frame and the tint stay apart to the eye,
+// and neither hides the digit.
+class BitCellDelegate final : public QStyledItemDelegate {
+    Q_OBJECT
+
+public:
+    static constexpr int kFlipFrameWidth = 3;
+
+    using QStyledItemDelegate::QStyledItemDelegate;
+    Q_DISABLE_COPY_MOVE(BitCellDelegate)
+
+    void paint(QPainter* painter, const QStyleOptionViewItem& option, const QModelIndex& index) const override;
+};
+
+} // namespace vexmoor

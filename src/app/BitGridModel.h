@@ -1,0 +1,103 @@
+#pragma once
+
+#include <QAbstractTableModel>
+#include <QColor>
+
+#include <array>
+#include <cstdint>
+#include <functional>
+#include <optional>
+#include <vector>
+
+namespace vexmoor {
+
+class ChangeTracker;
+class IdentifierChanges;
+class SuppressionMask;
+
+// One identifier's data as a grid of bits: a row per byte of its latest frame, the bits most
+// significant first as a byte is read, then the byte in hex and decimal. Each bit tells its value,
+// how recently it flipped and how often. The identifier is looked up in the tracker at every
+// refresh and never held: clearing the tracker takes every identifier away.
+class BitGridModel final : public QAbstractTableModel {
+    Q_OBJECT
+
+public:
+    // Bit7 shows bit 7 of the byte, Bit0 bit 0: the column of bit b is Bit0 - b.
+    enum Column { Bit7, Bit6, Bit5, Bit4, Bit3, Bit2, Bit1, Bit0, Hex, Dec, Count };
+
+    enum Role {
+        // Of a bit: the colour of its last flip (the way it went), its alpha falling from 1 to 0 as the
+        // flip fades; invalid when there is none to show.
+        RecentFlipColorRole = Qt::UserRole + 1,
+        // Of a bit: how often it flipped, 0 (never) to 1 (as often as the identifier's busiest bit).
+        HeatRole,
+        SuppressedRole,
+    };
+
+    static const QColor kSuppressedColor;
+
+    using Clock = std::function<std::int64_t()>;
+
+    explicit BitGridModel(const ChangeTracker& changes, QObject* parent = nullptr);
+    Q_DISABLE_COPY_MOVE(BitGridModel)
+
+    // Suppressed bits are shown set aside and never as flipped; the mask must outlive the model.
+    void setSuppression(const SuppressionMask* suppression) { m_suppression = suppression; }
+    // Microseconds on the frames' clock, the one the tracker's flips are stamped on.
+    void setClock(Clock nowUs);
+    void showIdentifier(std::uint32_t id, bool extended);
+    void showNothing();
+    std::optional<std::uint32_t> shownId() const;
+    bool shownExtended() const { return m_extended; }
+
+    int rowCount(const QModelIndex& parent = {}) const override;
+    int columnCount(const QModelIndex& parent = {}) const override;
+    QVariant data(const QModelIndex& index, int role = Qt::DisplayRole) const override;
+    QVariant headerData(int section, Qt::Orientation orientation, int role = Qt::DisplayRole) const override;
+
+    // Reads the clock and the identifier's state: a new length resets the grid, otherwise only the
+    // rows whose look moved are told to the view.
+    void refresh();
+
+    // The cold-to-hot tint of a heat from 0 to 1; invalid for 0, a bit that never flipped.
+    static QColor heatColor(double heat);
+
+private:
+    // What a row's paint depends on besides the clock: when any of it changes, the row is repainted.
+    struct RowState {
+        std::uint8_t value = 0;
+        std::uint8_t suppressed = 0;
+        std::array<std::uint32_t, 8> flips {};
+        std::int64_t lastFlipUs = 0;
+        bool operator==(const RowState&) const = default;
+    };
+
+    const IdentifierChanges* shownChanges() const;
+    std::uint64_t suppressedBits() const;
+    RowState rowState(const IdentifierChanges& changes, int byte) const;
+    std::uint32_t busiestFlips(const IdentifierChanges& changes) const;
+    bool fadesAt(std::int64_t lastFlipUs, std::int64_t nowUs) const;
+    double strengthAt(std::int64_t flippedUs) const;
+    double heatOf(std::uint32_t flips) const;
+    QVariant bitData(const IdentifierChanges& changes, int byte, int bit, int role) const;
+    QVariant byteData(const IdentifierChanges& changes, int byte, int column, int role) const;
+    QString bitToolTip(const IdentifierChanges& changes, int byte, int bit) const;
+    void takeSnapshot();
+    // Whether the byte's row looks different from the last refresh; notes its state for the next.
+    bool rowMoved(const IdentifierChanges& changes, int byte, std::int64_t previousNowUs, bool topMoved);
+
+    const ChangeTracker& m_changes;
+    const SuppressionMask* m_suppression = nullptr;
+    Clock m_clock;
+    std::int64_t m_nowUs = 0;
+    bool m_shown = false;
+    std::uint32_t m_id = 0;
+    bool m_extended = false;
+    // As the view last heard it: the rows, each row's state and the heat scale's top.
+    int m_rows = 0;
+    std::vector<RowState> m_rowStates;
+    std::uint32_t m_busiestFlips = 0;
+};
+
+} // namespace vexmoor
