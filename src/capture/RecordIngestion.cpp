@@ -10,6 +10,7 @@
 #include "capture/MessageTable.h"
 #include "capture/RecordTap.h"
 #include "capture/RecordText.h"
+#include "capture/SignalRecorder.h"
 #include "capture/TextSetting.h"
 
 #include <charconv>
@@ -53,7 +54,7 @@ void RecordIngestion::ParseFrame(const FrameFacts& facts)
 void RecordIngestion::trackChanges(std::string_view message)
 {
     if (m_facts != nullptr) {
-        m_tracker->observe(m_facts->frame);
+        follow(m_facts->frame);
         return;
     }
     // A record that is no CAN frame (more than eight data fields, a field that is no byte) has no
@@ -62,7 +63,15 @@ void RecordIngestion::trackChanges(std::string_view message)
     if (!frame)
         return;
     frame->timestampUs = m_arrivalClock ? m_arrivalClock() : systemMicroseconds();
-    m_tracker->observe(*frame);
+    follow(*frame);
+}
+
+void RecordIngestion::follow(const CanFrame& frame)
+{
+    if (m_tracker != nullptr)
+        m_tracker->observe(frame);
+    if (m_recorder != nullptr)
+        m_recorder->observe(frame);
 }
 
 void RecordIngestion::ParseData()
@@ -84,7 +93,8 @@ void RecordIngestion::ParseData()
     m_state.HexID = std::move(identifier->hexId);
     m_state.DecimalID = identifier->decimalId;
     ++m_framesSeen;
-    if (m_tracker != nullptr)
+    // A record is made a frame only for someone who follows frames: nothing plotted costs nothing.
+    if (m_tracker != nullptr || (m_recorder != nullptr && m_recorder->count() > 0))
         trackChanges(message);
 
     if (m_messageIgnoreList.contains(message) || m_idIgnoreList.contains(m_state.HexID))
