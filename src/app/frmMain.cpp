@@ -8,6 +8,7 @@
 #include "app/LoggingControls.h"
 #include "app/MessageTableModel.h"
 #include "app/MessageTableView.h"
+#include "app/PlotPanel.h"
 #include "app/ReplayToolBar.h"
 #include "app/SuppressionControls.h"
 #include "dialogs/frmAbout.h"
@@ -75,6 +76,8 @@ frmMain::frmMain(UserMessageBox& messageBox, SerialPort& port, TimeOfDaySource& 
     new SuppressionControls(
         *findChild<QMenu*>(QStringLiteral("MnuView")), *statusBar(), session().changes(), *m_tableModel,
         [controller = m_controller] { return controller->framesNowUs(); }, this);
+    PlotPanel::addTo(*this, *findChild<QMenu*>(QStringLiteral("MnuView")), session().plotted(),
+                     [controller = m_controller] { return controller->framesNowUs(); });
     showAutoFilterThreshold();
 
     // The designed client area is the room above the status bar.
@@ -192,6 +195,7 @@ void frmMain::buildMenus()
             [this] {
                 session().table().clear();
                 session().changes().clear();
+                session().plotted().clear();
             });
 
     QMenu* emulator = addMenu("MnuEmulator", QStringLiteral("Emulator"));

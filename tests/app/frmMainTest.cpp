@@ -75,7 +75,7 @@ TEST_F(frmMainTest, ShowsItsCaptionStatusLineMenusAndTimersAsTheyStart)
             "MnuFile &File | MnuFileDumData Dump Data to CSV | - | MnuFileExit &Exit | - | mnuFileOpenLog Open Log... "
             "| - | mnuFileStartLogging Start Logging... | mnuFileStopLogging Stop Logging",
             "MnuView View | mnuTglIgnoreList Toggle Ignore List | - | mnuViewSuppress Suppress Current Changes | "
-            "mnuViewClearSuppression Clear Suppression",
+            "mnuViewClearSuppression Clear Suppression | mnuViewPlot Plot",
             "MnuFinder Finder/Filter | MnuToolsFind Find ID/FilterTool",
             "Tools &Tools | mnuToolsCommConnect Connect To COM | MnuToolsComSettings Com Settings | MnuToolsOptions "
             "Options | - | MnuToolsClearIDIngoreList Clear ID Ignore List | MnuToolsClearIgnore Clear Message  Ignore "
