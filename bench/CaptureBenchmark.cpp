@@ -7,6 +7,7 @@
 #include "capture/CaptureSession.h"
 #include "capture/ChangeTracker.h"
 #include "capture/LogReader.h"
+#include "capture/SignalRecorder.h"
 #include "capture/SystemTimeOfDay.h"
 
 #include "BoardStreamGenerator.h"
@@ -170,6 +171,40 @@ void BM_ChangeTrackerObserve(benchmark::State& benchmarkState)
     benchmarkState.counters["bytes_per_identifier"] = sizeof(vexmoor::IdentifierChanges);
 }
 BENCHMARK(BM_ChangeTrackerObserve);
+
+// What the plot adds to each frame of 2,048 identifiers: with nothing plotted (range 0), and with four
+// values plotted (range 4), four identifiers among the 2,048, one of them extended. Range 1 plots one
+// value of an identifier that every frame carries: the cost of recording itself.
+void BM_SignalRecorderObserve(benchmark::State& benchmarkState)
+{
+    constexpr std::int64_t kFrameSpacingUs = 100;
+    vexmoor::SignalRecorder recorder;
+    auto frames = realisticFrames(1 << 16);
+    using vexmoor::PlotSignal;
+    const std::vector<PlotSignal> plotted { PlotSignal::ofBytes(0x100, false, 4), PlotSignal::ofBit(0x200, false, 4, 0),
+                                            PlotSignal::ofBytes(0x300, false, 4, 2, PlotSignal::Order::LittleEndian),
+                                            PlotSignal::ofBytes(0x18DAF110, true, 0) };
+    if (benchmarkState.range(0) == 1) {
+        recorder.add(plotted.front());
+        for (vexmoor::CanFrame& frame : frames)
+            frame.id = 0x100;
+    }
+    for (std::size_t index = 0; index < plotted.size() && benchmarkState.range(0) == 4; ++index)
+        recorder.add(plotted[index]);
+
+    std::int64_t timeUs = 1742339025086274;
+    std::size_t next = 0;
+    for (auto _ : benchmarkState) {
+        vexmoor::CanFrame& frame = frames[next];
+        frame.timestampUs = timeUs += kFrameSpacingUs;
+        recorder.observe(frame);
+        next = (next + 1) & (frames.size() - 1);
+    }
+    benchmarkState.SetItemsProcessed(benchmarkState.iterations());
+    benchmarkState.counters["signals"] = static_cast<double>(recorder.count());
+    benchmarkState.counters["revision"] = static_cast<double>(recorder.revision());
+}
+BENCHMARK(BM_SignalRecorderObserve)->Arg(0)->Arg(4)->Arg(1);
 
 void BM_ReadMessages(benchmark::State& benchmarkState)
 {

@@ -9,8 +9,10 @@ set -euo pipefail
 
 root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 jobs=$(nproc 2>/dev/null || echo 2)
+# Debian's qt6-charts-dev needs the OpenGL module's CMake files without depending on their package.
 packages=(build-essential cmake ninja-build googletest libgtest-dev libgmock-dev libbenchmark-dev
-    qt6-base-dev qt6-serialport-dev qt6-serialbus-dev qt6-charts-dev python3 clang libclang-rt-14-dev)
+    qt6-base-dev qt6-serialport-dev qt6-serialbus-dev qt6-charts-dev libqt6opengl6-dev python3 clang
+    libclang-rt-14-dev)
 
 install_missing_packages() {
     local missing=() package

@@ -10,6 +10,7 @@
 #include "app/LoggingControls.h"
 #include "app/MessageTableModel.h"
 #include "app/MessageTableView.h"
+#include "app/PlotPanel.h"
 #include "app/ReplayToolBar.h"
 #include "app/SuppressionControls.h"
 #include "dialogs/frmAbout.h"
@@ -106,6 +107,9 @@ frmMain::frmMain(UserMessageBox& messageBox, SerialPort& port, TimeOfDaySource& 
     bitView->hide();
     bitView->follow(*m_tableView, *m_tableModel);
     findChild<QMenu*>(QStringLiteral("MnuView"))->addAction(bitView->toggleViewAction());
+    PlotPanel* plot = PlotPanel::addTo(*this, *findChild<QMenu*>(QStringLiteral("MnuView")), session().plotted(),
+                                       [controller = m_controller] { return controller->framesNowUs(); });
+    connect(bitView, &BitViewPanel::plotRequested, plot, &PlotPanel::addSignal);
     showAutoFilterThreshold();
 
     // The designed client area is the room above the status bar.
@@ -223,6 +227,7 @@ void frmMain::buildMenus()
             [this] {
                 session().table().clear();
                 session().changes().clear();
+                session().plotted().clear();
             });
 
     QMenu* emulator = addMenu("MnuEmulator", QStringLiteral("Emulator"));

@@ -6,6 +6,7 @@
 #include "capture/MessageTable.h"
 #include "capture/RecordIngestion.h"
 #include "capture/SerialInputAssembly.h"
+#include "capture/SignalRecorder.h"
 #include "capture/TextSetting.h"
 
 #include <string_view>
@@ -40,6 +41,9 @@ public:
     // What every frame's bytes and bits did, whatever the table keeps of it.
     ChangeTracker& changes() { return m_changes; }
     const ChangeTracker& changes() const { return m_changes; }
+    // The values the user plots, over time.
+    SignalRecorder& plotted() { return m_plotted; }
+    const SignalRecorder& plotted() const { return m_plotted; }
 
     // What every generator does with a record it made: CurrentMessage := record, then ParseData.
     void ingest(std::string_view recordText);
@@ -55,6 +59,7 @@ private:
     TextSetting m_minimumId { kDefaultMinimumId };
     TextSetting m_autoFilter { kDefaultAutoFilter };
     ChangeTracker m_changes;
+    SignalRecorder m_plotted;
     RecordIngestion m_ingestion;
     SerialInputAssembly m_assembly;
 };

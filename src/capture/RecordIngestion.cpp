@@ -10,6 +10,7 @@
 #include "capture/MessageTable.h"
 #include "capture/RecordTap.h"
 #include "capture/RecordText.h"
+#include "capture/SignalRecorder.h"
 #include "capture/TextSetting.h"
 
 #include <charconv>
@@ -59,7 +60,9 @@ const CanFrame* RecordIngestion::frameOfRecord(std::string_view message)
 {
     if (m_facts != nullptr)
         return &m_facts->frame;
-    if (m_tracker == nullptr)
+    // A record is read back into a frame only for someone who follows frames: with no tracker and
+    // nothing plotted, it costs nothing.
+    if (m_tracker == nullptr && (m_recorder == nullptr || m_recorder->count() == 0))
         return nullptr;
     // A record that is no CAN frame (more than eight data fields, a field that is no byte) has no
     // bytes to follow.
@@ -91,8 +94,12 @@ void RecordIngestion::ParseData()
     m_state.DecimalID = identifier->decimalId;
     ++m_framesSeen;
     m_frame = frameOfRecord(message);
-    if (m_tracker != nullptr && m_frame != nullptr)
-        m_tracker->observe(*m_frame);
+    if (m_frame != nullptr) {
+        if (m_tracker != nullptr)
+            m_tracker->observe(*m_frame);
+        if (m_recorder != nullptr)
+            m_recorder->observe(*m_frame);
+    }
 
     if (m_messageIgnoreList.contains(message) || m_idIgnoreList.contains(m_state.HexID))
         return;

@@ -11,10 +11,12 @@
 
 namespace vexmoor {
 
+struct CanFrame;
 struct CaptureState;
 class ChangeTracker;
 struct FrameFacts;
 class RecordTap;
+class SignalRecorder;
 class IgnoreList;
 class MessageNotesLog;
 class MessageTable;
@@ -44,6 +46,8 @@ public:
     // What follows the changes of every frame with an identifier, before the ignore lists and the
     // minimum identifier hold any back; nullptr for none.
     void setChangeTracker(ChangeTracker* tracker) { m_tracker = tracker; }
+    // What records the plotted values of those same frames; nullptr for none.
+    void setSignalRecorder(SignalRecorder* recorder) { m_recorder = recorder; }
     // The time a record without a time stamp of its own arrived (the board's, a generator's), in
     // microseconds since the epoch; the system clock unless a test sets another.
     using ArrivalClock = std::function<std::int64_t()>;
@@ -55,7 +59,7 @@ public:
 
 private:
     // The frame of the record being ingested: the source's own, or the record read back when the
-    // tracker wants one; nullptr when there is neither.
+    // tracker or the plot wants one; nullptr when there is neither.
     const CanFrame* frameOfRecord(std::string_view message);
     void appendToNotes();
     bool updateRows();
@@ -72,6 +76,7 @@ private:
     MessageNotesLog* m_notesLog = nullptr;
     RecordTap* m_tap = nullptr;
     ChangeTracker* m_tracker = nullptr;
+    SignalRecorder* m_recorder = nullptr;
     ArrivalClock m_arrivalClock;
     // The facts of the record being ingested, while ParseFrame runs.
     const FrameFacts* m_facts = nullptr;

@@ -76,7 +76,7 @@ TEST_F(frmMainTest, ShowsItsCaptionStatusLineMenusAndTimersAsTheyStart)
             "| - | mnuFileStartLogging Start Logging... | mnuFileStopLogging Stop Logging",
             "MnuView View | mnuTglIgnoreList Toggle Ignore List | - | mnuViewSuppress Suppress Current Changes | "
             "mnuViewClearSuppression Clear Suppression | mnuViewSuppressionWindow Suppression Window... | "
-            "mnuViewOnlyChangedRows Only Rows With Unsuppressed Changes | mnuViewBitView Bit View",
+            "mnuViewOnlyChangedRows Only Rows With Unsuppressed Changes | mnuViewBitView Bit View | mnuViewPlot Plot",
             "MnuFinder Finder/Filter | MnuToolsFind Find ID/FilterTool",
             "Tools &Tools | mnuToolsCommConnect Connect To COM | MnuToolsComSettings Com Settings | MnuToolsOptions "
             "Options | - | MnuToolsClearIDIngoreList Clear ID Ignore List | MnuToolsClearIgnore Clear Message  Ignore "

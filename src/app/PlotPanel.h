@@ -1,0 +1,105 @@
+#pragma once
+
+#include "capture/PlotSignal.h"
+
+#include <QDockWidget>
+#include <QList>
+#include <QPointF>
+
+#include <cstdint>
+#include <functional>
+#include <vector>
+
+class QChart;
+class QComboBox;
+class QLabel;
+class QLineEdit;
+class QLineSeries;
+class QMainWindow;
+class QMenu;
+class QPushButton;
+class QSpinBox;
+class QValueAxis;
+
+namespace vexmoor {
+
+class PlotChartView;
+class SignalRecorder;
+
+// Shows the plotted values against time, as steps: live, the last seconds of the frames' clock
+// ("Follow"); or a range the user zooms and pans, or the whole recording ("Fit"). The values
+// themselves are the recorder's; the panel only draws them, from the thinned samples, about ten
+// times a second while it is visible. Time reads in seconds since the first value recorded, so that
+// a replayed log starts at 0 whatever day it was taken.
+class PlotPanel final : public QDockWidget {
+    Q_OBJECT
+
+public:
+    using Clock = std::function<std::int64_t()>;
+
+    static constexpr int kRefreshIntervalMs = 100;
+    static constexpr int kDefaultWindowSeconds = 30;
+    static constexpr int kMaxWindowSeconds = 600;
+
+    PlotPanel(SignalRecorder& recorder, Clock clock, QWidget* parent = nullptr);
+    Q_DISABLE_COPY_MOVE(PlotPanel)
+
+    // A hidden panel at the bottom of the window, with its entry at the end of the view menu.
+    static PlotPanel* addTo(QMainWindow& window, QMenu& viewMenu, SignalRecorder& recorder, Clock clock);
+
+    // "Now" for Follow, in microseconds on the frames' clock.
+    void setClock(Clock clock) { m_clock = std::move(clock); }
+    // Draws what changed since the last time; the panel's timer calls it while the panel is visible.
+    void refresh();
+    QChart& chart() { return *m_chart; }
+
+public slots:
+    // Plots the value and shows the panel; a value that cannot be plotted is refused in the panel's
+    // message line.
+    void addSignal(const vexmoor::PlotSignal& signal);
+
+private:
+    QWidget* buildSignalForm();
+    QWidget* buildViewControls();
+    void addFromForm();
+    void removeSelected();
+    void removeAll();
+    void setFollowing(bool following);
+    void fitAll();
+    void takeUserRange();
+    void showMessage(const QString& message);
+    void matchSeriesToSignals();
+    // The shown time range, in seconds since the origin.
+    QPointF shownRange() const;
+    void draw(QPointF range);
+    void drawAlone(const std::vector<QList<QPointF>>& values);
+    void drawInBands(std::vector<QList<QPointF>>& values);
+    void showDropped();
+
+    SignalRecorder& m_recorder;
+    Clock m_clock;
+    QChart* m_chart;
+    PlotChartView* m_view;
+    QValueAxis* m_timeAxis;
+    QValueAxis* m_valueAxis;
+    std::vector<PlotSignal> m_shownSignals;
+    QList<QLineSeries*> m_lines;
+
+    QLineEdit* m_identifier = nullptr;
+    QSpinBox* m_firstByte = nullptr;
+    QSpinBox* m_byteCount = nullptr;
+    QComboBox* m_order = nullptr;
+    QComboBox* m_bit = nullptr;
+    QComboBox* m_plotted = nullptr;
+    QPushButton* m_follow = nullptr;
+    QSpinBox* m_windowSeconds = nullptr;
+    QLabel* m_message = nullptr;
+    QLabel* m_dropped = nullptr;
+
+    QPointF m_userRange; // while not following
+    QPointF m_drawnRange;
+    std::uint64_t m_drawnRevision = 0;
+    bool m_drawn = false;
+};
+
+} // namespace vexmoor
