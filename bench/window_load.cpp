@@ -1,14 +1,20 @@
 // The main window under a loaded line: connects to SOURCE (the board's port, as "Connect To COM"
 // does, or an slcan or Qt Serial Bus address), with the minimum identifier at 0 and the purge
 // threshold out of reach, runs for SECONDS while a 10 ms probe timer measures how late the event
-// loop answers, then prints the records counted, the probe's lateness and the CPU used.
+// loop answers, then prints the records counted, the probe's lateness and the CPU used. The window is
+// as a person hunting a switch has it: the tracked columns shown, and once the first rows are in, the
+// bit view on the first row and a plot of four values of the first four rows.
 //   vexmoor-window-load SOURCE SECONDS      (QT_QPA_PLATFORM=offscreen or under Xvfb)
 #include "app/CaptureController.h"
 #include "app/ConsoleMessageBox.h"
+#include "app/MessageTableModel.h"
+#include "app/MessageTableView.h"
+#include "app/PlotPanel.h"
 #include "app/frmMain.h"
 #include "capture/SystemTimeOfDay.h"
 #include "platform/QtSerialPort.h"
 
+#include <QAction>
 #include <QApplication>
 #include <QElapsedTimer>
 #include <QTimer>
@@ -35,6 +41,25 @@ double percentile(std::vector<double> values, double share)
         return 0;
     std::sort(values.begin(), values.end());
     return values[std::min(values.size() - 1, static_cast<std::size_t>(share * static_cast<double>(values.size())))];
+}
+
+// The bit view on the first row and four values of the first four rows in the plot.
+void openChangeViews(vexmoor::frmMain& window)
+{
+    using vexmoor::PlotSignal;
+    window.tableView().selectRow(0);
+    window.findChild<QAction*>(QStringLiteral("mnuViewBitView"))->setChecked(true);
+    auto* plot = window.findChild<vexmoor::PlotPanel*>(QStringLiteral("dockPlot"));
+    for (int row = 0; row < 4; ++row) {
+        const auto identifier = window.tableModel().identifierOfRow(row);
+        if (!identifier)
+            continue;
+        const std::uint32_t id = identifier->id;
+        const bool extended = identifier->extended;
+        const PlotSignal values[] = { PlotSignal::ofBytes(id, extended, 0), PlotSignal::ofBit(id, extended, 1, 0),
+                                      PlotSignal::ofBytes(id, extended, 0, 2), PlotSignal::ofBit(id, extended, 0, 7) };
+        plot->addSignal(values[row]);
+    }
 }
 
 } // namespace
@@ -76,6 +101,14 @@ int main(int argc, char** argv)
         sinceProbe.restart();
     });
     probe.start(10);
+    QTimer openViews;
+    QObject::connect(&openViews, &QTimer::timeout, &openViews, [&] {
+        if (window.tableModel().rowCount() < 4)
+            return;
+        openViews.stop();
+        openChangeViews(window);
+    });
+    openViews.start(250);
 
     const qint64 runMs = static_cast<qint64>(QString::fromLocal8Bit(argv[2]).toDouble() * 1000);
     QTimer stop;
@@ -95,7 +128,8 @@ int main(int argc, char** argv)
     const auto& table = capture.session().table();
     for (int position = 1; position <= table.rowCount(); ++position)
         counted += std::stoll(table.cell(position, vexmoor::MessageColumn::MsgCount));
-    std::cout << "records counted " << counted << " in " << table.rowCount() << " rows\n"
+    std::cout << "records counted " << counted << " in " << table.rowCount() << " rows; "
+              << capture.session().plotted().count() << " values plotted\n"
               << "probe lateness p50 " << percentile(lateness, 0.5) << " ms, p99 " << percentile(lateness, 0.99)
               << " ms, max " << percentile(lateness, 1.0) << " ms over " << lateness.size() << " ticks\n"
               << "CPU " << cpu << " s over " << seconds << " s = " << 100.0 * cpu / seconds << "% of one core\n";
