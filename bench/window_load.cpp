@@ -48,7 +48,8 @@ void openChangeViews(vexmoor::frmMain& window)
 {
     using vexmoor::PlotSignal;
     window.tableView().selectRow(0);
-    window.findChild<QAction*>(QStringLiteral("mnuViewBitView"))->setChecked(true);
+    if (auto* bitView = window.findChild<QAction*>(QStringLiteral("mnuViewBitView")); !bitView->isChecked())
+        bitView->trigger();
     auto* plot = window.findChild<vexmoor::PlotPanel*>(QStringLiteral("dockPlot"));
     for (int row = 0; row < 4; ++row) {
         const auto identifier = window.tableModel().identifierOfRow(row);

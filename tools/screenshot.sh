@@ -1,14 +1,20 @@
 #!/usr/bin/env bash
-# Makes docs/main-window.png, the README's picture of the main window filled by the emulators, under
-# a virtual X display (Debian's xvfb). ImageMagick, when present, keeps the file small.
+# Makes the README's pictures under a virtual X display (Debian's xvfb): docs/main-window.png, the main
+# window filled by the emulators, and docs/what-changed.png, the hunt for the head lights' bit.
+# ImageMagick, when present, keeps the files small.
 #   tools/screenshot.sh BUILD_DIR
 set -euo pipefail
 
 root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 build=${1:?usage: $0 BUILD_DIR}
-out="$root/docs/main-window.png"
-xvfb-run -a -s "-screen 0 1280x800x24" "$build/tools/vexmoor-screenshot" --emulate "$out" 1074 690
-if command -v convert >/dev/null 2>&1; then
-    convert "$out" -colors 64 "$out"
-fi
-echo "$out"
+shoot() {
+    local out=$root/docs/$1
+    shift
+    xvfb-run -a -s "-screen 0 1700x1100x24" "$build/tools/vexmoor-screenshot" "$@"
+    if command -v convert >/dev/null 2>&1; then
+        convert "$out" -colors 64 "$out"
+    fi
+    echo "$out"
+}
+shoot main-window.png --emulate "$root/docs/main-window.png" 1074 690
+shoot what-changed.png --changes "$root/docs/what-changed.png" 1600 1000

@@ -7,6 +7,7 @@
 
 #include <QAction>
 #include <QHeaderView>
+#include <QStyle>
 #include <QLabel>
 #include <QTableView>
 #include <QVBoxLayout>
@@ -63,6 +64,11 @@ void BitViewPanel::buildGrid()
         columns->resizeSection(column, column < BitGridModel::Hex ? kBitColumnWidth : kByteColumnWidth);
     m_grid->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
     m_grid->verticalHeader()->setDefaultSectionSize(kRowHeight);
+    // The whole byte stays in sight beside a plot that would otherwise take the dock area's width:
+    // room for the row titles ("Byte 7"), every column and the scroll bar of a long frame.
+    const int rowTitles = m_grid->fontMetrics().horizontalAdvance(QStringLiteral("Byte 7")) + 16;
+    m_grid->setMinimumWidth(rowTitles + 8 * kBitColumnWidth + 2 * kByteColumnWidth + 2 * m_grid->frameWidth()
+                            + m_grid->style()->pixelMetric(QStyle::PM_ScrollBarExtent));
     connect(m_grid, &QTableView::clicked, this, &BitViewPanel::requestPlot);
 }
 

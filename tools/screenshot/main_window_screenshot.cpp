@@ -1,28 +1,83 @@
 // Saves a picture of the main window, filled from a board stream or by the emulators, for the README
 // and for looking at the window where there is no screen:
-//   vexmoor-screenshot STREAM|--emulate OUT.png [WIDTH HEIGHT]
+//   vexmoor-screenshot STREAM|--emulate|--changes OUT.png [WIDTH HEIGHT]
+// --changes shows the hunt for a switch: the emulators run, the busy bits are suppressed, "Head
+// Lights" is switched on, off and on again, and the bit view and the plot show its bit.
 #include "app/CaptureController.h"
+#include "app/MessageTableModel.h"
+#include "app/MessageTableView.h"
+#include "app/PlotPanel.h"
 #include "app/frmMain.h"
+#include "capture/PlotSignal.h"
 #include "capture/SystemTimeOfDay.h"
 #include "platform/QtSerialPort.h"
 #include "platform/WidgetMessageBox.h"
 
+#include <QAction>
 #include <QApplication>
+#include <QCheckBox>
 #include <QFile>
 #include <QTest>
 
 #include <iostream>
 
+namespace {
+
+QWidget* emulatorWindow()
+{
+    for (QWidget* other : QApplication::topLevelWidgets()) {
+        if (other->objectName() == QStringLiteral("frmEmulator"))
+            return other;
+    }
+    return nullptr;
+}
+
+void runEmulators(vexmoor::frmMain& window)
+{
+    window.showInteriorEmulator();
+    window.toggleEmulation();
+    for (int sample = 0; sample < 40; ++sample)
+        window.controller().sendRandomSample();
+}
+
+// The head lights' record, 882 (372 in the table), carries the switch in bit 0 of byte 2.
+void huntTheHeadLights(vexmoor::frmMain& window)
+{
+    constexpr std::uint32_t kHeadLightsId = 0x372;
+    runEmulators(window);
+    QTest::qWait(3000);
+    window.findChild<QAction*>(QStringLiteral("mnuViewSuppress"))->trigger();
+    auto* headLights = emulatorWindow()->findChild<QCheckBox*>(QStringLiteral("Check1"));
+    window.findChild<vexmoor::PlotPanel*>(QStringLiteral("dockPlot"))
+        ->addSignal(vexmoor::PlotSignal::ofBit(kHeadLightsId, false, 2, 0));
+    for (int press = 0; press < 3; ++press) {
+        QTest::qWait(1200);
+        headLights->click();
+    }
+    emulatorWindow()->hide();
+    for (int row = 0; row < window.tableModel().rowCount(); ++row) {
+        const auto identifier = window.tableModel().identifierOfRow(row);
+        if (identifier && identifier->id == kHeadLightsId && !identifier->extended)
+            window.tableView().selectRow(row);
+    }
+    if (auto* bitView = window.findChild<QAction*>(QStringLiteral("mnuViewBitView")); !bitView->isChecked())
+        bitView->trigger();
+    QTest::qWait(500);
+}
+
+} // namespace
+
 int main(int argc, char** argv)
 {
     QApplication application(argc, argv);
     if (argc < 3) {
-        std::cerr << "usage: vexmoor-screenshot STREAM|--emulate OUT.png [WIDTH HEIGHT]\n";
+        std::cerr << "usage: vexmoor-screenshot STREAM|--emulate|--changes OUT.png [WIDTH HEIGHT]\n";
         return 2;
     }
     const bool emulate = QString::fromLocal8Bit(argv[1]) == QStringLiteral("--emulate");
+    const bool changes = QString::fromLocal8Bit(argv[1]) == QStringLiteral("--changes");
     QFile stream(QString::fromLocal8Bit(argv[1]));
-    if (!emulate && !stream.open(QIODevice::ReadOnly)) {
+    if (!emulate && !changes && !stream.open(QIODevice::ReadOnly)) {
         std::cerr << "vexmoor-screenshot: cannot read " << argv[1] << '\n';
         return 2;
     }
@@ -33,18 +88,14 @@ int main(int argc, char** argv)
     if (argc >= 5)
         window.resize(QString::fromLocal8Bit(argv[3]).toInt(), QString::fromLocal8Bit(argv[4]).toInt());
     window.show();
-    if (emulate) {
+    if (changes) {
+        huntTheHeadLights(window);
+    } else if (emulate) {
         // Both emulators, as a newcomer without hardware would run them, with the emulator window closed
         // again so that the table is seen whole.
-        window.showInteriorEmulator();
-        window.toggleEmulation();
-        for (int sample = 0; sample < 40; ++sample)
-            window.controller().sendRandomSample();
+        runEmulators(window);
         QTest::qWait(2500);
-        for (QWidget* other : QApplication::topLevelWidgets()) {
-            if (other->objectName() == QStringLiteral("frmEmulator"))
-                other->hide();
-        }
+        emulatorWindow()->hide();
     } else {
         const QByteArray bytes = stream.readAll();
         window.session().assembly().poll(bytes.toStdString());
