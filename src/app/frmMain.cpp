@@ -227,6 +227,7 @@ void frmMain::buildMenus()
             [this] {
                 session().table().clear();
                 session().changes().clear();
+                session().ranking().clear();
                 session().plotted().clear();
             });
 

@@ -10,6 +10,7 @@ CaptureSession::CaptureSession(TimeOfDaySource& clock)
     , m_assembly(m_state, m_ingestion)
 {
     m_ingestion.setChangeTracker(&m_changes);
+    m_changes.setFlipListener(&m_ranking);
     m_ingestion.setSignalRecorder(&m_plotted);
 }
 

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "capture/BitRanking.h"
 #include "capture/CaptureState.h"
 #include "capture/ChangeTracker.h"
 #include "capture/IgnoreList.h"
@@ -41,6 +42,9 @@ public:
     // What every frame's bytes and bits did, whatever the table keeps of it.
     ChangeTracker& changes() { return m_changes; }
     const ChangeTracker& changes() const { return m_changes; }
+    // How well every bit's flips follow the marks the user takes.
+    BitRanking& ranking() { return m_ranking; }
+    const BitRanking& ranking() const { return m_ranking; }
     // The values the user plots, over time.
     SignalRecorder& plotted() { return m_plotted; }
     const SignalRecorder& plotted() const { return m_plotted; }
@@ -59,6 +63,7 @@ private:
     TextSetting m_minimumId { kDefaultMinimumId };
     TextSetting m_autoFilter { kDefaultAutoFilter };
     ChangeTracker m_changes;
+    BitRanking m_ranking { m_changes };
     SignalRecorder m_plotted;
     RecordIngestion m_ingestion;
     SerialInputAssembly m_assembly;

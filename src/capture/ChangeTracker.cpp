@@ -28,7 +28,9 @@ void ChangeTracker::observe(const CanFrame& frame)
         ++m_untrackedFrames;
         return;
     }
-    changes->observe(frame);
+    const std::uint64_t flipped = changes->observe(frame);
+    if (flipped != 0 && m_flipListener != nullptr)
+        m_flipListener->bitsFlipped(changes->index(), flipped, frame.timestampUs);
 }
 
 void ChangeTracker::clear()
@@ -95,7 +97,7 @@ IdentifierChanges* ChangeTracker::add(std::uint32_t id, bool extended)
     else
         m_standardPositions[id] = position;
     IdentifierChanges& changes = entry(position - 1);
-    changes.start(id, extended);
+    changes.start(id, extended, position - 1);
     return &changes;
 }
 

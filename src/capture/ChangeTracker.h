@@ -1,6 +1,7 @@
 #pragma once
 
 #include "capture/CanFrame.h"
+#include "capture/FlipListener.h"
 #include "capture/IdentifierChanges.h"
 
 #include <array>
@@ -32,6 +33,8 @@ public:
 
     void observe(const CanFrame& frame);
     void clear();
+    // Who hears of every frame that flipped bits; nullptr for nobody.
+    void setFlipListener(FlipListener* listener) { m_flipListener = listener; }
 
     // The identifiers in the order their first frame came. A reference stays valid until clear():
     // later identifiers never move the earlier ones.
@@ -56,6 +59,7 @@ private:
     std::size_t m_maxIdentifiers;
     std::size_t m_size = 0;
     std::uint64_t m_untrackedFrames = 0;
+    FlipListener* m_flipListener = nullptr;
     std::vector<std::unique_ptr<Block>> m_blocks;
     // Position + 1 of each identifier (kNoPosition: not seen): standard ones straight by identifier,
     // which keeps the common case free of hashing; extended ones by map.

@@ -113,14 +113,15 @@ double IdentifierChanges::byteChangeShare(int index, std::int64_t nowUs) const
     return m_activity.byteChangeShare(static_cast<int>(checkedIndex(index, kBytes)), nowUs);
 }
 
-void IdentifierChanges::start(std::uint32_t id, bool extended)
+void IdentifierChanges::start(std::uint32_t id, bool extended, std::uint32_t index)
 {
     *this = IdentifierChanges {};
     m_id = id;
     m_extended = extended;
+    m_index = index;
 }
 
-void IdentifierChanges::observe(const CanFrame& frame)
+std::uint64_t IdentifierChanges::observe(const CanFrame& frame)
 {
     const std::uint8_t length = dataLength(frame);
     std::uint64_t data = 0;
@@ -137,11 +138,14 @@ void IdentifierChanges::observe(const CanFrame& frame)
     }
     m_activity.record(frame.timestampUs, changedBytes);
 
+    if (m_frames == 0)
+        m_firstFrameUs = frame.timestampUs;
     m_data = data;
     m_length = length;
     if (m_frames != std::numeric_limits<std::uint64_t>::max())
         ++m_frames;
     m_lastFrameUs = frame.timestampUs;
+    return changed;
 }
 
 std::uint8_t IdentifierChanges::noteByteChanges(std::uint64_t changed, std::uint64_t data, std::int64_t timeUs)

@@ -4,6 +4,7 @@
 #include "capture/RecentActivity.h"
 
 #include <array>
+#include <cstddef>
 #include <cstdint>
 #include <limits>
 
@@ -26,7 +27,10 @@ public:
     std::uint8_t byte(int index) const;
     bool bit(int bitIndex) const; // bitIndex = byte * 8 + bit, bit 0 the least significant
     std::uint64_t frames() const;
+    std::int64_t firstFrameUs() const { return m_firstFrameUs; }
     std::int64_t lastFrameUs() const;
+    // The identifier's position in its tracker, in the order the first frames came.
+    std::size_t index() const { return m_index; }
 
     // The time of the byte's last change and its direction then (+1 up, -1 down; 0 never changed).
     std::int64_t byteChangedUs(int index) const;
@@ -48,8 +52,9 @@ private:
     friend class ChangeTracker;
     static constexpr int kBytes = CanFrame::kMaxLength;
 
-    void start(std::uint32_t id, bool extended);
-    void observe(const CanFrame& frame);
+    void start(std::uint32_t id, bool extended, std::uint32_t index);
+    // Returns the bits that flipped.
+    std::uint64_t observe(const CanFrame& frame);
     // changed: the bits of the bytes both frames have that differ; returns the changed bytes' mask.
     std::uint8_t noteByteChanges(std::uint64_t changed, std::uint64_t data, std::int64_t timeUs);
     void noteBitFlips(std::uint64_t changed, std::int64_t timeUs);
@@ -57,6 +62,7 @@ private:
     // The fields every frame touches come first, so that a frame that changes nothing reads and
     // writes the first two cache lines only (the class starts on a line).
     std::uint32_t m_id = 0;
+    std::uint32_t m_index = 0;
     bool m_extended = false;
     std::uint8_t m_length = 0;
     std::array<std::int8_t, kBytes> m_byteDirections {};
@@ -64,6 +70,7 @@ private:
     std::uint64_t m_frames = 0;
     std::int64_t m_lastFrameUs = kNever;
     RecentActivity m_activity;
+    std::int64_t m_firstFrameUs = kNever;
     std::array<std::int64_t, kBytes> m_byteChangedUs;
     std::array<std::int64_t, kBits> m_bitFlippedUs;
     std::array<std::uint32_t, kBits> m_bitFlips {};

@@ -1,0 +1,216 @@
+#include "capture/BitRanking.h"
+
+#include "capture/ChangeTracker.h"
+#include "capture/SuppressionMask.h"
+
+#include <algorithm>
+#include <bit>
+#include <cmath>
+
+namespace vexmoor {
+
+namespace {
+
+// How likely a bit the switch drives is to flip near a mark: people sometimes press the mark key a
+// moment too late, or the message comes late.
+constexpr double kDrivenHitChance = 0.95;
+// The shortest stretch the chance flips are spread over, so that a bit of an identifier seen for a
+// moment is not taken as never flipping.
+constexpr double kShortestQuietSeconds = 1.0;
+
+std::uint32_t keyOf(std::uint32_t index, int bitIndex)
+{
+    return index * 64U + static_cast<std::uint32_t>(bitIndex);
+}
+
+// The score is a log-likelihood ratio: how much better "the switch drives this bit" explains the
+// marks hit and missed than chance does. Chance is the bit's own flip rate away from the marks: the
+// flips elsewhere (plus one, as a bit never seen to flip may still do so) over the time outside the
+// marks' windows, and from it the chance that a window of that length holds a flip. A hit of a bit
+// that hardly ever flips scores high; a hit of a counter scores nothing, since it flips in every
+// window anyway; a miss costs what it says against the switch, and never counts for it.
+double scoreOf(int hits, int marks, std::uint64_t elsewhere, double quietSeconds, double windowSeconds)
+{
+    const double flipsPerSecond = (static_cast<double>(elsewhere) + 1.0) / quietSeconds;
+    const double chance = std::clamp(1.0 - std::exp(-flipsPerSecond * windowSeconds), 1e-9, 1.0 - 1e-9);
+    const double perHit = std::log(kDrivenHitChance / chance);
+    const double perMiss = std::min(0.0, std::log((1.0 - kDrivenHitChance) / (1.0 - chance)));
+    return hits * perHit + (marks - hits) * perMiss;
+}
+
+} // namespace
+
+BitRanking::BitRanking(const ChangeTracker& tracker)
+    : m_tracker(tracker)
+{
+}
+
+bool BitRanking::setWindow(std::int64_t beforeUs, std::int64_t afterUs)
+{
+    const auto inRange = [](std::int64_t us) { return us >= 0 && us <= kMaxWindowUs; };
+    if (!inRange(beforeUs) || !inRange(afterUs) || beforeUs + afterUs == 0)
+        return false;
+    m_beforeUs = beforeUs;
+    m_afterUs = afterUs;
+    updateMarkSpan();
+    ++m_revision;
+    return true;
+}
+
+bool BitRanking::addMark(std::int64_t timeUs, std::string note)
+{
+    if (m_marks.size() >= kMaxMarks)
+        return false;
+    m_marks.push_back(Mark { timeUs, std::move(note) });
+    m_markFlips.emplace_back();
+    updateMarkSpan();
+    countRecentFlipsFor(m_marks.size() - 1);
+    ++m_revision;
+    return true;
+}
+
+void BitRanking::removeMark(std::size_t index)
+{
+    if (index >= m_marks.size())
+        return;
+    m_marks.erase(m_marks.begin() + static_cast<std::ptrdiff_t>(index));
+    m_markFlips.erase(m_markFlips.begin() + static_cast<std::ptrdiff_t>(index));
+    updateMarkSpan();
+    ++m_revision;
+}
+
+void BitRanking::setNote(std::size_t index, std::string note)
+{
+    if (index < m_marks.size())
+        m_marks[index].note = std::move(note);
+}
+
+void BitRanking::clearObservations()
+{
+    for (FlipCounts& counts : m_markFlips)
+        counts.clear();
+    m_recentNext = 0;
+    m_recentCount = 0;
+    ++m_revision;
+}
+
+void BitRanking::clear()
+{
+    m_marks.clear();
+    m_markFlips.clear();
+    updateMarkSpan();
+    clearObservations();
+}
+
+void BitRanking::bitsFlipped(std::size_t index, std::uint64_t bits, std::int64_t timeUs)
+{
+    const FlipEvent event { timeUs, bits, static_cast<std::uint32_t>(index) };
+    // The ring is made on the first flip: a session that never sees one never pays for it.
+    if (m_recent.empty())
+        m_recent.resize(kRecentFlips);
+    m_recent[m_recentNext] = event;
+    m_recentNext = (m_recentNext + 1) % kRecentFlips;
+    m_recentCount = std::min(m_recentCount + 1, kRecentFlips);
+    if (nearAnyMark(timeUs))
+        countForMarks(event);
+}
+
+bool BitRanking::nearAnyMark(std::int64_t timeUs) const
+{
+    return timeUs >= m_firstWindowUs && timeUs <= m_lastWindowUs;
+}
+
+void BitRanking::countForMarks(const FlipEvent& event)
+{
+    for (std::size_t mark = 0; mark < m_marks.size(); ++mark)
+        countForMark(mark, event);
+}
+
+void BitRanking::countForMark(std::size_t mark, const FlipEvent& event)
+{
+    const std::int64_t markUs = m_marks[mark].timeUs;
+    if (event.timeUs < markUs - m_beforeUs || event.timeUs > markUs + m_afterUs)
+        return;
+    FlipCounts& counts = m_markFlips[mark];
+    for (std::uint64_t bits = event.bits; bits != 0; bits &= bits - 1)
+        ++counts[keyOf(event.index, std::countr_zero(bits))];
+    ++m_revision;
+}
+
+void BitRanking::countRecentFlipsFor(std::size_t mark)
+{
+    // From the newest flip back to the first one before the window: the ring is in arrival order.
+    const std::int64_t windowStartUs = m_marks[mark].timeUs - m_beforeUs;
+    for (std::size_t back = 1; back <= m_recentCount; ++back) {
+        const FlipEvent& event = m_recent[(m_recentNext + kRecentFlips - back) % kRecentFlips];
+        if (event.timeUs < windowStartUs)
+            break;
+        countForMark(mark, event);
+    }
+}
+
+void BitRanking::updateMarkSpan()
+{
+    if (m_marks.empty()) {
+        m_firstWindowUs = 0;
+        m_lastWindowUs = -1;
+        return;
+    }
+    const auto [first, last] = std::minmax_element(m_marks.begin(), m_marks.end(),
+                                                   [](const Mark& a, const Mark& b) { return a.timeUs < b.timeUs; });
+    m_firstWindowUs = first->timeUs - m_beforeUs;
+    m_lastWindowUs = last->timeUs + m_afterUs;
+}
+
+std::vector<RankedBit> BitRanking::rank(const SuppressionMask* suppressed, std::size_t top) const
+{
+    // Per bit near a mark: the marks it hit and its flips near them, summed over the marks.
+    struct Near {
+        int hits = 0;
+        std::uint64_t flips = 0;
+    };
+    std::unordered_map<std::uint32_t, Near> near;
+    for (const FlipCounts& counts : m_markFlips) {
+        for (const auto& [key, flips] : counts) {
+            Near& entry = near[key];
+            ++entry.hits;
+            entry.flips += flips;
+        }
+    }
+
+    const int marks = static_cast<int>(m_marks.size());
+    const double windowSeconds = static_cast<double>(m_beforeUs + m_afterUs) / 1e6;
+    std::vector<RankedBit> ranked;
+    ranked.reserve(near.size());
+    for (const auto& [key, entry] : near) {
+        const std::size_t index = key / 64;
+        const int bitIndex = static_cast<int>(key % 64);
+        if (index >= m_tracker.size())
+            continue;
+        const IdentifierChanges& changes = m_tracker.at(index);
+        if (suppressed != nullptr && ((suppressed->mask(changes.id(), changes.extended()) >> bitIndex) & 1U) != 0)
+            continue;
+        const std::uint64_t total = changes.bitFlips(bitIndex);
+        // Windows that overlap count a flip once for each: never below none elsewhere.
+        const std::uint64_t elsewhere = total > entry.flips ? total - entry.flips : 0;
+        const double seenSeconds = static_cast<double>(changes.lastFrameUs() - changes.firstFrameUs()) / 1e6;
+        const double quietSeconds = std::max(kShortestQuietSeconds, seenSeconds - marks * windowSeconds);
+        ranked.push_back(RankedBit { changes.id(), changes.extended(), bitIndex / 8, bitIndex % 8, entry.hits, marks,
+                                     elsewhere, scoreOf(entry.hits, marks, elsewhere, quietSeconds, windowSeconds) });
+    }
+    // Best first; ties by fewer flips elsewhere, then in the table's order of first arrival.
+    std::sort(ranked.begin(), ranked.end(), [this](const RankedBit& a, const RankedBit& b) {
+        if (a.score != b.score)
+            return a.score > b.score;
+        if (a.changesElsewhere != b.changesElsewhere)
+            return a.changesElsewhere < b.changesElsewhere;
+        const std::size_t aIndex = m_tracker.find(a.id, a.extended)->index();
+        const std::size_t bIndex = m_tracker.find(b.id, b.extended)->index();
+        return aIndex != bIndex ? aIndex < bIndex : a.byte * 8 + a.bit < b.byte * 8 + b.bit;
+    });
+    if (ranked.size() > top)
+        ranked.resize(top);
+    return ranked;
+}
+
+} // namespace vexmoor
