@@ -14,6 +14,7 @@ constexpr std::string_view kUsage
       "       vexmoor --replay FILE [--interface NAME] [--chunk BYTES] [--min-id TEXT] [--csv OUT]\n"
       "                     [--bit-stats OUT]\n"
       "       vexmoor --capture SOURCE [--seconds S] [--log OUT] [--min-id TEXT] [--csv OUT]\n"
+      "       vexmoor --rank LOG --marks FILE [--top N] [--window BEFORE,AFTER] [--interface NAME]\n"
       "\n"
       "Without arguments, opens the message table window.\n"
       "\n"
@@ -32,6 +33,14 @@ constexpr std::string_view kUsage
       "                  virtualcan:tcp://127.0.0.1:35468/can0)\n"
       "  --seconds S     how long the capture runs (default: until interrupted)\n"
       "  --log OUT       record every frame of the capture to OUT as a candump -L log\n"
+      "  --rank LOG      rank every bit of the log's frames by how well its flips follow the marks,\n"
+      "                  and write the ranking to standard output as CSV:\n"
+      "                  rank,id,byte,bit,marks_hit,changes_elsewhere,score\n"
+      "  --marks FILE    the marks: one per line, the time in seconds on the log's clock, then\n"
+      "                  optionally # and a note\n"
+      "  --top N         write only the N best bits (default: every bit that flipped near a mark)\n"
+      "  --window BEFORE,AFTER  seconds before and after each mark in which a flip follows it\n"
+      "                  (default 1,3; each 0 to 60)\n"
       "  --min-id TEXT   minimum identifier for a new row (default 250)\n"
       "  --csv OUT       where the table goes when done (default \"-\", standard output)\n"
       "  --help          show this text\n"
@@ -48,6 +57,38 @@ std::optional<std::size_t> chunkSize(const std::string& text)
         || value > CommandLine::kMaxChunkBytes)
         return std::nullopt;
     return value;
+}
+
+std::optional<std::size_t> count(const std::string& text)
+{
+    std::size_t value = 0;
+    const auto result = std::from_chars(text.data(), text.data() + text.size(), value);
+    if (result.ec != std::errc() || result.ptr != text.data() + text.size() || value == 0)
+        return std::nullopt;
+    return value;
+}
+
+std::optional<double> seconds(std::string_view text)
+{
+    double value = 0;
+    const auto result = std::from_chars(text.data(), text.data() + text.size(), value, std::chars_format::fixed);
+    if (result.ec != std::errc() || result.ptr != text.data() + text.size() || !std::isfinite(value) || value < 0
+        || value > CommandLine::kMaxWindowSeconds)
+        return std::nullopt;
+    return value;
+}
+
+// "BEFORE,AFTER", each seconds from 0 to the longest window, not both 0.
+std::optional<std::pair<double, double>> window(const std::string& text)
+{
+    const auto comma = text.find(',');
+    if (comma == std::string::npos)
+        return std::nullopt;
+    const auto before = seconds(std::string_view(text).substr(0, comma));
+    const auto after = seconds(std::string_view(text).substr(comma + 1));
+    if (!before || !after || *before + *after <= 0)
+        return std::nullopt;
+    return std::pair { *before, *after };
 }
 
 std::optional<double> duration(const std::string& text)
@@ -93,17 +134,18 @@ CommandLine::Parsed CommandLine::parse(const std::vector<std::string>& arguments
             continue;
         }
         if (name != "--replay" && name != "--capture" && name != "--chunk" && name != "--seconds" && name != "--min-id"
-            && name != "--csv" && name != "--interface" && name != "--log" && name != "--bit-stats")
+            && name != "--csv" && name != "--interface" && name != "--log" && name != "--bit-stats" && name != "--rank"
+            && name != "--marks" && name != "--top" && name != "--window")
             return failure("unknown argument '" + arguments[index] + "' (see --help)");
         if (!value) {
             if (index + 1 == arguments.size())
                 return failure(name + " needs a value (see --help)");
             value = arguments[++index];
         }
-        if (name == "--replay" || name == "--capture") {
-            const Mode mode = name == "--replay" ? Mode::Replay : Mode::Capture;
+        if (name == "--replay" || name == "--capture" || name == "--rank") {
+            const Mode mode = name == "--replay" ? Mode::Replay : name == "--capture" ? Mode::Capture : Mode::Rank;
             if (options.mode != Mode::Window && options.mode != mode)
-                return failure("--replay and --capture cannot be used together");
+                return failure("--replay, --capture and --rank cannot be used together");
             options.mode = mode;
             options.source = *value;
         } else if (name == "--chunk") {
@@ -124,12 +166,28 @@ CommandLine::Parsed CommandLine::parse(const std::vector<std::string>& arguments
             options.logPath = *value;
         } else if (name == "--bit-stats") {
             options.bitStatsPath = *value;
+        } else if (name == "--marks") {
+            options.marksPath = *value;
+        } else if (name == "--top") {
+            options.top = count(*value);
+            if (!options.top)
+                return failure("--top needs a whole number of bits above 0, not '" + *value + "'");
+        } else if (name == "--window") {
+            options.window = window(*value);
+            if (!options.window)
+                return failure("--window needs BEFORE,AFTER in seconds, each 0 to 60 and not both 0, not '" + *value
+                               + "'");
         } else {
             options.csvPath = *value;
         }
     }
-    if (!options.interfaceName.empty() && options.mode != Mode::Replay)
-        return failure("--interface chooses among the interfaces of a replayed log: use it with --replay");
+    if (!options.interfaceName.empty() && options.mode != Mode::Replay && options.mode != Mode::Rank)
+        return failure("--interface chooses among the interfaces of a log: use it with --replay or --rank");
+    const bool ranking = options.mode == Mode::Rank;
+    if (!ranking && (!options.marksPath.empty() || options.top || options.window))
+        return failure("--marks, --top and --window rank the bits of a log: use them with --rank");
+    if (ranking && options.marksPath.empty() && !help && !version)
+        return failure("--rank needs the marks to rank against: --marks FILE");
     if (!options.logPath.empty() && options.mode != Mode::Capture)
         return failure("--log records a capture: use it with --capture");
     if (!options.bitStatsPath.empty() && options.mode != Mode::Replay)

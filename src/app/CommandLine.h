@@ -4,20 +4,22 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 namespace vexmoor {
 
 // The program's command line. Without arguments the program is the desktop window; the headless
 // modes replay a log or a recorded board stream, or capture from a serial port, and write the table
-// as CSV.
+// as CSV, or rank the bits of a log against marks.
 class CommandLine final {
 public:
-    enum class Mode { Window, Help, Version, Replay, Capture };
+    enum class Mode { Window, Help, Version, Replay, Capture, Rank };
 
     static constexpr std::size_t kDefaultChunkBytes = 4096;
     static constexpr std::size_t kMaxChunkBytes = std::size_t { 1 } << 30;
     static constexpr double kMaxSeconds = 1e7;
+    static constexpr double kMaxWindowSeconds = 60;
 
     struct Options {
         Mode mode = Mode::Window;
@@ -32,6 +34,11 @@ public:
         std::string logPath;
         // The replay: where the flips of every bit go as CSV; empty: nowhere.
         std::string bitStatsPath;
+        // The ranking: the marks file, how many bits to write (all when empty), and the window around
+        // each mark in seconds before and after it (the ranking's own when empty).
+        std::string marksPath;
+        std::optional<std::size_t> top;
+        std::optional<std::pair<double, double>> window;
     };
 
     struct Parsed {

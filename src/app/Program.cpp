@@ -2,6 +2,7 @@
 
 #include "app/CaptureCommand.h"
 #include "app/CommandLine.h"
+#include "app/RankCommand.h"
 #include "app/ReplayCommand.h"
 #include "app/frmMain.h"
 #include "capture/SystemTimeOfDay.h"
@@ -33,6 +34,8 @@ int Program::run(int argc, char** argv)
         return 0;
     case CommandLine::Mode::Replay:
         return ReplayCommand(std::cin, std::cout, std::cerr, clock).run(options);
+    case CommandLine::Mode::Rank:
+        return RankCommand(std::cin, std::cout, std::cerr).run(options);
     case CommandLine::Mode::Capture: {
         QCoreApplication application(argc, argv);
         QtSerialPort port;

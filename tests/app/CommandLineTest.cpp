@@ -29,6 +29,14 @@ TEST(CommandLineTest, ReadsEveryOptionInBothSpellings)
     const auto logging = CommandLine::parse({ "--log", "out.log", "--capture", "/dev/ttyACM0" });
     EXPECT_EQ(logging.options->logPath, "out.log");
 
+    const auto ranking
+        = CommandLine::parse({ "--rank", "drive.log", "--marks", "drive.marks", "--top", "5", "--window=0.5,2" });
+    ASSERT_TRUE(ranking.options) << ranking.error;
+    EXPECT_EQ(ranking.options->mode, Mode::Rank);
+    EXPECT_EQ(ranking.options->marksPath, "drive.marks");
+    EXPECT_EQ(ranking.options->top, 5U);
+    EXPECT_EQ(ranking.options->window, std::make_pair(0.5, 2.0));
+
     EXPECT_EQ(CommandLine::parse({}).options->mode, Mode::Window);
     EXPECT_EQ(CommandLine::parse({ "--replay", "x", "--help" }).options->mode, Mode::Help);
     EXPECT_EQ(CommandLine::parse({ "--version" }).options->mode, Mode::Version);
@@ -66,9 +74,22 @@ INSTANTIATE_TEST_SUITE_P(
                       "--seconds needs a number of seconds above 0, not 'nan'" },
         RefusedCase { { "--replay" }, "--replay needs a value (see --help)" },
         RefusedCase { { "--replay", "x", "--fast" }, "unknown argument '--fast' (see --help)" },
-        RefusedCase { { "--replay", "x", "--capture", "4" }, "--replay and --capture cannot be used together" },
+        RefusedCase { { "--replay", "x", "--capture", "4" }, "--replay, --capture and --rank cannot be used together" },
         RefusedCase { { "--capture", "4", "--interface", "can0" },
-                      "--interface chooses among the interfaces of a replayed log: use it with --replay" },
+                      "--interface chooses among the interfaces of a log: use it with --replay or --rank" },
+        RefusedCase { { "--rank", "x.log" }, "--rank needs the marks to rank against: --marks FILE" },
+        RefusedCase { { "--replay", "x", "--marks", "m" },
+                      "--marks, --top and --window rank the bits of a log: use them with --rank" },
+        RefusedCase { { "--rank", "x", "--marks", "m", "--top", "0" },
+                      "--top needs a whole number of bits above 0, not '0'" },
+        RefusedCase { { "--rank", "x", "--marks", "m", "--window", "1" },
+                      "--window needs BEFORE,AFTER in seconds, each 0 to 60 and not both 0, not '1'" },
+        RefusedCase { { "--rank", "x", "--marks", "m", "--window", "0,0" },
+                      "--window needs BEFORE,AFTER in seconds, each 0 to 60 and not both 0, not '0,0'" },
+        RefusedCase { { "--rank", "x", "--marks", "m", "--window", "-1,3" },
+                      "--window needs BEFORE,AFTER in seconds, each 0 to 60 and not both 0, not '-1,3'" },
+        RefusedCase { { "--rank", "x", "--marks", "m", "--window", "1,61" },
+                      "--window needs BEFORE,AFTER in seconds, each 0 to 60 and not both 0, not '1,61'" },
         RefusedCase { { "--replay", "x", "--log", "out.log" }, "--log records a capture: use it with --capture" },
         RefusedCase { { "--capture", "4", "--bit-stats", "bits.csv" },
                       "--bit-stats counts the flips of a replayed file: use it with --replay" },
