@@ -1,6 +1,7 @@
 // Speed of the capture core: ingestion on a busy table (with and without a log running), the serial
 // scan on a long stream, and the reading of a candump log.
 //   build/bench/vexmoor_capture_bench   (use a Release build for figures)
+#include "capture/BitRanking.h"
 #include "capture/BoardRecord.h"
 #include "capture/CandumpLog.h"
 #include "capture/CandumpRecorder.h"
@@ -145,11 +146,16 @@ void BM_ParseDataWhileLogging(benchmark::State& benchmarkState)
 }
 BENCHMARK(BM_ParseDataWhileLogging);
 
-// What the change tracker adds to each frame once every identifier has been seen.
+// What the change tracker adds to each frame once every identifier has been seen (range 0). Range 1
+// adds the ranking listening without marks; range 2 with marks every 4 s, so that every frame of the
+// run falls in a mark's window and every flip is counted for it: the most the ranking adds live.
 void BM_ChangeTrackerObserve(benchmark::State& benchmarkState)
 {
     constexpr std::int64_t kFrameSpacingUs = 100;
     vexmoor::ChangeTracker tracker;
+    vexmoor::BitRanking ranking(tracker);
+    if (benchmarkState.range(0) > 0)
+        tracker.setFlipListener(&ranking);
     auto frames = realisticFrames(1 << 16);
     std::int64_t timeUs = 1742339025086274;
     for (std::uint32_t identifier = 0; identifier < 2048; ++identifier) {
@@ -158,6 +164,8 @@ void BM_ChangeTrackerObserve(benchmark::State& benchmarkState)
         frame.timestampUs = timeUs;
         tracker.observe(frame);
     }
+    for (std::int64_t mark = 0; benchmarkState.range(0) == 2 && mark < 64; ++mark)
+        ranking.addMark(timeUs + 1'000'000 + mark * 4'000'000);
 
     std::size_t next = 0;
     for (auto _ : benchmarkState) {
@@ -169,8 +177,33 @@ void BM_ChangeTrackerObserve(benchmark::State& benchmarkState)
     benchmarkState.SetItemsProcessed(benchmarkState.iterations());
     benchmarkState.counters["identifiers"] = static_cast<double>(tracker.size());
     benchmarkState.counters["bytes_per_identifier"] = sizeof(vexmoor::IdentifierChanges);
+    benchmarkState.counters["ranked_bits"] = static_cast<double>(ranking.rank(nullptr).size());
 }
-BENCHMARK(BM_ChangeTrackerObserve);
+// 2,000,000 frames at 10,000 a second: the 200 s that 64 marks' windows cover.
+BENCHMARK(BM_ChangeTrackerObserve)->Arg(0)->Arg(1)->Arg(2)->Iterations(2'000'000);
+
+// Ranking every bit once the marks' windows have seen a busy bus: what the candidates panel asks for
+// once a second.
+void BM_BitRankingRank(benchmark::State& benchmarkState)
+{
+    vexmoor::ChangeTracker tracker;
+    vexmoor::BitRanking ranking(tracker);
+    tracker.setFlipListener(&ranking);
+    auto frames = realisticFrames(1 << 16);
+    std::int64_t timeUs = 1742339025086274;
+    const auto marks = benchmarkState.range(0);
+    for (std::int64_t mark = 0; mark < marks; ++mark)
+        ranking.addMark(timeUs + 1'000'000 + mark * 5'000'000);
+    for (std::int64_t frame = 0; frame < marks * 50'000; ++frame) {
+        vexmoor::CanFrame& next = frames[static_cast<std::size_t>(frame) & (frames.size() - 1)];
+        next.timestampUs = timeUs += 100;
+        tracker.observe(next);
+    }
+    for (auto _ : benchmarkState)
+        benchmark::DoNotOptimize(ranking.rank(nullptr, 50).size());
+    benchmarkState.counters["ranked_bits"] = static_cast<double>(ranking.rank(nullptr).size());
+}
+BENCHMARK(BM_BitRankingRank)->Arg(3)->Arg(10)->Unit(benchmark::kMillisecond);
 
 // What the plot adds to each frame of 2,048 identifiers: with nothing plotted (range 0), and with four
 // values plotted (range 4), four identifiers among the 2,048, one of them extended. Range 1 plots one

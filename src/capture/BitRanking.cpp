@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <bit>
 #include <cmath>
+#include <unordered_map>
 
 namespace vexmoor {
 
@@ -52,7 +53,7 @@ bool BitRanking::setWindow(std::int64_t beforeUs, std::int64_t afterUs)
         return false;
     m_beforeUs = beforeUs;
     m_afterUs = afterUs;
-    updateMarkSpan();
+    marksChanged();
     ++m_revision;
     return true;
 }
@@ -63,7 +64,7 @@ bool BitRanking::addMark(std::int64_t timeUs, std::string note)
         return false;
     m_marks.push_back(Mark { timeUs, std::move(note) });
     m_markFlips.emplace_back();
-    updateMarkSpan();
+    marksChanged();
     countRecentFlipsFor(m_marks.size() - 1);
     ++m_revision;
     return true;
@@ -75,7 +76,7 @@ void BitRanking::removeMark(std::size_t index)
         return;
     m_marks.erase(m_marks.begin() + static_cast<std::ptrdiff_t>(index));
     m_markFlips.erase(m_markFlips.begin() + static_cast<std::ptrdiff_t>(index));
-    updateMarkSpan();
+    marksChanged();
     ++m_revision;
 }
 
@@ -87,7 +88,7 @@ void BitRanking::setNote(std::size_t index, std::string note)
 
 void BitRanking::clearObservations()
 {
-    for (FlipCounts& counts : m_markFlips)
+    for (MarkFlipCounts& counts : m_markFlips)
         counts.clear();
     m_recentNext = 0;
     m_recentCount = 0;
@@ -98,7 +99,7 @@ void BitRanking::clear()
 {
     m_marks.clear();
     m_markFlips.clear();
-    updateMarkSpan();
+    marksChanged();
     clearObservations();
 }
 
@@ -122,8 +123,13 @@ bool BitRanking::nearAnyMark(std::int64_t timeUs) const
 
 void BitRanking::countForMarks(const FlipEvent& event)
 {
-    for (std::size_t mark = 0; mark < m_marks.size(); ++mark)
-        countForMark(mark, event);
+    // Every window is as long as the others, so the marks whose window holds the flip are neighbours
+    // in time: from the first mark at most afterUs before the flip.
+    const auto first = std::partition_point(m_marksInTime.begin(), m_marksInTime.end(), [&](std::size_t mark) {
+        return m_marks[mark].timeUs < event.timeUs - m_afterUs;
+    });
+    for (auto mark = first; mark != m_marksInTime.end() && m_marks[*mark].timeUs - m_beforeUs <= event.timeUs; ++mark)
+        countForMark(*mark, event);
 }
 
 void BitRanking::countForMark(std::size_t mark, const FlipEvent& event)
@@ -131,9 +137,7 @@ void BitRanking::countForMark(std::size_t mark, const FlipEvent& event)
     const std::int64_t markUs = m_marks[mark].timeUs;
     if (event.timeUs < markUs - m_beforeUs || event.timeUs > markUs + m_afterUs)
         return;
-    FlipCounts& counts = m_markFlips[mark];
-    for (std::uint64_t bits = event.bits; bits != 0; bits &= bits - 1)
-        ++counts[keyOf(event.index, std::countr_zero(bits))];
+    m_markFlips[mark].add(event.index, event.bits);
     ++m_revision;
 }
 
@@ -149,17 +153,20 @@ void BitRanking::countRecentFlipsFor(std::size_t mark)
     }
 }
 
-void BitRanking::updateMarkSpan()
+void BitRanking::marksChanged()
 {
+    m_marksInTime.resize(m_marks.size());
+    for (std::size_t mark = 0; mark < m_marks.size(); ++mark)
+        m_marksInTime[mark] = mark;
+    std::stable_sort(m_marksInTime.begin(), m_marksInTime.end(),
+                     [this](std::size_t a, std::size_t b) { return m_marks[a].timeUs < m_marks[b].timeUs; });
     if (m_marks.empty()) {
         m_firstWindowUs = 0;
         m_lastWindowUs = -1;
         return;
     }
-    const auto [first, last] = std::minmax_element(m_marks.begin(), m_marks.end(),
-                                                   [](const Mark& a, const Mark& b) { return a.timeUs < b.timeUs; });
-    m_firstWindowUs = first->timeUs - m_beforeUs;
-    m_lastWindowUs = last->timeUs + m_afterUs;
+    m_firstWindowUs = m_marks[m_marksInTime.front()].timeUs - m_beforeUs;
+    m_lastWindowUs = m_marks[m_marksInTime.back()].timeUs + m_afterUs;
 }
 
 std::vector<RankedBit> BitRanking::rank(const SuppressionMask* suppressed, std::size_t top) const
@@ -170,12 +177,12 @@ std::vector<RankedBit> BitRanking::rank(const SuppressionMask* suppressed, std::
         std::uint64_t flips = 0;
     };
     std::unordered_map<std::uint32_t, Near> near;
-    for (const FlipCounts& counts : m_markFlips) {
-        for (const auto& [key, flips] : counts) {
-            Near& entry = near[key];
+    for (const MarkFlipCounts& counts : m_markFlips) {
+        counts.forEach([&near](std::size_t index, int bitIndex, std::uint32_t flips) {
+            Near& entry = near[keyOf(static_cast<std::uint32_t>(index), bitIndex)];
             ++entry.hits;
             entry.flips += flips;
-        }
+        });
     }
 
     const int marks = static_cast<int>(m_marks.size());

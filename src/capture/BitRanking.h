@@ -2,13 +2,13 @@
 
 #include "capture/FlipListener.h"
 #include "capture/Mark.h"
+#include "capture/MarkFlipCounts.h"
 #include "capture/RankedBit.h"
 
 #include <cstddef>
 #include <cstdint>
 #include <limits>
 #include <string>
-#include <unordered_map>
 #include <vector>
 
 namespace vexmoor {
@@ -65,21 +65,20 @@ private:
         std::uint64_t bits = 0;
         std::uint32_t index = 0;
     };
-    // Flips per (identifier position * 64 + bit) within one mark's window.
-    using FlipCounts = std::unordered_map<std::uint32_t, std::uint32_t>;
     static constexpr std::size_t kRecentFlips = std::size_t { 1 } << 17;
 
     bool nearAnyMark(std::int64_t timeUs) const;
     void countForMarks(const FlipEvent& event);
     void countForMark(std::size_t mark, const FlipEvent& event);
     void countRecentFlipsFor(std::size_t mark);
-    void updateMarkSpan();
+    void marksChanged();
 
     const ChangeTracker& m_tracker;
     std::int64_t m_beforeUs = kDefaultBeforeUs;
     std::int64_t m_afterUs = kDefaultAfterUs;
     std::vector<Mark> m_marks;
-    std::vector<FlipCounts> m_markFlips; // one per mark
+    std::vector<MarkFlipCounts> m_markFlips; // one per mark
+    std::vector<std::size_t> m_marksInTime; // the marks' indexes, earliest first
     // Where flips can follow a mark at all: a quick test that most frames pass without a look.
     std::int64_t m_firstWindowUs = 0;
     std::int64_t m_lastWindowUs = -1;
