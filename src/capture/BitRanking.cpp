@@ -18,25 +18,47 @@ constexpr double kDrivenHitChance = 0.95;
 // The shortest stretch the chance flips are spread over, so that a bit of an identifier seen for a
 // moment is not taken as never flipping.
 constexpr double kShortestQuietSeconds = 1.0;
+// Nearer than this to its mark, a flip is as good as on it: the hand on the mark key is no faster.
+constexpr double kCloseSeconds = 0.25;
 
 std::uint32_t keyOf(std::uint32_t index, int bitIndex)
 {
     return index * 64U + static_cast<std::uint32_t>(bitIndex);
 }
 
+// What is known of one bit near the marks: which marks it hit, how close its nearest flip came to
+// each, and its flips near them in all.
+struct NearMarks {
+    int hits = 0;
+    std::uint64_t flips = 0;
+    std::vector<double> nearestSeconds; // of each mark hit
+};
+
 // The score is a log-likelihood ratio: how much better "the switch drives this bit" explains the
-// marks hit and missed than chance does. Chance is the bit's own flip rate away from the marks: the
-// flips elsewhere (plus one, as a bit never seen to flip may still do so) over the time outside the
-// marks' windows, and from it the chance that a window of that length holds a flip. A hit of a bit
-// that hardly ever flips scores high; a hit of a counter scores nothing, since it flips in every
-// window anyway; a miss costs what it says against the switch, and never counts for it.
-double scoreOf(int hits, int marks, std::uint64_t elsewhere, double quietSeconds, double windowSeconds)
+// marks hit and missed than chance does.
+//
+// Chance is the bit's own flip rate: its flips away from the marks, with those near them beyond two
+// a mark (a toggle flips once, a held button twice), plus one, as a bit never seen to flip may still
+// do so, over the time outside the windows. A switch's flip comes close to its mark, within the
+// moment between press and key; a flip by chance lands anywhere. So a hit counts by how likely
+// chance puts a flip as near the mark as the nearest one came: a flip within a quarter of a second
+// of every mark, of a bit that hardly ever flips, scores highest; a counter scores nothing, since it
+// flips next to every mark anyway. A miss costs what it says against the switch, and never counts
+// for it.
+double scoreOf(const NearMarks& near, int marks, std::uint64_t elsewhere, double quietSeconds, double windowSeconds)
 {
-    const double flipsPerSecond = (static_cast<double>(elsewhere) + 1.0) / quietSeconds;
-    const double chance = std::clamp(1.0 - std::exp(-flipsPerSecond * windowSeconds), 1e-9, 1.0 - 1e-9);
-    const double perHit = std::log(kDrivenHitChance / chance);
-    const double perMiss = std::min(0.0, std::log((1.0 - kDrivenHitChance) / (1.0 - chance)));
-    return hits * perHit + (marks - hits) * perMiss;
+    const std::uint64_t beyondTwoAMark = near.flips > 2U * near.hits ? near.flips - 2U * near.hits : 0;
+    const double flipsPerSecond = (static_cast<double>(elsewhere + beyondTwoAMark) + 1.0) / quietSeconds;
+    const auto chanceWithin = [flipsPerSecond](double seconds) {
+        return std::clamp(1.0 - std::exp(-flipsPerSecond * seconds), 1e-9, 1.0 - 1e-9);
+    };
+    double score = 0;
+    for (const double nearest : near.nearestSeconds) {
+        const double span = std::min(windowSeconds, 2 * std::max(nearest, kCloseSeconds));
+        score += std::log(kDrivenHitChance / chanceWithin(span));
+    }
+    const double missChance = 1.0 - chanceWithin(windowSeconds);
+    return score + (marks - near.hits) * std::min(0.0, std::log((1.0 - kDrivenHitChance) / missChance));
 }
 
 } // namespace
@@ -137,7 +159,9 @@ void BitRanking::countForMark(std::size_t mark, const FlipEvent& event)
     const std::int64_t markUs = m_marks[mark].timeUs;
     if (event.timeUs < markUs - m_beforeUs || event.timeUs > markUs + m_afterUs)
         return;
-    m_markFlips[mark].add(event.index, event.bits);
+    const std::int64_t distanceMs = (event.timeUs > markUs ? event.timeUs - markUs : markUs - event.timeUs) / 1000;
+    m_markFlips[mark].add(event.index, event.bits,
+                          static_cast<std::uint16_t>(std::min<std::int64_t>(distanceMs, MarkFlipCounts::kFarMs)));
     ++m_revision;
 }
 
@@ -171,17 +195,13 @@ void BitRanking::marksChanged()
 
 std::vector<RankedBit> BitRanking::rank(const SuppressionMask* suppressed, std::size_t top) const
 {
-    // Per bit near a mark: the marks it hit and its flips near them, summed over the marks.
-    struct Near {
-        int hits = 0;
-        std::uint64_t flips = 0;
-    };
-    std::unordered_map<std::uint32_t, Near> near;
+    std::unordered_map<std::uint32_t, NearMarks> near;
     for (const MarkFlipCounts& counts : m_markFlips) {
-        counts.forEach([&near](std::size_t index, int bitIndex, std::uint32_t flips) {
-            Near& entry = near[keyOf(static_cast<std::uint32_t>(index), bitIndex)];
+        counts.forEach([&near](std::size_t index, int bitIndex, std::uint32_t flips, std::uint16_t nearestMs) {
+            NearMarks& entry = near[keyOf(static_cast<std::uint32_t>(index), bitIndex)];
             ++entry.hits;
             entry.flips += flips;
+            entry.nearestSeconds.push_back(nearestMs / 1000.0);
         });
     }
 
@@ -203,7 +223,7 @@ std::vector<RankedBit> BitRanking::rank(const SuppressionMask* suppressed, std::
         const double seenSeconds = static_cast<double>(changes.lastFrameUs() - changes.firstFrameUs()) / 1e6;
         const double quietSeconds = std::max(kShortestQuietSeconds, seenSeconds - marks * windowSeconds);
         ranked.push_back(RankedBit { changes.id(), changes.extended(), bitIndex / 8, bitIndex % 8, entry.hits, marks,
-                                     elsewhere, scoreOf(entry.hits, marks, elsewhere, quietSeconds, windowSeconds) });
+                                     elsewhere, scoreOf(entry, marks, elsewhere, quietSeconds, windowSeconds) });
     }
     // Best first; ties by fewer flips elsewhere, then in the table's order of first arrival.
     std::sort(ranked.begin(), ranked.end(), [this](const RankedBit& a, const RankedBit& b) {
