@@ -8,6 +8,7 @@
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QLabel>
+#include <QStyle>
 #include <QTableView>
 #include <QVBoxLayout>
 
@@ -60,6 +61,11 @@ CandidatesPanel::CandidatesPanel(BitRanking& ranking, const SuppressionMask& sup
     m_table->horizontalHeader()->setSectionResizeMode(QHeaderView::ResizeToContents);
     m_table->horizontalHeader()->setStretchLastSection(true);
     connect(m_table, &QTableView::doubleClicked, this, &CandidatesPanel::chooseRow);
+    // Every column in sight, the score last of all, beside a table that takes the rest of the width.
+    int width = 2 * m_table->frameWidth() + m_table->style()->pixelMetric(QStyle::PM_ScrollBarExtent);
+    for (int column = 0; column < CandidatesModel::Count; ++column)
+        width += m_table->horizontalHeader()->sectionSizeHint(column);
+    m_table->setMinimumWidth(width);
 
     auto* content = new QWidget(this);
     auto* layout = new QVBoxLayout(content);

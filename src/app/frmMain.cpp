@@ -169,8 +169,11 @@ void frmMain::markTaken(std::size_t count)
     // with the second, when a bit can first be told from chance.
     if (count == 1)
         m_marks->show();
-    if (count == 2)
+    if (count == 2) {
         m_candidates->show();
+        // The candidates are what the user reads; the marks need a few rows.
+        resizeDocks({ m_marks, m_candidates }, { 1, 2 }, Qt::Vertical);
+    }
     m_plot->refresh();
 }
 
