@@ -1,5 +1,7 @@
 #include "app/PlotChartView.h"
 
+#include <QContextMenuEvent>
+#include <QCursor>
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QValueAxis>
@@ -57,6 +59,11 @@ QPointF PlotChartView::timeRange() const
 
 void PlotChartView::mousePressEvent(QMouseEvent* event)
 {
+    // The right button is the menu's, on its release: the rubber band would zoom out on it.
+    if (event->button() == Qt::RightButton) {
+        event->accept();
+        return;
+    }
     if (!startsPan(*event))
         return QChartView::mousePressEvent(event);
     m_panning = true;
@@ -77,17 +84,37 @@ void PlotChartView::mouseMoveEvent(QMouseEvent* event)
 
 void PlotChartView::mouseReleaseEvent(QMouseEvent* event)
 {
+    if (event->button() == Qt::RightButton) {
+        event->accept();
+        emit menuRequested(event->position().toPoint());
+        return;
+    }
     if (m_panning) {
         m_panning = false;
         event->accept();
         return;
     }
-    // The rubber band zooms in on a left release and out on a right one; a plain click moves nothing
-    // and must not stop the panel following.
+    // The rubber band zooms in on a left release; a plain click moves nothing and must not stop the
+    // panel following.
     const QPointF before = timeRange();
     QChartView::mouseReleaseEvent(event);
     if (timeRange() != before)
         emit userMovedView();
+}
+
+void PlotChartView::zoomOut()
+{
+    // Along time only, twice as wide, as the rest of the view's zooms.
+    zoomAround(chart()->plotArea().center().x(), 2);
+    emit userMovedView();
+}
+
+void PlotChartView::contextMenuEvent(QContextMenuEvent* event)
+{
+    // The right button's release already asked for the menu; the menu key asks at the pointer.
+    if (event->reason() == QContextMenuEvent::Keyboard)
+        emit menuRequested(mapFromGlobal(QCursor::pos()));
+    event->accept();
 }
 
 void PlotChartView::keyPressEvent(QKeyEvent* event)

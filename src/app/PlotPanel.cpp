@@ -1,6 +1,7 @@
 #include "app/PlotPanel.h"
 
 #include "app/PlotChartView.h"
+#include "capture/BitRanking.h"
 #include "capture/CanFrame.h"
 #include "capture/HexText.h"
 #include "capture/SignalRecorder.h"
@@ -10,10 +11,12 @@
 #include <QGraphicsLayout>
 #include <QHBoxLayout>
 #include <QLabel>
+#include <QLegendMarker>
 #include <QLineEdit>
 #include <QLineSeries>
 #include <QMainWindow>
 #include <QMenu>
+#include <QPen>
 #include <QPushButton>
 #include <QSpinBox>
 #include <QTimer>
@@ -38,6 +41,7 @@ constexpr int kMaxColumns = 2000;
 constexpr double kBandFill = 0.8;
 constexpr int kMinChartHeight = 200;
 constexpr int kExtendedIdDigits = 8;
+const QColor kMarkColor(0x60, 0x60, 0x60);
 
 // An identifier as the table shows it: hexadecimal, extended when past 7FF or written with all eight
 // digits (the table pads a small extended identifier so).
@@ -120,6 +124,7 @@ PlotPanel::PlotPanel(SignalRecorder& recorder, Clock clock, QWidget* parent)
     m_chart->setBackgroundRoundness(0);
     m_view->setMinimumHeight(kMinChartHeight);
     connect(m_view, &PlotChartView::userMovedView, this, &PlotPanel::takeUserRange);
+    connect(m_view, &PlotChartView::menuRequested, this, &PlotPanel::openMenuAt);
 
     auto* content = new QWidget(this);
     auto* layout = new QVBoxLayout(content);
@@ -350,7 +355,7 @@ void PlotPanel::refresh()
 {
     matchSeriesToSignals();
     const QPointF range = shownRange();
-    if (m_drawn && range == m_drawnRange && m_recorder.revision() == m_drawnRevision)
+    if (m_drawn && range == m_drawnRange && m_recorder.revision() == m_drawnRevision && currentMarks() == m_drawnMarks)
         return;
     draw(range);
     m_drawn = true;
@@ -365,7 +370,9 @@ void PlotPanel::matchSeriesToSignals()
         current.push_back(m_recorder.plotSignal(index));
     if (current == m_shownSignals)
         return;
-    // Rebuilt whole, in the recorder's order, so that each keeps its place's colour.
+    // Rebuilt whole, in the recorder's order, so that each keeps its place's colour: the marks' lines
+    // go too, lest they hold the first colours.
+    removeMarkLines();
     for (QLineSeries* line : std::as_const(m_lines)) {
         m_chart->removeSeries(line);
         delete line;
@@ -407,7 +414,93 @@ void PlotPanel::draw(QPointF range)
         drawAlone(values);
     for (std::size_t index = 0; index < values.size(); ++index)
         m_lines[static_cast<qsizetype>(index)]->replace(asSteps(values[index]));
+    drawMarks(range);
     showDropped();
+}
+
+const std::vector<Mark>& PlotPanel::currentMarks() const
+{
+    static const std::vector<Mark> none;
+    return m_marksSource != nullptr ? m_marksSource->marks() : none;
+}
+
+void PlotPanel::removeMarkLines()
+{
+    for (QLineSeries* line : std::as_const(m_markLines)) {
+        m_chart->removeSeries(line);
+        delete line;
+    }
+    m_markLines.clear();
+    m_drawnMarks.clear();
+}
+
+void PlotPanel::drawMarks(QPointF range)
+{
+    const std::vector<Mark>& marks = currentMarks();
+    const std::optional<std::int64_t> origin = m_recorder.originUs();
+    while (m_markLines.size() > static_cast<qsizetype>(marks.size())) {
+        QLineSeries* line = m_markLines.takeLast();
+        m_chart->removeSeries(line);
+        delete line;
+    }
+    while (m_markLines.size() < static_cast<qsizetype>(marks.size())) {
+        auto* line = new QLineSeries(m_chart);
+        line->setPen(QPen(kMarkColor, 1, Qt::DashLine));
+        line->setPointLabelsColor(kMarkColor);
+        // The label of the line's top end falls outside the plot and is clipped: the number reads once,
+        // at the foot of the line.
+        line->setPointLabelsClipping(true);
+        line->setPointLabelsVisible(true);
+        m_chart->addSeries(line);
+        line->attachAxis(m_timeAxis);
+        line->attachAxis(m_valueAxis);
+        for (QLegendMarker* marker : m_chart->legend()->markers(line))
+            marker->setVisible(false);
+        m_markLines.append(line);
+    }
+    for (std::size_t index = 0; index < marks.size(); ++index) {
+        QLineSeries* line = m_markLines[static_cast<qsizetype>(index)];
+        line->setName(QStringLiteral("Mark %1").arg(index + 1));
+        line->setPointLabelsFormat(QString::number(index + 1));
+        const double at = origin ? static_cast<double>(marks[index].timeUs - *origin) / kMicrosecondsPerSecond : 0;
+        if (!origin || at < range.x() || at > range.y()) {
+            line->clear();
+            continue;
+        }
+        line->replace(QList<QPointF> { { at, m_valueAxis->min() }, { at, m_valueAxis->max() } });
+    }
+    m_drawnMarks = marks;
+}
+
+std::optional<std::int64_t> PlotPanel::timeAt(QPoint viewPosition) const
+{
+    const std::optional<std::int64_t> origin = m_recorder.originUs();
+    const QRectF area = m_chart->plotArea();
+    if (!origin || area.width() <= 0)
+        return std::nullopt;
+    const double x = m_chart->mapFromScene(m_view->mapToScene(viewPosition)).x();
+    const double seconds
+        = m_timeAxis->min() + (x - area.left()) / area.width() * (m_timeAxis->max() - m_timeAxis->min());
+    return *origin + std::llround(seconds * kMicrosecondsPerSecond);
+}
+
+QMenu* PlotPanel::openMenuAt(QPoint viewPosition)
+{
+    auto* menu = new QMenu(m_view);
+    menu->setObjectName(QStringLiteral("menuPlotChart"));
+    menu->setAttribute(Qt::WA_DeleteOnClose);
+    QAction* markHere = menu->addAction(QStringLiteral("Mark Here"));
+    markHere->setObjectName(QStringLiteral("mnuPlotMarkHere"));
+    const std::optional<std::int64_t> timeUs = timeAt(viewPosition);
+    // Before the first value the plot's time has no zero to count from.
+    markHere->setEnabled(timeUs.has_value());
+    if (timeUs)
+        connect(markHere, &QAction::triggered, this, [this, at = *timeUs] { emit markRequested(at); });
+    QAction* zoomOut = menu->addAction(QStringLiteral("Zoom Out"));
+    zoomOut->setObjectName(QStringLiteral("mnuPlotZoomOut"));
+    connect(zoomOut, &QAction::triggered, m_view, &PlotChartView::zoomOut);
+    menu->popup(m_view->mapToGlobal(viewPosition));
+    return menu;
 }
 
 void PlotPanel::drawAlone(const std::vector<QList<QPointF>>& values)

@@ -1,13 +1,16 @@
 #pragma once
 
+#include "capture/Mark.h"
 #include "capture/PlotSignal.h"
 
 #include <QDockWidget>
 #include <QList>
+#include <QPoint>
 #include <QPointF>
 
 #include <cstdint>
 #include <functional>
+#include <optional>
 #include <vector>
 
 class QChart;
@@ -23,6 +26,7 @@ class QValueAxis;
 
 namespace vexmoor {
 
+class BitRanking;
 class PlotChartView;
 class SignalRecorder;
 
@@ -30,7 +34,8 @@ class SignalRecorder;
 // ("Follow"); or a range the user zooms and pans, or the whole recording ("Fit"). The values
 // themselves are the recorder's; the panel only draws them, from the thinned samples, about ten
 // times a second while it is visible. Time reads in seconds since the first value recorded, so that
-// a replayed log starts at 0 whatever day it was taken.
+// a replayed log starts at 0 whatever day it was taken. The marks the user took stand across it as
+// dashed lines with their numbers, and a right click offers to take one at the moment under it.
 class PlotPanel final : public QDockWidget {
     Q_OBJECT
 
@@ -52,6 +57,17 @@ public:
     // Draws what changed since the last time; the panel's timer calls it while the panel is visible.
     void refresh();
     QChart& chart() { return *m_chart; }
+    // Draws the ranking's marks from now on, as they are at each refresh; it must outlive the panel.
+    void showMarksOf(const BitRanking& ranking) { m_marksSource = &ranking; }
+    // The moment under a point of the chart view, in microseconds on the frames' clock; nothing
+    // before the first value gave the plot its zero.
+    std::optional<std::int64_t> timeAt(QPoint viewPosition) const;
+    // The chart's menu as a right click at viewPosition opens it (menuPlotChart).
+    QMenu* openMenuAt(QPoint viewPosition);
+
+signals:
+    // "Mark Here": a mark at timeUs on the frames' clock.
+    void markRequested(std::int64_t timeUs);
 
 public slots:
     // Plots the value and shows the panel; a value that cannot be plotted is refused in the panel's
@@ -75,6 +91,9 @@ private:
     void drawAlone(const std::vector<QList<QPointF>>& values);
     void drawInBands(std::vector<QList<QPointF>>& values);
     void showDropped();
+    void drawMarks(QPointF range);
+    void removeMarkLines();
+    const std::vector<Mark>& currentMarks() const;
 
     SignalRecorder& m_recorder;
     Clock m_clock;
@@ -84,6 +103,9 @@ private:
     QValueAxis* m_valueAxis;
     std::vector<PlotSignal> m_shownSignals;
     QList<QLineSeries*> m_lines;
+    const BitRanking* m_marksSource = nullptr;
+    QList<QLineSeries*> m_markLines;
+    std::vector<Mark> m_drawnMarks;
 
     QLineEdit* m_identifier = nullptr;
     QSpinBox* m_firstByte = nullptr;

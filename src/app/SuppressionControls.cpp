@@ -96,6 +96,7 @@ void SuppressionControls::suppressCurrentChanges()
     if (m_model != nullptr)
         m_model->suppressionChanged();
     showState();
+    emit maskChanged();
 }
 
 void SuppressionControls::clearSuppression()
@@ -104,6 +105,7 @@ void SuppressionControls::clearSuppression()
     if (m_model != nullptr)
         m_model->suppressionChanged();
     showState();
+    emit maskChanged();
 }
 
 void SuppressionControls::showState()

@@ -52,6 +52,10 @@ public:
     void suppressCurrentChanges();
     void clearSuppression();
 
+signals:
+    // The mask changed: what paints or ranks by it looks again.
+    void maskChanged();
+
 private:
     void showState();
 

@@ -3,16 +3,23 @@
 #include "app/Artwork.h"
 #include "app/AutoFilterLabel.h"
 #include "app/BitViewPanel.h"
+#include "app/CandidatesPanel.h"
 #include "app/CaptureController.h"
 #include "app/ChangedRowsFilter.h"
 #include "app/ConnectionControls.h"
 #include "app/IgnoreListBox.h"
 #include "app/LoggingControls.h"
+#include "app/MarkControls.h"
+#include "app/MarksPanel.h"
 #include "app/MessageTableModel.h"
 #include "app/MessageTableView.h"
 #include "app/PlotPanel.h"
 #include "app/ReplayToolBar.h"
 #include "app/SuppressionControls.h"
+#include "capture/BitRanking.h"
+#include "capture/PlotSignal.h"
+#include "capture/RankedBit.h"
+#include "capture/RecordText.h"
 #include "dialogs/frmAbout.h"
 #include "dialogs/frmFind.h"
 #include "dialogs/frmMsgName.h"
@@ -32,6 +39,7 @@
 #include <QMenuBar>
 #include <QProgressDialog>
 #include <QStatusBar>
+#include <QToolBar>
 
 #include <cmath>
 #include <cstdint>
@@ -100,16 +108,17 @@ frmMain::frmMain(UserMessageBox& messageBox, SerialPort& port, TimeOfDaySource& 
         [controller = m_controller] { return controller->framesNowUs(); }, this);
     new ChangedRowsFilter(*findChild<QMenu*>(QStringLiteral("MnuView")), *statusBar(), *m_tableView, *m_tableModel,
                           *suppression, this);
-    auto* bitView = new BitViewPanel(
+    m_bitView = new BitViewPanel(
         session().changes(), suppression->mask(), [controller = m_controller] { return controller->framesNowUs(); },
         this);
-    addDockWidget(Qt::BottomDockWidgetArea, bitView);
-    bitView->hide();
-    bitView->follow(*m_tableView, *m_tableModel);
-    findChild<QMenu*>(QStringLiteral("MnuView"))->addAction(bitView->toggleViewAction());
-    PlotPanel* plot = PlotPanel::addTo(*this, *findChild<QMenu*>(QStringLiteral("MnuView")), session().plotted(),
-                                       [controller = m_controller] { return controller->framesNowUs(); });
-    connect(bitView, &BitViewPanel::plotRequested, plot, &PlotPanel::addSignal);
+    addDockWidget(Qt::BottomDockWidgetArea, m_bitView);
+    m_bitView->hide();
+    m_bitView->follow(*m_tableView, *m_tableModel);
+    findChild<QMenu*>(QStringLiteral("MnuView"))->addAction(m_bitView->toggleViewAction());
+    m_plot = PlotPanel::addTo(*this, *findChild<QMenu*>(QStringLiteral("MnuView")), session().plotted(),
+                              [controller = m_controller] { return controller->framesNowUs(); });
+    connect(m_bitView, &BitViewPanel::plotRequested, m_plot, &PlotPanel::addSignal);
+    buildMarking(*m_plot, *suppression);
     showAutoFilterThreshold();
 
     // The designed client area is the room above the status bar.
@@ -130,6 +139,70 @@ frmMain::~frmMain()
 CaptureSession& frmMain::session()
 {
     return m_controller->session();
+}
+
+void frmMain::buildMarking(PlotPanel& plot, SuppressionControls& suppression)
+{
+    QMenu& view = *findChild<QMenu*>(QStringLiteral("MnuView"));
+    auto* marking = new MarkControls(*this, view, *m_controller, session().ranking());
+    connect(marking, &MarkControls::markTaken, this, &frmMain::markTaken);
+    connect(&plot, &PlotPanel::markRequested, marking, &MarkControls::takeMark);
+    plot.showMarksOf(session().ranking());
+
+    m_marks = new MarksPanel(
+        session().ranking(), m_messageBox, [this]() -> FileChooser& { return *m_fileChooser; }, this);
+    m_candidates = new CandidatesPanel(session().ranking(), suppression.mask(), this);
+    // Beside the table, out of the way of the bit view and the plot below it.
+    for (QDockWidget* dock : std::initializer_list<QDockWidget*> { m_marks, m_candidates }) {
+        addDockWidget(Qt::RightDockWidgetArea, dock);
+        dock->hide();
+        view.addAction(dock->toggleViewAction());
+    }
+    connect(&suppression, &SuppressionControls::maskChanged, m_candidates, &CandidatesPanel::suppressionChanged);
+    connect(m_candidates, &CandidatesPanel::candidateChosen, this, &frmMain::showCandidate);
+}
+
+void frmMain::markTaken(std::size_t count)
+{
+    m_marks->refresh();
+    // Each panel comes up once it has something to show: the marks with the first, the candidates
+    // with the second, when a bit can first be told from chance.
+    if (count == 1)
+        m_marks->show();
+    if (count == 2) {
+        m_candidates->show();
+        // The candidates are what the user reads; the marks need a few rows.
+        resizeDocks({ m_marks, m_candidates }, { 1, 2 }, Qt::Vertical);
+    }
+    m_plot->refresh();
+}
+
+int frmMain::positionOf(std::uint32_t id, bool extended) const
+{
+    for (int row = 0; row < m_tableModel->rowCount(); ++row) {
+        const auto identifier = m_tableModel->identifierOfRow(row);
+        if (identifier && identifier->id == id && identifier->extended == extended)
+            return row + 1;
+    }
+    return 0;
+}
+
+void frmMain::showCandidate(const RankedBit& candidate)
+{
+    m_tableModel->refresh();
+    m_plot->addSignal(PlotSignal::ofBit(candidate.id, candidate.extended, candidate.byte, candidate.bit));
+    const int position = positionOf(candidate.id, candidate.extended);
+    if (position == 0) {
+        std::string hexId;
+        record::formatHexId(candidate.id, candidate.extended, hexId);
+        m_candidates->showMessage(QStringLiteral("CAN_ID %1 is no longer in the table; its bit is plotted from now on.")
+                                      .arg(QString::fromStdString(hexId)));
+        return;
+    }
+    selectRow(position);
+    m_tableView->scrollTo(m_tableModel->index(position - 1, 0));
+    m_bitView->show();
+    m_bitView->raise();
 }
 
 void frmMain::buildControls()
@@ -476,11 +549,11 @@ void frmMain::resizeEvent(QResizeEvent* event)
 void frmMain::placeTable()
 {
     // The table follows the window's outer size (frame, title and menu bar included) less what the
-    // bars below the menu take: the status bar, a shown replay tool bar and shown docks. Each of the
+    // bars below the menu take: the status bar, the shown tool bars and shown docks. Each of the
     // four assignments stands on its own: a size that would come out negative keeps its last value.
     const double dpi = Twips::logicalDpiOf(*this);
     const int statusBarHeight = statusBar()->isHidden() ? 0 : statusBar()->height();
-    const int toolBarHeight = m_replayToolBar->isHidden() ? 0 : m_replayToolBar->height();
+    const int toolBarHeight = topToolBarsHeight();
     const QSize outer = frameGeometry().size() - QSize(0, statusBarHeight + toolBarHeight)
         - dockedShare(*this, menuBar()->height() + statusBarHeight + toolBarHeight);
     const int outerWidthTwips = static_cast<int>(outer.width() * 1440.0 / dpi);
@@ -492,6 +565,17 @@ void frmMain::placeTable()
     if (outerHeightTwips - 1590 >= 0)
         m_tableGeometry.setHeight(Twips::toPixels(outerHeightTwips - 1590, dpi));
     m_tableView->setGeometry(m_tableGeometry);
+}
+
+int frmMain::topToolBarsHeight() const
+{
+    // The tool bars keep to one row at the top: the tallest shown one gives its height.
+    int height = 0;
+    for (const QToolBar* bar : findChildren<QToolBar*>(Qt::FindDirectChildrenOnly)) {
+        if (!bar->isHidden() && !bar->isFloating() && toolBarArea(bar) == Qt::TopToolBarArea)
+            height = std::max(height, bar->height());
+    }
+    return height;
 }
 
 bool frmMain::eventFilter(QObject* watched, QEvent* event)

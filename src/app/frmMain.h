@@ -5,6 +5,8 @@
 #include <QMainWindow>
 #include <QPointer>
 
+#include <cstddef>
+#include <cstdint>
 #include <filesystem>
 
 class QAction;
@@ -13,11 +15,18 @@ class QMenu;
 namespace vexmoor {
 
 class AutoFilterLabel;
+class BitViewPanel;
+class CandidatesPanel;
 class CaptureController;
 class CaptureSession;
 class IgnoreListBox;
+class MarkControls;
+class MarksPanel;
 class MessageTableModel;
 class MessageTableView;
+class PlotPanel;
+class SuppressionControls;
+struct RankedBit;
 class ReplayToolBar;
 class SerialPort;
 class TimeOfDaySource;
@@ -69,6 +78,9 @@ public:
     void openLog();
     // Where the user picks files and choices: the toolkit's dialogs unless a test answers instead.
     void setFileChooser(FileChooser& chooser) { m_fileChooser = &chooser; }
+    // A candidate of the ranking chosen: its row selected in the table and shown in the bit view, and
+    // its bit plotted.
+    void showCandidate(const RankedBit& candidate);
 
 protected:
     void resizeEvent(QResizeEvent* event) override;
@@ -79,6 +91,11 @@ private:
     void buildControls();
     void buildMenus();
     void buildStatusBar();
+    void buildMarking(PlotPanel& plot, SuppressionControls& suppression);
+    void markTaken(std::size_t count);
+    // The row of the identifier counted from 1, or 0 when the table has none.
+    int positionOf(std::uint32_t id, bool extended) const;
+    int topToolBarsHeight() const;
     QAction* addAction(QMenu* menu, const char* name, const QString& caption);
     void placeTable();
     template <typename Window, typename... Arguments>
@@ -96,6 +113,10 @@ private:
     IgnoreListBox* m_idIgnoreListBox = nullptr;
     QRect m_tableGeometry;
     ReplayToolBar* m_replayToolBar = nullptr;
+    BitViewPanel* m_bitView = nullptr;
+    PlotPanel* m_plot = nullptr;
+    MarksPanel* m_marks = nullptr;
+    CandidatesPanel* m_candidates = nullptr;
     DialogFileChooser m_dialogFileChooser;
     FileChooser* m_fileChooser = &m_dialogFileChooser;
 

@@ -1,9 +1,11 @@
 #include "app/PlotPanel.h"
 
 #include "app/frmMain.h"
+#include "capture/BitRanking.h"
 #include "capture/CaptureSession.h"
 #include "capture/CaptureTestSupport.h"
 #include "capture/SignalRecorder.h"
+#include "platform/Eventually.h"
 #include "platform/RecordingMessageBox.h"
 #include "serial/FakeSerialPort.h"
 
@@ -12,10 +14,12 @@
 #include <QChartView>
 #include <QComboBox>
 #include <QLabel>
+#include <QLegendMarker>
 #include <QLineEdit>
 #include <QLineSeries>
 #include <QMenu>
 #include <QPushButton>
+#include <QSignalSpy>
 #include <QSpinBox>
 #include <QTest>
 #include <QValueAxis>
@@ -30,6 +34,7 @@ namespace {
 
 using vexmoor::PlotPanel;
 using vexmoor::PlotSignal;
+using vexmoor::test::eventually;
 using vexmoor::test::makeFrame;
 
 constexpr std::int64_t kStartUs = 1'700'000'000'000'000;
@@ -251,8 +256,9 @@ TEST_F(PlotInMainWindowTest, TheViewMenuShowsThePanelAndClearAllDataEmptiesIt)
     window.show();
     EXPECT_FALSE(panel->isVisible());
     QMenu* view = window.findChild<QMenu*>(QStringLiteral("MnuView"));
-    QAction* toggle = view->actions().last();
-    EXPECT_EQ(toggle->objectName(), QStringLiteral("mnuViewPlot"));
+    QAction* toggle = window.findChild<QAction*>(QStringLiteral("mnuViewPlot"));
+    ASSERT_NE(toggle, nullptr);
+    EXPECT_TRUE(view->actions().contains(toggle));
     EXPECT_EQ(toggle->text(), QStringLiteral("Plot"));
     toggle->trigger();
     EXPECT_TRUE(panel->isVisible());
@@ -269,6 +275,103 @@ TEST_F(PlotInMainWindowTest, TheViewMenuShowsThePanelAndClearAllDataEmptiesIt)
     panel->refresh();
     EXPECT_EQ(linesOf(*panel).first()->count(), 0);
     EXPECT_EQ(linesOf(*panel).size(), 1) << "the chosen values stay";
+}
+
+} // namespace
+
+namespace {
+
+QLineSeries* markLine(PlotPanel& panel, int number)
+{
+    for (QLineSeries* line : linesOf(panel)) {
+        if (line->name() == QStringLiteral("Mark %1").arg(number))
+            return line;
+    }
+    return nullptr;
+}
+
+// Marks stand across the plot at their time on its axis, numbered as in the marks' list, and follow
+// the ranking as it changes.
+TEST_F(PlotPanelTest, EachMarkIsADashedNumberedLineAtItsTime)
+{
+    panel.showMarksOf(session.ranking());
+    panel.addSignal(PlotSignal::ofBytes(0x3E9, false, 0));
+    send(1'000'000, { 1 });
+    send(5'000'000, { 7 });
+    session.ranking().addMark(kStartUs + 3'500'000);
+    session.ranking().addMark(kStartUs + 200'000'000);
+    nowUs = kStartUs + 6'000'000;
+    panel.refresh();
+
+    QLineSeries* first = markLine(panel, 1);
+    ASSERT_NE(first, nullptr);
+    const QValueAxis& values = *qobject_cast<QValueAxis*>(panel.chart().axes(Qt::Vertical).first());
+    EXPECT_EQ(first->points(), (QList<QPointF> { { 2.5, values.min() }, { 2.5, values.max() } }))
+        << "seconds since the first value, 1 s in";
+    EXPECT_EQ(first->pen().style(), Qt::DashLine);
+    EXPECT_EQ(first->pointLabelsFormat(), QStringLiteral("1"));
+    EXPECT_FALSE(panel.chart().legend()->markers(first).first()->isVisible());
+    ASSERT_NE(markLine(panel, 2), nullptr);
+    EXPECT_TRUE(markLine(panel, 2)->points().isEmpty()) << "a mark past the shown range is not drawn";
+    EXPECT_EQ(linesOf(panel).first()->name(), QStringLiteral("3E9 byte 0")) << "the value keeps its place";
+
+    session.ranking().clear();
+    panel.refresh();
+    EXPECT_EQ(markLine(panel, 1), nullptr);
+}
+
+TEST_F(PlotPanelTest, MarkHereAsksForAMarkAtTheTimeUnderThePointer)
+{
+    panel.resize(800, 400);
+    panel.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&panel));
+    auto* view = child<QChartView>(panel, "chartPlot");
+    QSignalSpy requested(&panel, &PlotPanel::markRequested);
+
+    QMenu* before = panel.openMenuAt(view->rect().center());
+    EXPECT_FALSE(child<QAction>(*before, "mnuPlotMarkHere")->isEnabled()) << "no value yet, no time to count from";
+    before->close();
+
+    panel.addSignal(PlotSignal::ofBytes(0x3E9, false, 0));
+    send(0, { 1 });
+    nowUs = kStartUs + 10'000'000;
+    panel.refresh();
+    const QPointF atTwelve = panel.chart().mapToPosition(QPointF(12, 1), linesOf(panel).first());
+    const QPoint position = view->mapFromScene(panel.chart().mapToScene(atTwelve));
+    QMenu* menu = panel.openMenuAt(position);
+    ASSERT_EQ(menu->objectName(), QStringLiteral("menuPlotChart"));
+    child<QAction>(*menu, "mnuPlotMarkHere")->trigger();
+
+    ASSERT_EQ(requested.count(), 1);
+    const double secondsPerPixel = (timeAxis().max() - timeAxis().min()) / panel.chart().plotArea().width();
+    const auto timeUs = requested.first().first().value<std::int64_t>();
+    EXPECT_NEAR(static_cast<double>(timeUs - kStartUs) / 1e6, 12, secondsPerPixel);
+    EXPECT_NE(child<QAction>(*menu, "mnuPlotZoomOut"), nullptr);
+}
+
+// A right click opens the menu rather than zooming out at once, and nothing moves until the user
+// chooses.
+TEST_F(PlotPanelTest, ARightClickOnTheChartOpensItsMenu)
+{
+    panel.resize(800, 400);
+    panel.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&panel));
+    auto* view = child<QChartView>(panel, "chartPlot");
+    panel.addSignal(PlotSignal::ofBytes(0x3E9, false, 0));
+    send(0, { 1 });
+    panel.refresh();
+    const QPointF range(timeAxis().min(), timeAxis().max());
+
+    QTest::mouseClick(view->viewport(), Qt::RightButton, {}, view->rect().center());
+
+    auto* menu = panel.findChild<QMenu*>(QStringLiteral("menuPlotChart"));
+    ASSERT_NE(menu, nullptr);
+    EXPECT_TRUE(eventually([&] { return menu->isVisible(); }));
+    EXPECT_EQ(QPointF(timeAxis().min(), timeAxis().max()), range);
+    child<QAction>(*menu, "mnuPlotZoomOut")->trigger();
+    EXPECT_GT(timeAxis().max() - timeAxis().min(), range.y() - range.x());
+    EXPECT_FALSE(child<QPushButton>(panel, "btnPlotFollow")->isChecked());
+    menu->close();
 }
 
 } // namespace

@@ -76,7 +76,8 @@ TEST_F(frmMainTest, ShowsItsCaptionStatusLineMenusAndTimersAsTheyStart)
             "| - | mnuFileStartLogging Start Logging... | mnuFileStopLogging Stop Logging",
             "MnuView View | mnuTglIgnoreList Toggle Ignore List | - | mnuViewSuppress Suppress Current Changes | "
             "mnuViewClearSuppression Clear Suppression | mnuViewSuppressionWindow Suppression Window... | "
-            "mnuViewOnlyChangedRows Only Rows With Unsuppressed Changes | mnuViewBitView Bit View | mnuViewPlot Plot",
+            "mnuViewOnlyChangedRows Only Rows With Unsuppressed Changes | mnuViewBitView Bit View | mnuViewPlot Plot | "
+            "mnuViewMark Mark | mnuViewMarks Marks | mnuViewCandidates Candidates",
             "MnuFinder Finder/Filter | MnuToolsFind Find ID/FilterTool",
             "Tools &Tools | mnuToolsCommConnect Connect To COM | MnuToolsComSettings Com Settings | MnuToolsOptions "
             "Options | - | MnuToolsClearIDIngoreList Clear ID Ignore List | MnuToolsClearIgnore Clear Message  Ignore "
@@ -117,7 +118,8 @@ void PrintTo(const TooSmallCase& testCase, std::ostream* out)
 
 class TooSmallTest : public frmMainTest, public testing::WithParamInterface<TooSmallCase> { };
 
-// The table's rule takes the window's outer size, less the status bar below the table.
+// The table's rule takes the window's outer size, less the status bar below the table and the tool bar
+// of marks above it.
 TEST_P(TooSmallTest, PlacesTheTableFromTheOuterSizeAndKeepsASizeThatWouldGoNegative)
 {
     window.show();
@@ -127,8 +129,10 @@ TEST_P(TooSmallTest, PlacesTheTableFromTheOuterSizeAndKeepsASizeThatWouldGoNegat
     auto pixels = [dpi](int twipsValue) { return vexmoor::Twips::toPixels(twipsValue, dpi); };
     auto* table = window.findChild<QWidget*>(QStringLiteral("ListView1"));
     auto* statusBar = window.findChild<QStatusBar*>(QStringLiteral("statusBar"));
+    auto* marksBar = window.findChild<QWidget*>(QStringLiteral("tbMarks"));
     ASSERT_NE(statusBar, nullptr);
-    auto roomHeight = [&](QSize outer) { return outer.height() - statusBar->height(); };
+    ASSERT_NE(marksBar, nullptr);
+    auto roomHeight = [&](QSize outer) { return outer.height() - statusBar->height() - marksBar->height(); };
 
     window.resize(900, 600);
     EXPECT_TRUE(vexmoor::test::eventually([&] { return window.size() == QSize(900, 600); }));

@@ -1,8 +1,9 @@
 // Saves a picture of the main window, filled from a board stream or by the emulators, for the README
 // and for looking at the window where there is no screen:
-//   vexmoor-screenshot STREAM|--emulate|--changes OUT.png [WIDTH HEIGHT]
+//   vexmoor-screenshot STREAM|--emulate|--changes|--marks OUT.png [WIDTH HEIGHT]
 // --changes shows the hunt for a switch: the emulators run, the busy bits are suppressed, "Head
-// Lights" is switched on, off and on again, and the bit view and the plot show its bit.
+// Lights" is switched on, off and on again, and the bit view and the plot show its bit. --marks
+// hunts it the other way: each switching is marked, and the marks and the candidates are shown.
 #include "app/CaptureController.h"
 #include "app/MessageTableModel.h"
 #include "app/MessageTableView.h"
@@ -41,7 +42,7 @@ void runEmulators(vexmoor::frmMain& window)
 }
 
 // The head lights' record, 882 (372 in the table), carries the switch in bit 0 of byte 2.
-void huntTheHeadLights(vexmoor::frmMain& window)
+void huntTheHeadLights(vexmoor::frmMain& window, bool marking)
 {
     constexpr std::uint32_t kHeadLightsId = 0x372;
     runEmulators(window);
@@ -51,9 +52,17 @@ void huntTheHeadLights(vexmoor::frmMain& window)
     window.findChild<vexmoor::PlotPanel*>(QStringLiteral("dockPlot"))
         ->addSignal(vexmoor::PlotSignal::ofBit(kHeadLightsId, false, 2, 0));
     for (int press = 0; press < 3; ++press) {
-        QTest::qWait(1200);
+        // Marks further apart than their windows, so that the ranking can tell the switch from chance.
+        QTest::qWait(marking ? 5000 : 1200);
         headLights->click();
+        if (marking) {
+            // People press the key a moment after the switch.
+            QTest::qWait(300);
+            window.findChild<QAction*>(QStringLiteral("mnuViewMark"))->trigger();
+        }
     }
+    if (marking)
+        QTest::qWait(1200);
     emulatorWindow()->hide();
     for (int row = 0; row < window.tableModel().rowCount(); ++row) {
         const auto identifier = window.tableModel().identifierOfRow(row);
@@ -71,11 +80,12 @@ int main(int argc, char** argv)
 {
     QApplication application(argc, argv);
     if (argc < 3) {
-        std::cerr << "usage: vexmoor-screenshot STREAM|--emulate|--changes OUT.png [WIDTH HEIGHT]\n";
+        std::cerr << "usage: vexmoor-screenshot STREAM|--emulate|--changes|--marks OUT.png [WIDTH HEIGHT]\n";
         return 2;
     }
     const bool emulate = QString::fromLocal8Bit(argv[1]) == QStringLiteral("--emulate");
-    const bool changes = QString::fromLocal8Bit(argv[1]) == QStringLiteral("--changes");
+    const bool marks = QString::fromLocal8Bit(argv[1]) == QStringLiteral("--marks");
+    const bool changes = marks || QString::fromLocal8Bit(argv[1]) == QStringLiteral("--changes");
     QFile stream(QString::fromLocal8Bit(argv[1]));
     if (!emulate && !changes && !stream.open(QIODevice::ReadOnly)) {
         std::cerr << "vexmoor-screenshot: cannot read " << argv[1] << '\n';
@@ -89,7 +99,7 @@ int main(int argc, char** argv)
         window.resize(QString::fromLocal8Bit(argv[3]).toInt(), QString::fromLocal8Bit(argv[4]).toInt());
     window.show();
     if (changes) {
-        huntTheHeadLights(window);
+        huntTheHeadLights(window, marks);
     } else if (emulate) {
         // Both emulators, as a newcomer without hardware would run them, with the emulator window closed
         // again so that the table is seen whole.
