@@ -7,8 +7,8 @@
 
 #include <QAction>
 #include <QHeaderView>
-#include <QStyle>
 #include <QLabel>
+#include <QStyle>
 #include <QTableView>
 #include <QVBoxLayout>
 
