@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Makes the README's pictures under a virtual X display (Debian's xvfb): docs/main-window.png, the main
-# window filled by the emulators, and docs/what-changed.png, the hunt for the head lights' bit.
+# window filled by the emulators, docs/what-changed.png, the hunt for the head lights' bit by eye, and
+# docs/find-the-signal.png, the same hunt with marks and the ranking.
 # ImageMagick, when present, keeps the files small.
 #   tools/screenshot.sh BUILD_DIR
 set -euo pipefail
@@ -18,3 +19,4 @@ shoot() {
 }
 shoot main-window.png --emulate "$root/docs/main-window.png" 1074 690
 shoot what-changed.png --changes "$root/docs/what-changed.png" 1600 1000
+shoot find-the-signal.png --marks "$root/docs/find-the-signal.png" 1600 1000

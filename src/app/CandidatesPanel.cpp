@@ -65,7 +65,9 @@ CandidatesPanel::CandidatesPanel(BitRanking& ranking, const SuppressionMask& sup
     int width = 2 * m_table->frameWidth() + m_table->style()->pixelMetric(QStyle::PM_ScrollBarExtent);
     for (int column = 0; column < CandidatesModel::Count; ++column)
         width += m_table->horizontalHeader()->sectionSizeHint(column);
-    m_table->setMinimumWidth(width);
+    // The hints are the captions' and the cells take a little more room than their text: room for
+    // a score of a few digits and the cells' margins.
+    m_table->setMinimumWidth(width + m_table->fontMetrics().horizontalAdvance(QStringLiteral("-0000.00")));
 
     auto* content = new QWidget(this);
     auto* layout = new QVBoxLayout(content);
