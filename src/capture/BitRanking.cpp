@@ -193,6 +193,22 @@ void BitRanking::marksChanged()
     m_lastWindowUs = m_marks[m_marksInTime.back()].timeUs + m_afterUs;
 }
 
+std::int64_t BitRanking::windowsWithin(std::int64_t fromUs, std::int64_t toUs) const
+{
+    // Windows of marks close together overlap: their time is counted once.
+    std::int64_t coveredUs = 0;
+    std::int64_t reachedUs = fromUs;
+    for (const std::size_t mark : m_marksInTime) {
+        const std::int64_t startUs = std::max(reachedUs, m_marks[mark].timeUs - m_beforeUs);
+        const std::int64_t endUs = std::min(toUs, m_marks[mark].timeUs + m_afterUs);
+        if (endUs > startUs) {
+            coveredUs += endUs - startUs;
+            reachedUs = endUs;
+        }
+    }
+    return coveredUs;
+}
+
 std::vector<RankedBit> BitRanking::rank(const SuppressionMask* suppressed, std::size_t top) const
 {
     std::unordered_map<std::uint32_t, NearMarks> near;
@@ -220,8 +236,11 @@ std::vector<RankedBit> BitRanking::rank(const SuppressionMask* suppressed, std::
         const std::uint64_t total = changes.bitFlips(bitIndex);
         // Windows that overlap count a flip once for each: never below none elsewhere.
         const std::uint64_t elsewhere = total > entry.flips ? total - entry.flips : 0;
-        const double seenSeconds = static_cast<double>(changes.lastFrameUs() - changes.firstFrameUs()) / 1e6;
-        const double quietSeconds = std::max(kShortestQuietSeconds, seenSeconds - marks * windowSeconds);
+        const double quietSeconds
+            = std::max(kShortestQuietSeconds,
+                       static_cast<double>(changes.lastFrameUs() - changes.firstFrameUs()
+                                           - windowsWithin(changes.firstFrameUs(), changes.lastFrameUs()))
+                           / 1e6);
         ranked.push_back(RankedBit { changes.id(), changes.extended(), bitIndex / 8, bitIndex % 8, entry.hits, marks,
                                      elsewhere, scoreOf(entry, marks, elsewhere, quietSeconds, windowSeconds) });
     }

@@ -72,6 +72,8 @@ private:
     void countForMark(std::size_t mark, const FlipEvent& event);
     void countRecentFlipsFor(std::size_t mark);
     void marksChanged();
+    // How much of the time from fromUs to toUs the marks' windows cover.
+    std::int64_t windowsWithin(std::int64_t fromUs, std::int64_t toUs) const;
 
     const ChangeTracker& m_tracker;
     std::int64_t m_beforeUs = kDefaultBeforeUs;

@@ -196,3 +196,32 @@ TEST(BitRankingMarksTest, MarksAreBoundedRemovableAndClearedAndTheWindowIsChecke
 }
 
 } // namespace
+
+namespace {
+
+// Presses a moment apart: their windows overlap and cover most of a short capture, and the switch
+// still stands out against a bit that flipped near one press only.
+TEST(BitRankingMarksTest, PressesCloseTogetherStillPutTheSwitchFirst)
+{
+    ChangeTracker tracker;
+    BitRanking ranking { tracker };
+    tracker.setFlipListener(&ranking);
+    const std::vector<std::int64_t> pressesUs { 5 * kSecond, 6'500 * kMs, 8 * kSecond };
+    for (const std::int64_t pressUs : pressesUs)
+        ranking.addMark(kStartUs + pressUs);
+    for (std::int64_t atUs = 0; atUs < 20 * kSecond; atUs += 100 * kMs) {
+        int presses = 0;
+        for (const std::int64_t pressUs : pressesUs)
+            presses += atUs >= pressUs + 200 * kMs ? 1 : 0;
+        const bool oneOff = atUs >= 7 * kSecond && atUs < 15 * kSecond;
+        tracker.observe(makeFrame(0x100, { static_cast<std::uint8_t>(presses % 2), static_cast<std::uint8_t>(oneOff) },
+                                  { .timestampUs = kStartUs + atUs }));
+    }
+    const std::vector<RankedBit> ranked = ranking.rank();
+    ASSERT_GE(ranked.size(), 2U);
+    EXPECT_EQ(ranked[0].byte, 0);
+    EXPECT_EQ(ranked[0].marksHit, 3);
+    EXPECT_GT(ranked[0].score, ranked[1].score);
+}
+
+} // namespace
