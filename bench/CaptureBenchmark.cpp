@@ -106,6 +106,13 @@ void BM_ParseDataUntracked(benchmark::State& benchmarkState)
 }
 BENCHMARK(BM_ParseDataUntracked);
 
+// Tracked, without the ranking listening: what the ranking adds within ingestion is the difference.
+void BM_ParseDataUnranked(benchmark::State& benchmarkState)
+{
+    ingestRecords(benchmarkState, [](CaptureSession& session) { session.changes().setFlipListener(nullptr); });
+}
+BENCHMARK(BM_ParseDataUnranked);
+
 // Tracked, with a clock that costs nothing: how much of the tracking is reading the clock.
 void BM_ParseDataFixedArrival(benchmark::State& benchmarkState)
 {

@@ -65,7 +65,9 @@ private:
         std::uint64_t bits = 0;
         std::uint32_t index = 0;
     };
-    static constexpr std::size_t kRecentFlips = std::size_t { 1 } << 17;
+    // Seconds of a busy bus, enough for a mark taken a moment after the switch; small enough (384 KB)
+    // that writing it does not push the tracker's state out of the cache.
+    static constexpr std::size_t kRecentFlips = std::size_t { 1 } << 14;
 
     bool nearAnyMark(std::int64_t timeUs) const;
     void countForMarks(const FlipEvent& event);
