@@ -134,6 +134,9 @@ void BitRanking::bitsFlipped(std::size_t index, std::uint64_t bits, std::int64_t
     m_recent[m_recentNext] = event;
     m_recentNext = (m_recentNext + 1) % kRecentFlips;
     m_recentCount = std::min(m_recentCount + 1, kRecentFlips);
+    if (m_marks.empty())
+        return;
+    ++m_revision;
     if (nearAnyMark(timeUs))
         countForMarks(event);
 }

@@ -49,7 +49,8 @@ public:
     void clearObservations();
     void clear();
 
-    // Changes whenever the ranking may have: a mark taken or removed, a flip within a mark's window.
+    // Changes whenever the ranking may have: a mark taken or removed, or any flip once there are marks
+    // (one away from them counts against its bit as surely as one near them counts for it).
     std::uint64_t revision() const { return m_revision; }
 
     // The bits that flipped near at least one mark, best first, at most top of them; bits the mask

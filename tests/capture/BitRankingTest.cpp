@@ -171,6 +171,11 @@ TEST(BitRankingMarksTest, MarksAreBoundedRemovableAndClearedAndTheWindowIsChecke
     EXPECT_NE(ranking.revision(), before);
     ASSERT_EQ(ranking.rank().size(), 1U);
     EXPECT_EQ(ranking.rank()[0].marksHit, 1);
+    // A flip far from every mark changes the bit's standing too: whoever shows the ranking must ask again.
+    const std::uint64_t beforeFarFlip = ranking.revision();
+    tracker.observe(makeFrame(0x100, { 0 }, { .timestampUs = kStartUs + 20 * kSecond }));
+    EXPECT_NE(ranking.revision(), beforeFarFlip);
+    EXPECT_EQ(ranking.rank()[0].changesElsewhere, 1U);
     ranking.addMark(kStartUs + 30 * kSecond);
     EXPECT_EQ(ranking.rank()[0].marks, 2);
     ranking.removeMark(1);
