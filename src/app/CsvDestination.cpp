@@ -1,14 +1,12 @@
 #include "app/CsvDestination.h"
 
-#include <filesystem>
 #include <ostream>
-#include <system_error>
 
 namespace vexmoor {
 
 CsvDestination::CsvDestination(std::string path)
     : m_path(std::move(path))
-    , m_file(QString::fromStdString(m_path))
+    , m_file(QString::fromStdString(m_path), OutputFile::Mode::ReplaceWhole)
 {
 }
 
@@ -16,12 +14,7 @@ bool CsvDestination::open()
 {
     if (toStandardOutput())
         return true;
-    std::error_code error;
-    if (std::filesystem::is_directory(m_path, error))
-        return failWith(std::make_error_code(std::errc::is_a_directory).message());
-    if (!m_file.open(QIODevice::WriteOnly))
-        return failWithFileError();
-    return true;
+    return m_file.open() ? true : failWith(m_file.errorString().toStdString());
 }
 
 std::ostream& CsvDestination::stream(std::ostream& standardOutput)
@@ -37,33 +30,23 @@ bool CsvDestination::commit(std::ostream& standardOutput)
         return standardOutput ? true : failWith("the output stream failed");
     }
     const std::string text = std::move(m_text).str();
-    if (m_file.write(text.data(), static_cast<qint64>(text.size())) != static_cast<qint64>(text.size())
-        || !m_file.commit()) {
-        const bool failed = failWithFileError();
+    if (!m_file.write(text) || !m_file.commit()) {
+        const std::string reason = m_file.errorString().toStdString();
         discard();
-        return failed;
+        return failWith(reason);
     }
     return true;
 }
 
 void CsvDestination::discard()
 {
-    // A cancelled commit removes the temporary file; the destination never saw it.
-    if (!m_file.isOpen())
-        return;
-    m_file.cancelWriting();
-    m_file.commit();
+    m_file.discard();
 }
 
 bool CsvDestination::failWith(std::string reason)
 {
     m_reason = std::move(reason);
     return false;
-}
-
-bool CsvDestination::failWithFileError()
-{
-    return failWith(m_file.errorString().toStdString());
 }
 
 } // namespace vexmoor

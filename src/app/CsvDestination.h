@@ -1,6 +1,6 @@
 #pragma once
 
-#include <QSaveFile>
+#include "platform/OutputFile.h"
 
 #include <iosfwd>
 #include <sstream>
@@ -8,17 +8,16 @@
 
 namespace vexmoor {
 
-// Where a headless command's CSV goes: standard output ("-"), or a file that is written under a
-// temporary name beside its destination and takes the name only when complete, so that a failed
-// run never leaves a partial CSV that looks like a finished one.
+// Where a headless command's CSV goes: standard output ("-"), or a file that takes its content only
+// when complete, so that a failed run never leaves a partial CSV that looks like a finished one. A
+// device or a pipe is written in place.
 class CsvDestination final {
 public:
     explicit CsvDestination(std::string path);
     CsvDestination(const CsvDestination&) = delete;
     CsvDestination& operator=(const CsvDestination&) = delete;
 
-    // Makes the temporary file at once, so that a destination that cannot be written fails before
-    // any work is done.
+    // Opens the destination at once, so that one that cannot be written fails before any work is done.
     bool open();
     std::ostream& stream(std::ostream& standardOutput);
     // Finishes the output; false when it could not be written, and then nothing stands at the path.
@@ -30,10 +29,9 @@ public:
 private:
     bool toStandardOutput() const { return m_path == "-"; }
     bool failWith(std::string reason);
-    bool failWithFileError();
 
     std::string m_path;
-    QSaveFile m_file;
+    OutputFile m_file;
     std::ostringstream m_text;
     std::string m_reason;
 };

@@ -41,9 +41,10 @@ QString LogWriter::start(const QString& path)
 {
     if (isLogging())
         stop();
-    m_file.setFileName(path);
-    if (!m_file.open(QIODevice::WriteOnly | QIODevice::Truncate))
-        return m_file.errorString();
+    m_path = path;
+    m_file = std::make_unique<OutputFile>(path, OutputFile::Mode::Truncate);
+    if (!m_file->open())
+        return m_file->errorString();
     m_recorder = std::make_unique<CandumpRecorder>(m_arrivalClock);
     m_reportedFrames = 0;
     m_reportedNotLogged = 0;
@@ -74,11 +75,10 @@ void LogWriter::flush()
 bool LogWriter::writePending()
 {
     m_recorder->takeLines(m_lines);
-    const auto size = static_cast<qint64>(m_lines.size());
     // A short write leaves a line cut in two; nothing more may follow it.
-    if ((size == 0 || m_file.write(m_lines.data(), size) == size) && m_file.flush())
+    if (m_file->write(m_lines) && m_file->flush())
         return true;
-    const QString reason = m_file.errorString();
+    const QString reason = m_file->errorString();
     finish();
     emit failed(reason);
     return false;
@@ -88,7 +88,7 @@ void LogWriter::finish()
 {
     m_flushTimer->stop();
     m_session.ingestion().setTap(nullptr);
-    m_file.close();
+    m_file->commit();
 }
 
 std::uint64_t LogWriter::framesLogged() const

@@ -1,8 +1,8 @@
 #pragma once
 
 #include "capture/CandumpRecorder.h"
+#include "platform/OutputFile.h"
 
-#include <QFile>
 #include <QObject>
 #include <QString>
 
@@ -42,9 +42,9 @@ public:
     // Writes the lines collected so far; the flush timer calls it.
     void flush();
 
-    bool isLogging() const { return m_file.isOpen(); }
+    bool isLogging() const { return m_file && m_file->isOpen(); }
     // The file of the running log, or of the last one.
-    QString path() const { return m_file.fileName(); }
+    QString path() const { return m_path; }
     std::uint64_t framesLogged() const;
     std::uint64_t recordsNotLogged() const;
 
@@ -61,7 +61,9 @@ private:
     CaptureSession& m_session;
     CandumpRecorder::Clock m_arrivalClock;
     std::unique_ptr<CandumpRecorder> m_recorder;
-    QFile m_file;
+    // Emptied at the start and written in place as the capture runs; a device or a pipe stays one.
+    std::unique_ptr<OutputFile> m_file;
+    QString m_path;
     QTimer* m_flushTimer;
     std::string m_lines;
     std::uint64_t m_reportedFrames = 0;

@@ -3,14 +3,13 @@
 #include "app/CaptureController.h"
 #include "capture/BitRanking.h"
 #include "capture/MarksFile.h"
+#include "platform/OutputFile.h"
 
 #include <QAction>
 #include <QMainWindow>
 #include <QMenu>
 #include <QStatusBar>
 #include <QToolBar>
-
-#include <filesystem>
 
 namespace vexmoor {
 
@@ -62,12 +61,12 @@ void MarkControls::keepBesideLog()
     if (!m_controller.isLogging())
         return;
     const QString path = marksPathBeside(m_controller.loggingPath());
-    const std::string error = MarksFile::append(std::filesystem::path(path.toStdU16String()), m_ranking.marks().back());
+    // One line at the end, so that a drive's marks are on disk as soon as they are taken.
+    const QString error = OutputFile::write(path, OutputFile::Mode::Append, MarksFile::line(m_ranking.marks().back()));
     // The mark stays taken: only its copy on disk is missing.
-    if (!error.empty())
+    if (!error.isEmpty())
         m_statusBar.showMessage(
-            QStringLiteral("The mark was taken but not saved: %1").arg(QString::fromStdString(error)),
-            kStatusMessageMs);
+            QStringLiteral("The mark was taken but not saved: cannot write %1: %2").arg(path, error), kStatusMessageMs);
 }
 
 } // namespace vexmoor

@@ -4,6 +4,7 @@
 #include "capture/BitRanking.h"
 #include "capture/MarksFile.h"
 #include "platform/FileChooser.h"
+#include "platform/OutputFile.h"
 #include "platform/UserMessageBox.h"
 
 #include <QAction>
@@ -131,9 +132,9 @@ void MarksPanel::save()
     const QString path = m_chooser().fileToSave(this, title, kFilter);
     if (path.isEmpty())
         return;
-    const std::string error = MarksFile::write(toPath(path), m_ranking.marks());
-    if (!error.empty())
-        m_messageBox.show(QString::fromStdString(error), title, UserMessageBox::Icon::Error);
+    const QString error = OutputFile::write(path, OutputFile::Mode::ReplaceWhole, MarksFile::text(m_ranking.marks()));
+    if (!error.isEmpty())
+        m_messageBox.show(QStringLiteral("cannot write %1: %2").arg(path, error), title, UserMessageBox::Icon::Error);
 }
 
 void MarksPanel::showEvent(QShowEvent* event)

@@ -125,20 +125,4 @@ std::string MarksFile::text(const std::vector<Mark>& marks)
     return text;
 }
 
-std::string MarksFile::write(const std::filesystem::path& path, const std::vector<Mark>& marks)
-{
-    std::ofstream out(path, std::ios::binary | std::ios::trunc);
-    out << text(marks);
-    out.close();
-    return out ? std::string {} : "cannot write " + path.string();
-}
-
-std::string MarksFile::append(const std::filesystem::path& path, const Mark& mark)
-{
-    std::ofstream out(path, std::ios::binary | std::ios::app);
-    out << line(mark);
-    out.flush();
-    return out ? std::string {} : "cannot write " + path.string();
-}
-
 } // namespace vexmoor

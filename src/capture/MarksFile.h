@@ -25,10 +25,6 @@ public:
     // One mark's line, with its line end.
     static std::string line(const Mark& mark);
     static std::string text(const std::vector<Mark>& marks);
-    // Writes the marks; an empty string, or the reason it could not.
-    static std::string write(const std::filesystem::path& path, const std::vector<Mark>& marks);
-    // Adds one line at the end, so that a drive's marks are on disk as soon as they are taken.
-    static std::string append(const std::filesystem::path& path, const Mark& mark);
 };
 
 } // namespace vexmoor

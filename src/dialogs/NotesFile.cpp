@@ -1,9 +1,9 @@
 #include "dialogs/NotesFile.h"
 
 #include "platform/CodePageText.h"
+#include "platform/OutputFile.h"
 
 #include <QDir>
-#include <QFile>
 
 namespace vexmoor {
 
@@ -45,19 +45,10 @@ QString NotesFile::pathFor(const std::filesystem::path& folder, std::string_view
 QString NotesFile::appendLine(const std::filesystem::path& folder, std::string_view message,
                               std::string_view windows1252Name)
 {
-    QFile file(pathFor(folder, message));
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Append))
-        return file.errorString();
     std::string line(message);
     line.push_back('~');
     line.append(windows1252Name).append("\r\n");
-    // Both report what the file system said; a full disk may show only when the file is closed.
-    if (file.write(line.data(), static_cast<qint64>(line.size())) != static_cast<qint64>(line.size()) || !file.flush())
-        return file.errorString();
-    file.close();
-    if (file.error() != QFileDevice::NoError)
-        return file.errorString();
-    return {};
+    return OutputFile::write(pathFor(folder, message), OutputFile::Mode::Append, line);
 }
 
 } // namespace vexmoor

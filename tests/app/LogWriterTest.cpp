@@ -13,7 +13,11 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <string>
+
+#include <sys/stat.h>
+#include <sys/sysmacros.h>
 
 namespace {
 
@@ -41,6 +45,12 @@ protected:
     vexmoor::CaptureSession& session() { return controller.session(); }
     QTimer* flushTimer() { return controller.findChild<QTimer*>(QStringLiteral("logFlushTimer")); }
     void tickFlushTimer() { QMetaObject::invokeMethod(flushTimer(), "timeout"); }
+    // A device that refuses every write, in the test's folder; empty where devices cannot be made.
+    QString fullDevice()
+    {
+        const QString path = folder.filePath(QStringLiteral("full"));
+        return ::mknod(QFile::encodeName(path).constData(), S_IFCHR | 0666, makedev(1, 7)) == 0 ? path : QString();
+    }
 
     QTemporaryDir folder;
     QString logPath = folder.filePath(QStringLiteral("capture.log"));
@@ -189,13 +199,16 @@ TEST_F(LogWriterTest, AFileThatCannotBeOpenedIsShownWithItsReasonAndNothingIsLog
     EXPECT_FALSE(QFile::exists(path));
 }
 
-// /dev/full opens like any file and refuses every write with "No space left on device".
+// A full device, made in the test's folder (never the machine's own /dev/full, which a writer that
+// replaced files would destroy), opens like any file and refuses every write with "No space left on
+// device". It stays a device.
 TEST_F(LogWriterTest, AWriteThatFailsStopsLoggingWithOneMessageAndTheCaptureGoesOn)
 {
-    if (!QFile::exists(QStringLiteral("/dev/full")))
-        GTEST_SKIP() << "no /dev/full on this system";
+    const QString full = fullDevice();
+    if (full.isEmpty())
+        GTEST_SKIP() << "this machine does not allow making devices";
     QSignalSpy failures(&controller.logWriter(), &LogWriter::failed);
-    ASSERT_TRUE(controller.startLogging(QStringLiteral("/dev/full")));
+    ASSERT_TRUE(controller.startLogging(full));
 
     session().ingest("<680,1,>");
     tickFlushTimer();
@@ -205,7 +218,7 @@ TEST_F(LogWriterTest, AWriteThatFailsStopsLoggingWithOneMessageAndTheCaptureGoes
     EXPECT_FALSE(flushTimer()->isActive());
     ASSERT_EQ(messageBox.shown.size(), 1u);
     EXPECT_EQ(messageBox.shown[0].icon, vexmoor::UserMessageBox::Icon::Error);
-    EXPECT_TRUE(messageBox.shown[0].text.contains(QStringLiteral("/dev/full")));
+    EXPECT_TRUE(messageBox.shown[0].text.contains(full));
     EXPECT_TRUE(messageBox.shown[0].text.contains(QStringLiteral("No space left on device")))
         << messageBox.shown[0].text.toStdString();
 
@@ -216,13 +229,15 @@ TEST_F(LogWriterTest, AWriteThatFailsStopsLoggingWithOneMessageAndTheCaptureGoes
     EXPECT_EQ(session().table().rowCount(), 4);
     EXPECT_EQ(messageBox.shown.size(), 1u);
     EXPECT_EQ(failures.count(), 1);
+    EXPECT_TRUE(std::filesystem::is_character_file(full.toStdString()));
 }
 
 TEST_F(LogWriterTest, AWriteThatFailsAtTheStopIsReportedToo)
 {
-    if (!QFile::exists(QStringLiteral("/dev/full")))
-        GTEST_SKIP() << "no /dev/full on this system";
-    ASSERT_TRUE(controller.startLogging(QStringLiteral("/dev/full")));
+    const QString full = fullDevice();
+    if (full.isEmpty())
+        GTEST_SKIP() << "this machine does not allow making devices";
+    ASSERT_TRUE(controller.startLogging(full));
     session().ingest("<680,1,>");
 
     controller.stopLogging();

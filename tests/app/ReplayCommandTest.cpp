@@ -10,6 +10,9 @@
 #include <fstream>
 #include <sstream>
 
+#include <sys/stat.h>
+#include <sys/sysmacros.h>
+
 namespace {
 
 namespace fs = std::filesystem;
@@ -301,5 +304,27 @@ TEST_F(ReplayCommandTest, BitStatsThatCannotBeWrittenFailBeforeTheReplay)
     EXPECT_NE(err.str().find("cannot write '"), std::string::npos) << err.str();
     EXPECT_TRUE(out.str().empty());
 }
+
+// A device given as an output is written through, never replaced by a file: a null device takes
+// the table, a full one refuses it, and the refusal is the run's failure.
+class ReplayDeviceTest : public ReplayCommandTest, public testing::WithParamInterface<const char*> { };
+
+TEST_P(ReplayDeviceTest, AnOutputDeviceIsWrittenInPlaceAndItsRefusalFailsTheRun)
+{
+    const std::string log = write("one.log", "(1.000000) can0 100#01\n");
+    const fs::path null = folder / "null";
+    const fs::path full = folder / "full";
+    if (::mknod(null.c_str(), S_IFCHR | 0666, makedev(1, 3)) != 0
+        || ::mknod(full.c_str(), S_IFCHR | 0666, makedev(1, 7)) != 0)
+        GTEST_SKIP() << "this machine does not allow making devices";
+
+    EXPECT_EQ(run({ "--replay", log, GetParam(), null.string() }), 0) << err.str();
+    EXPECT_EQ(run({ "--replay", log, GetParam(), full.string() }), 2);
+    EXPECT_EQ(err.str(), "vexmoor: cannot write '" + full.string() + "': No space left on device\n");
+    EXPECT_TRUE(fs::is_character_file(null) && fs::is_character_file(full));
+    EXPECT_EQ(filesInFolder(), (std::vector<std::string> { "full", "null", "one.log" }));
+}
+
+INSTANTIATE_TEST_SUITE_P(Outputs, ReplayDeviceTest, testing::Values("--csv", "--bit-stats"));
 
 } // namespace

@@ -30,6 +30,9 @@
 
 #include <algorithm>
 
+#include <sys/stat.h>
+#include <sys/sysmacros.h>
+
 namespace {
 
 using vexmoor::frmMain;
@@ -531,7 +534,8 @@ TEST_F(frmMainLoggingTest, ACancelledChoiceStartsNothingAndExitWritesTheRestOfAR
     EXPECT_TRUE(messageBox.shown.empty());
 }
 
-// /dev/full opens like any file and refuses every write with "No space left on device".
+// A full device (made in the test's folder, never the machine's own) opens like any file and refuses
+// every write with "No space left on device".
 TEST_F(frmMainLoggingTest, ALogThatCannotBeWrittenIsShownOnceAndTheTableKeepsFilling)
 {
     chooser.savePath = folder.filePath(QStringLiteral("missing/drive.log"));
@@ -540,9 +544,9 @@ TEST_F(frmMainLoggingTest, ALogThatCannotBeWrittenIsShownOnceAndTheTableKeepsFil
     EXPECT_EQ(messageBox.shown[0].title, QStringLiteral("Start Logging"));
     EXPECT_TRUE(showsNotLogging());
 
-    if (!QFile::exists(QStringLiteral("/dev/full")))
-        GTEST_SKIP() << "no /dev/full on this system";
-    chooser.savePath = QStringLiteral("/dev/full");
+    chooser.savePath = folder.filePath(QStringLiteral("full"));
+    if (::mknod(QFile::encodeName(chooser.savePath).constData(), S_IFCHR | 0666, makedev(1, 7)) != 0)
+        GTEST_SKIP() << "this machine does not allow making devices";
     action("mnuFileStartLogging")->trigger();
     EXPECT_TRUE(action("mnuFileStopLogging")->isEnabled());
     action("MnuFileToggleEmulation")->trigger();
