@@ -3,6 +3,7 @@
 #include "app/PlotChartView.h"
 #include "capture/BitRanking.h"
 #include "capture/CanFrame.h"
+#include "capture/FrameHistory.h"
 #include "capture/HexText.h"
 #include "capture/SignalRecorder.h"
 
@@ -354,6 +355,8 @@ QPointF PlotPanel::shownRange() const
 void PlotPanel::refresh()
 {
     matchSeriesToSignals();
+    // The history lets frames go whether or not anything plotted moved.
+    showDropped();
     const QPointF range = shownRange();
     if (m_drawn && range == m_drawnRange && m_recorder.revision() == m_drawnRevision && currentMarks() == m_drawnMarks)
         return;
@@ -415,7 +418,6 @@ void PlotPanel::draw(QPointF range)
     for (std::size_t index = 0; index < values.size(); ++index)
         m_lines[static_cast<qsizetype>(index)]->replace(asSteps(values[index]));
     drawMarks(range);
-    showDropped();
 }
 
 const std::vector<Mark>& PlotPanel::currentMarks() const
@@ -550,11 +552,19 @@ void PlotPanel::showDropped()
     std::uint64_t dropped = 0;
     for (std::size_t index = 0; index < m_recorder.count(); ++index)
         dropped += m_recorder.series(index).droppedSamples();
-    m_dropped->setVisible(dropped > 0);
+    QStringList notes;
     if (dropped > 0)
-        m_dropped->setText(QStringLiteral("%L1 oldest changes dropped: each value keeps its latest %L2.")
-                               .arg(dropped)
-                               .arg(static_cast<qulonglong>(m_recorder.series(0).capacity())));
+        notes.append(QStringLiteral("%L1 oldest changes dropped: each value keeps its latest %L2.")
+                         .arg(dropped)
+                         .arg(static_cast<qulonglong>(m_recorder.series(0).capacity())));
+    const std::optional<std::int64_t> origin = m_recorder.originUs();
+    if (m_history != nullptr && m_history->framesDropped() > 0 && origin && m_history->earliestUs())
+        notes.append(
+            QStringLiteral("The frame history begins at %1 s: older frames made room for newer ones "
+                           "(View > Frame History Limit...).")
+                .arg(static_cast<double>(*m_history->earliestUs() - *origin) / kMicrosecondsPerSecond, 0, 'f', 1));
+    m_dropped->setVisible(!notes.isEmpty());
+    m_dropped->setText(notes.join(QLatin1Char(' ')));
 }
 
 } // namespace vexmoor

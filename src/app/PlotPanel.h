@@ -27,6 +27,7 @@ class QValueAxis;
 namespace vexmoor {
 
 class BitRanking;
+class FrameHistory;
 class PlotChartView;
 class SignalRecorder;
 
@@ -59,6 +60,9 @@ public:
     QChart& chart() { return *m_chart; }
     // Draws the ranking's marks from now on, as they are at each refresh; it must outlive the panel.
     void showMarksOf(const BitRanking& ranking) { m_marksSource = &ranking; }
+    // Says where the history that values are filled from begins, once it no longer reaches back to the
+    // first frame; it must outlive the panel.
+    void showHistoryOf(const FrameHistory& history) { m_history = &history; }
     // The moment under a point of the chart view, in microseconds on the frames' clock; nothing
     // before the first value gave the plot its zero.
     std::optional<std::int64_t> timeAt(QPoint viewPosition) const;
@@ -104,6 +108,7 @@ private:
     std::vector<PlotSignal> m_shownSignals;
     QList<QLineSeries*> m_lines;
     const BitRanking* m_marksSource = nullptr;
+    const FrameHistory* m_history = nullptr;
     QList<QLineSeries*> m_markLines;
     std::vector<Mark> m_drawnMarks;
 

@@ -7,6 +7,7 @@
 #include "app/CaptureController.h"
 #include "app/ChangedRowsFilter.h"
 #include "app/ConnectionControls.h"
+#include "app/FrameHistoryControls.h"
 #include "app/IgnoreListBox.h"
 #include "app/LoggingControls.h"
 #include "app/MarkControls.h"
@@ -117,8 +118,10 @@ frmMain::frmMain(UserMessageBox& messageBox, SerialPort& port, TimeOfDaySource& 
     findChild<QMenu*>(QStringLiteral("MnuView"))->addAction(m_bitView->toggleViewAction());
     m_plot = PlotPanel::addTo(*this, *findChild<QMenu*>(QStringLiteral("MnuView")), session().plotted(),
                               [controller = m_controller] { return controller->framesNowUs(); });
+    m_plot->showHistoryOf(session().history());
     connect(m_bitView, &BitViewPanel::plotRequested, m_plot, &PlotPanel::addSignal);
     buildMarking(*m_plot, *suppression);
+    new FrameHistoryControls(*findChild<QMenu*>(QStringLiteral("MnuView")), session().history(), this);
     showAutoFilterThreshold();
 
     // The designed client area is the room above the status bar.
@@ -302,6 +305,7 @@ void frmMain::buildMenus()
                 session().changes().clear();
                 session().ranking().clear();
                 session().plotted().clear();
+                session().history().clear();
             });
 
     QMenu* emulator = addMenu("MnuEmulator", QStringLiteral("Emulator"));

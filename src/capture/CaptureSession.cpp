@@ -12,6 +12,8 @@ CaptureSession::CaptureSession(TimeOfDaySource& clock)
     m_ingestion.setChangeTracker(&m_changes);
     m_changes.setFlipListener(&m_ranking);
     m_ingestion.setSignalRecorder(&m_plotted);
+    m_ingestion.setFrameHistory(&m_history);
+    m_plotted.setHistory(&m_history);
 }
 
 void CaptureSession::ingest(std::string_view recordText)

@@ -3,6 +3,7 @@
 #include "capture/BitRanking.h"
 #include "capture/CaptureState.h"
 #include "capture/ChangeTracker.h"
+#include "capture/FrameHistory.h"
 #include "capture/IgnoreList.h"
 #include "capture/MessageTable.h"
 #include "capture/RecordIngestion.h"
@@ -45,6 +46,9 @@ public:
     // How well every bit's flips follow the marks the user takes.
     BitRanking& ranking() { return m_ranking; }
     const BitRanking& ranking() const { return m_ranking; }
+    // Every frame with an identifier, as far back as its memory allows.
+    FrameHistory& history() { return m_history; }
+    const FrameHistory& history() const { return m_history; }
     // The values the user plots, over time.
     SignalRecorder& plotted() { return m_plotted; }
     const SignalRecorder& plotted() const { return m_plotted; }
@@ -64,6 +68,7 @@ private:
     TextSetting m_autoFilter { kDefaultAutoFilter };
     ChangeTracker m_changes;
     BitRanking m_ranking { m_changes };
+    FrameHistory m_history;
     SignalRecorder m_plotted;
     RecordIngestion m_ingestion;
     SerialInputAssembly m_assembly;

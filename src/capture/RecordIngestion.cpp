@@ -5,6 +5,7 @@
 #include "capture/ChangeTracker.h"
 #include "capture/DecimalText.h"
 #include "capture/FrameFacts.h"
+#include "capture/FrameHistory.h"
 #include "capture/IgnoreList.h"
 #include "capture/MessageNotesLog.h"
 #include "capture/MessageTable.h"
@@ -60,9 +61,9 @@ const CanFrame* RecordIngestion::frameOfRecord(std::string_view message)
 {
     if (m_facts != nullptr)
         return &m_facts->frame;
-    // A record is read back into a frame only for someone who follows frames: with no tracker and
-    // nothing plotted, it costs nothing.
-    if (m_tracker == nullptr && (m_recorder == nullptr || m_recorder->count() == 0))
+    // A record is read back into a frame only for someone who follows frames: with no tracker, no
+    // history and nothing plotted, it costs nothing.
+    if (m_tracker == nullptr && m_history == nullptr && (m_recorder == nullptr || m_recorder->count() == 0))
         return nullptr;
     // A record that is no CAN frame (more than eight data fields, a field that is no byte) has no
     // bytes to follow.
@@ -99,6 +100,8 @@ void RecordIngestion::ParseData()
             m_tracker->observe(*m_frame);
         if (m_recorder != nullptr)
             m_recorder->observe(*m_frame);
+        if (m_history != nullptr)
+            m_history->observe(*m_frame);
     }
 
     if (m_messageIgnoreList.contains(message) || m_idIgnoreList.contains(m_state.HexID))

@@ -14,6 +14,7 @@ namespace vexmoor {
 struct CanFrame;
 struct CaptureState;
 class ChangeTracker;
+class FrameHistory;
 struct FrameFacts;
 class RecordTap;
 class SignalRecorder;
@@ -48,6 +49,8 @@ public:
     void setChangeTracker(ChangeTracker* tracker) { m_tracker = tracker; }
     // What records the plotted values of those same frames; nullptr for none.
     void setSignalRecorder(SignalRecorder* recorder) { m_recorder = recorder; }
+    // Who keeps every frame for what is asked of the past later; nullptr for nobody.
+    void setFrameHistory(FrameHistory* history) { m_history = history; }
     // The time a record without a time stamp of its own arrived (the board's, a generator's), in
     // microseconds since the epoch; the system clock unless a test sets another.
     using ArrivalClock = std::function<std::int64_t()>;
@@ -77,6 +80,7 @@ private:
     RecordTap* m_tap = nullptr;
     ChangeTracker* m_tracker = nullptr;
     SignalRecorder* m_recorder = nullptr;
+    FrameHistory* m_history = nullptr;
     ArrivalClock m_arrivalClock;
     // The facts of the record being ingested, while ParseFrame runs.
     const FrameFacts* m_facts = nullptr;

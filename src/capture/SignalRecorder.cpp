@@ -1,6 +1,7 @@
 #include "capture/SignalRecorder.h"
 
 #include "capture/CanFrame.h"
+#include "capture/FrameHistory.h"
 
 #include <algorithm>
 
@@ -50,6 +51,19 @@ bool SignalRecorder::isPlotted(const CanFrame& frame) const
     return std::binary_search(m_extendedIds.begin(), m_extendedIds.end(), frame.id);
 }
 
+void SignalRecorder::fillFromHistory(Plot& plot)
+{
+    if (m_history == nullptr)
+        return;
+    m_history->forEachFrame(plot.signal.id, plot.signal.extended, [&plot](const CanFrame& frame) {
+        if (const std::optional<std::uint64_t> value = plot.signal.valueIn(frame))
+            plot.series.record(frame.timestampUs, *value);
+    });
+    // A past that reaches before the plot's zero moves the zero back to it.
+    if (const std::optional<std::int64_t> earliest = plot.series.earliestUs())
+        m_originUs = std::min(m_originUs.value_or(*earliest), *earliest);
+}
+
 SignalRecorder::AddOutcome SignalRecorder::add(const PlotSignal& signal)
 {
     const bool standardOutOfRange = !signal.extended && signal.id > CanFrame::kMaxStandardId;
@@ -60,6 +74,7 @@ SignalRecorder::AddOutcome SignalRecorder::add(const PlotSignal& signal)
     if (m_plots.size() >= kMaxSignals)
         return AddOutcome::Full;
     m_plots.push_back({ signal, PlotSeries(m_seriesCapacity) });
+    fillFromHistory(m_plots.back());
     rebuildIdentifiers();
     ++m_revision;
     return AddOutcome::Added;

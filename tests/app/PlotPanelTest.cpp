@@ -1,9 +1,11 @@
 #include "app/PlotPanel.h"
 
+#include "app/FrameHistoryControls.h"
 #include "app/frmMain.h"
 #include "capture/BitRanking.h"
 #include "capture/CaptureSession.h"
 #include "capture/CaptureTestSupport.h"
+#include "capture/FrameHistory.h"
 #include "capture/SignalRecorder.h"
 #include "platform/Eventually.h"
 #include "platform/RecordingMessageBox.h"
@@ -19,6 +21,7 @@
 #include <QLineSeries>
 #include <QMenu>
 #include <QPushButton>
+#include <QSettings>
 #include <QSignalSpy>
 #include <QSpinBox>
 #include <QTest>
@@ -240,6 +243,26 @@ TEST_F(PlotPanelTest, PointsDroppedFromTheRingAreCounted)
               QStringLiteral("2 oldest changes dropped: each value keeps its latest 3."));
 }
 
+// A history that had to let its oldest frames go says where it begins, on the plot's own time.
+TEST_F(PlotPanelTest, SaysWhereTheFrameHistoryBeginsOnceItLostItsStart)
+{
+    panel.showHistoryOf(session.history());
+    session.history().setLimitBytes(vexmoor::FrameHistory::kMinLimitBytes);
+    send(0, { 1 });
+    panel.addSignal(PlotSignal::ofBytes(0x3E9, false, 0));
+    panel.refresh();
+    EXPECT_TRUE(child<QLabel>(panel, "lblPlotDropped")->isHidden());
+
+    for (std::int64_t frame = 1; session.history().framesDropped() == 0; ++frame)
+        send(frame * 1'000, { 2, 3, 4, 5, 6, 7, 8, 9 }, 0x100);
+    nowUs += 1'000;
+    panel.refresh();
+    const QString expected = QStringLiteral("The frame history begins at %1 s")
+                                 .arg(static_cast<double>(*session.history().earliestUs() - kStartUs) / 1e6, 0, 'f', 1);
+    EXPECT_TRUE(child<QLabel>(panel, "lblPlotDropped")->text().startsWith(expected))
+        << child<QLabel>(panel, "lblPlotDropped")->text().toStdString();
+}
+
 class PlotInMainWindowTest : public testing::Test {
 protected:
     vexmoor::test::RecordingMessageBox messageBox;
@@ -275,6 +298,27 @@ TEST_F(PlotInMainWindowTest, TheViewMenuShowsThePanelAndClearAllDataEmptiesIt)
     panel->refresh();
     EXPECT_EQ(linesOf(*panel).first()->count(), 0);
     EXPECT_EQ(linesOf(*panel).size(), 1) << "the chosen values stay";
+    EXPECT_EQ(window.session().history().framesKept(), 0U) << "the history goes with the table";
+}
+
+// The limit is asked in megabytes, taken within its bounds, and kept for the next run.
+TEST_F(PlotInMainWindowTest, FrameHistoryLimitSetsTheHistorysMemoryAndIsRemembered)
+{
+    auto* controls = window.findChild<vexmoor::FrameHistoryControls*>();
+    ASSERT_NE(controls, nullptr);
+    QAction* limit = window.findChild<QAction*>(QStringLiteral("mnuViewFrameHistoryLimit"));
+    ASSERT_NE(limit, nullptr);
+    EXPECT_EQ(window.session().history().limitBytes(), vexmoor::FrameHistory::kDefaultLimitBytes);
+    const std::vector<std::pair<int, int>> answers { { 0, 200 }, { 64, 64 } }; // 0 MB is refused
+    for (const auto& [answer, expectedMegabytes] : answers) {
+        controls->setLimitAsker([answer = answer](int) { return std::optional<int>(answer); });
+        limit->trigger();
+        EXPECT_EQ(window.session().history().limitBytes(), std::size_t(expectedMegabytes) << 20) << answer;
+    }
+    vexmoor::test::FixedClock otherClock;
+    vexmoor::frmMain next { messageBox, port, otherClock };
+    EXPECT_EQ(next.session().history().limitBytes(), std::size_t { 64 } << 20);
+    QSettings().remove(QStringLiteral("frameHistory/limitMB"));
 }
 
 } // namespace

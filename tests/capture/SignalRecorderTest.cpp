@@ -143,5 +143,30 @@ TEST(SignalRecorderTest, TheSessionFeedsItEveryFrameWithAnIdentifierEvenIgnoredO
     EXPECT_EQ(series.at(1), (PlotSeries::Sample { 9'000, 3 }));
 }
 
+// A value plotted after its switch was pressed shows the presses: it is filled from the session's
+// history, and the plot's zero moves back to where that past begins.
+TEST(SignalRecorderTest, AValuePlottedLateShowsItsPastFromTheHistory)
+{
+    test::FixedClock clock;
+    CaptureSession session(clock);
+    ASSERT_EQ(session.plotted().add(PlotSignal::ofBytes(0x100, false, 0)), Outcome::Added);
+    for (const std::int64_t timeUs : { 1'000, 2'000, 3'000 })
+        session.ingestFrame(
+            makeFrame(0x3E9, { 0, static_cast<std::uint8_t>(timeUs == 2'000 ? 4 : 0) }, { .timestampUs = timeUs }),
+            "can0");
+    session.ingestFrame(makeFrame(0x100, { 1 }, { .timestampUs = 3'500 }), "can0");
+
+    ASSERT_EQ(session.plotted().add(PlotSignal::ofBit(0x3E9, false, 1, 2)), Outcome::Added);
+    session.ingestFrame(makeFrame(0x3E9, { 0, 4 }, { .timestampUs = 4'000 }), "can0");
+
+    const PlotSeries& series = session.plotted().series(1);
+    ASSERT_EQ(series.size(), 4U);
+    EXPECT_EQ(series.at(0), (PlotSeries::Sample { 1'000, 0 }));
+    EXPECT_EQ(series.at(1), (PlotSeries::Sample { 2'000, 1 }));
+    EXPECT_EQ(series.at(2), (PlotSeries::Sample { 3'000, 0 }));
+    EXPECT_EQ(series.at(3), (PlotSeries::Sample { 4'000, 1 }));
+    EXPECT_EQ(session.plotted().originUs(), 1'000);
+}
+
 } // namespace
 } // namespace vexmoor
