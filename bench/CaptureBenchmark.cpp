@@ -7,6 +7,7 @@
 #include "capture/CandumpRecorder.h"
 #include "capture/CaptureSession.h"
 #include "capture/ChangeTracker.h"
+#include "capture/FrameHistory.h"
 #include "capture/LogReader.h"
 #include "capture/SignalRecorder.h"
 #include "capture/SystemTimeOfDay.h"
@@ -22,7 +23,9 @@
 
 namespace {
 
+using vexmoor::CanFrame;
 using vexmoor::CaptureSession;
+using vexmoor::FrameHistory;
 using vexmoor::SystemTimeOfDay;
 
 // Frames of 2,048 identifiers with eight data bytes each; about one in four changes its data.
@@ -112,6 +115,34 @@ void BM_ParseDataUnranked(benchmark::State& benchmarkState)
     ingestRecords(benchmarkState, [](CaptureSession& session) { session.changes().setFlipListener(nullptr); });
 }
 BENCHMARK(BM_ParseDataUnranked);
+
+// Tracked and ranked, without the frame history: what keeping every frame adds is the difference.
+void BM_ParseDataWithoutHistory(benchmark::State& benchmarkState)
+{
+    ingestRecords(benchmarkState, [](CaptureSession& session) { session.ingestion().setFrameHistory(nullptr); });
+}
+BENCHMARK(BM_ParseDataWithoutHistory);
+
+// The history alone, growing (0) or full, letting its oldest frame go for every new one (1).
+void BM_FrameHistoryObserve(benchmark::State& benchmarkState)
+{
+    FrameHistory history(benchmarkState.range(0) == 0 ? std::size_t { 1 } << 32 : FrameHistory::kMinLimitBytes);
+    CanFrame frame;
+    frame.length = 8;
+    std::int64_t timeUs = 1742339025086274;
+    std::uint32_t next = 0;
+    for (auto _ : benchmarkState) {
+        next = next * 1103515245 + 12345;
+        frame.id = 0x100 + ((next >> 16) & 0xFF);
+        frame.data[0] = static_cast<std::uint8_t>(next);
+        frame.timestampUs = (timeUs += 500);
+        history.observe(frame);
+    }
+    benchmarkState.SetItemsProcessed(benchmarkState.iterations());
+    benchmarkState.counters["bytes/frame"] = static_cast<double>(history.bytesUsed())
+        / static_cast<double>(std::max<std::uint64_t>(history.framesKept(), 1));
+}
+BENCHMARK(BM_FrameHistoryObserve)->Arg(0)->Arg(1);
 
 // Tracked, with a clock that costs nothing: how much of the tracking is reading the clock.
 void BM_ParseDataFixedArrival(benchmark::State& benchmarkState)

@@ -46,15 +46,21 @@ struct FrameHistory::Identifier {
         std::size_t used = 0;
     };
 
-    std::uint32_t id = 0;
-    bool extended = false;
-    // Oldest first, from m_firstBlock on; the ones before it are spent and wait to be compacted away.
+    // The newest block is written through these alone, so that a frame touches its identifier and
+    // the end of its block and nothing else: thousands of identifiers stay in the cache.
+    std::uint8_t* newest = nullptr;
+    std::size_t newestCapacity = 0;
+    std::size_t newestUsed = 0;
+    std::int64_t latestUs = 0;
+    std::uint64_t frames = 0;
+    std::int64_t oldestUs = 0;
+    // Oldest first, from firstBlock on; the ones before it are spent and wait to be compacted away.
+    // The newest block's used is newestUsed.
     std::vector<Block> blocks;
     std::size_t firstBlock = 0;
     std::size_t readOffset = 0; // of the oldest frame, in blocks[firstBlock]
-    std::int64_t oldestUs = 0;
-    std::int64_t latestUs = 0;
-    std::uint64_t frames = 0;
+
+    std::size_t usedOf(std::size_t index) const { return index + 1 == blocks.size() ? newestUsed : blocks[index].used; }
 
     struct Record {
         std::size_t size = 0;
@@ -95,23 +101,16 @@ void FrameHistory::observe(const CanFrame& frame)
         ++m_notKept;
         return;
     }
-    Identifier* identifier = m_identifiers[*position].get();
+    Identifier* identifier = &m_identifiers[*position];
     const std::size_t length = std::min<std::size_t>(frame.length, frame.data.size());
     const std::size_t dataBytes = frame.remote ? 0 : length;
     const std::int64_t gap = frame.timestampUs - identifier->latestUs;
     const bool gapFits = identifier->frames == 0 || (gap >= 0 && gap < kAbsoluteTime);
     const std::size_t recordBytes = kGapBytes + (gapFits ? 0 : kTimeBytes) + 1 + dataBytes;
+    if (identifier->newestCapacity - identifier->newestUsed < recordBytes)
+        startBlock(*identifier);
 
-    auto& blocks = identifier->blocks;
-    if (blocks.size() == identifier->firstBlock || blocks.back().capacity - blocks.back().used < recordBytes) {
-        const std::size_t capacity = blocks.size() == identifier->firstBlock
-            ? kFirstBlockBytes
-            : std::min(blocks.back().capacity * 2, kMaxBlockBytes);
-        blocks.push_back({ std::make_unique<std::uint8_t[]>(capacity), capacity, 0 });
-        m_bytesUsed += capacity;
-    }
-    Identifier::Block& block = blocks.back();
-    std::uint8_t* out = block.bytes.get() + block.used;
+    std::uint8_t* out = identifier->newest + identifier->newestUsed;
     if (gapFits) {
         out = store(out, identifier->frames == 0 ? std::uint32_t { 0 } : static_cast<std::uint32_t>(gap));
     } else {
@@ -120,7 +119,7 @@ void FrameHistory::observe(const CanFrame& frame)
     }
     *out++ = static_cast<std::uint8_t>(length | (frame.remote ? kRemoteFlag : 0));
     std::memcpy(out, frame.data.data(), dataBytes);
-    block.used += recordBytes;
+    identifier->newestUsed += recordBytes;
 
     if (identifier->frames == 0)
         identifier->oldestUs = frame.timestampUs;
@@ -129,6 +128,20 @@ void FrameHistory::observe(const CanFrame& frame)
     m_order.push_back(*position);
     m_bytesUsed += kOrderEntryBytes;
     dropToLimit();
+}
+
+void FrameHistory::startBlock(Identifier& identifier)
+{
+    auto& blocks = identifier.blocks;
+    const bool first = blocks.size() == identifier.firstBlock;
+    if (!first)
+        blocks.back().used = identifier.newestUsed;
+    const std::size_t capacity = first ? kFirstBlockBytes : std::min(identifier.newestCapacity * 2, kMaxBlockBytes);
+    blocks.push_back({ std::make_unique_for_overwrite<std::uint8_t[]>(capacity), capacity, 0 });
+    identifier.newest = blocks.back().bytes.get();
+    identifier.newestCapacity = capacity;
+    identifier.newestUsed = 0;
+    m_bytesUsed += capacity;
 }
 
 std::optional<std::uint16_t> FrameHistory::findOrAdd(const CanFrame& frame)
@@ -147,10 +160,7 @@ std::optional<std::uint16_t> FrameHistory::findOrAdd(const CanFrame& frame)
     }
     if (m_identifiers.size() >= kMaxIdentifiers)
         return std::nullopt;
-    auto identifier = std::make_unique<Identifier>();
-    identifier->id = frame.id;
-    identifier->extended = frame.extended;
-    m_identifiers.push_back(std::move(identifier));
+    m_identifiers.emplace_back();
     const auto newPosition = static_cast<std::uint32_t>(m_identifiers.size());
     if (frame.extended)
         m_extendedPositions.emplace(frame.id, newPosition);
@@ -164,10 +174,10 @@ const FrameHistory::Identifier* FrameHistory::find(std::uint32_t id, bool extend
 {
     if (!extended)
         return id <= CanFrame::kMaxStandardId && m_standardPositions[id] != 0
-            ? m_identifiers[m_standardPositions[id] - 1].get()
+            ? &m_identifiers[m_standardPositions[id] - 1]
             : nullptr;
     const auto found = m_extendedPositions.find(id);
-    return found != m_extendedPositions.end() ? m_identifiers[found->second - 1].get() : nullptr;
+    return found != m_extendedPositions.end() ? &m_identifiers[found->second - 1] : nullptr;
 }
 
 void FrameHistory::dropToLimit()
@@ -178,7 +188,7 @@ void FrameHistory::dropToLimit()
 
 void FrameHistory::dropOldest()
 {
-    Identifier& identifier = *m_identifiers[m_order.front()];
+    Identifier& identifier = m_identifiers[m_order.front()];
     m_order.pop_front();
     m_bytesUsed -= kOrderEntryBytes;
     ++m_dropped;
@@ -190,11 +200,14 @@ void FrameHistory::dropOldest()
         blocks.clear();
         identifier.firstBlock = 0;
         identifier.readOffset = 0;
+        identifier.newest = nullptr;
+        identifier.newestCapacity = 0;
+        identifier.newestUsed = 0;
         return;
     }
     identifier.readOffset
         += Identifier::read(blocks[identifier.firstBlock].bytes.get() + identifier.readOffset, 0).size;
-    if (identifier.readOffset == blocks[identifier.firstBlock].used) {
+    if (identifier.readOffset == identifier.usedOf(identifier.firstBlock)) {
         m_bytesUsed -= blocks[identifier.firstBlock].capacity;
         blocks[identifier.firstBlock] = {};
         ++identifier.firstBlock;
@@ -233,7 +246,7 @@ std::optional<std::int64_t> FrameHistory::earliestUs() const
 {
     if (m_order.empty())
         return std::nullopt;
-    return m_identifiers[m_order.front()]->oldestUs;
+    return m_identifiers[m_order.front()].oldestUs;
 }
 
 void FrameHistory::forEachFrame(std::uint32_t id, bool extended,
@@ -249,7 +262,8 @@ void FrameHistory::forEachFrame(std::uint32_t id, bool extended,
     bool oldest = true;
     for (std::size_t index = identifier->firstBlock; index < identifier->blocks.size(); ++index) {
         const Identifier::Block& block = identifier->blocks[index];
-        for (std::size_t offset = index == identifier->firstBlock ? identifier->readOffset : 0; offset < block.used;) {
+        const std::size_t used = identifier->usedOf(index);
+        for (std::size_t offset = index == identifier->firstBlock ? identifier->readOffset : 0; offset < used;) {
             const Identifier::Record record = Identifier::read(block.bytes.get() + offset, timeUs);
             // The oldest frame's gap counts from a frame that is gone: its time is kept apart.
             timeUs = oldest ? identifier->oldestUs : record.timeUs;

@@ -61,6 +61,7 @@ private:
     // The identifier's place, new or not; nothing past the bound.
     std::optional<std::uint16_t> findOrAdd(const CanFrame& frame);
     const Identifier* find(std::uint32_t id, bool extended) const;
+    void startBlock(Identifier& identifier);
     void dropOldest();
     void dropToLimit();
 
@@ -68,7 +69,7 @@ private:
     std::size_t m_bytesUsed = 0;
     std::uint64_t m_dropped = 0;
     std::uint64_t m_notKept = 0;
-    std::vector<std::unique_ptr<Identifier>> m_identifiers;
+    std::vector<Identifier> m_identifiers;
     // Which identifier each kept frame belongs to, in the order the frames came: the front is the
     // oldest frame of all.
     std::deque<std::uint16_t> m_order;
