@@ -302,6 +302,7 @@ void frmMain::buildMenus()
                 session().changes().clear();
                 session().ranking().clear();
                 session().plotted().clear();
+                m_controller->tableCleared();
             });
 
     QMenu* emulator = addMenu("MnuEmulator", QStringLiteral("Emulator"));

@@ -1,4 +1,5 @@
 #include "app/CaptureController.h"
+#include "app/ConnectionControls.h"
 #include "app/frmMain.h"
 #include "capture/CaptureTestSupport.h"
 #include "platform/AnsweringFileChooser.h"
@@ -7,7 +8,9 @@
 #include "platform/Timer.h"
 #include "platform/Twips.h"
 #include "serial/FakeSerialPort.h"
+#include "serial/PseudoTerminal.h"
 #include "sources/LogReplay.h"
+#include "sources/ScriptedSlcanAdapter.h"
 
 #include <QAction>
 #include <QComboBox>
@@ -290,6 +293,48 @@ TEST_F(OpenLogTest, OpeningAnotherSourceEndsTheReplay)
     EXPECT_FALSE(window.findChild<QToolBar*>(QStringLiteral("replayToolBar"))->isVisibleTo(&window));
     EXPECT_TRUE(vexmoor::test::eventually([&] { return replay.isNull(); }));
 }
+
+struct AfterReplayCase {
+    const char* name;
+    const char* action;
+    const char* counts; // what the replay's status reads afterwards; empty: hidden
+};
+
+void PrintTo(const AfterReplayCase& testCase, std::ostream* out)
+{
+    *out << testCase.name;
+}
+
+class AfterReplayTest : public OpenLogTest, public testing::WithParamInterface<AfterReplayCase> { };
+
+// The counts of a replay stand for the rows it filled, until they are cleared or another source fills the table.
+TEST_P(AfterReplayTest, TheReplaysCountsGoWithItsRowsOrTheNextSource)
+{
+    vexmoor::test::PseudoTerminal line;
+    vexmoor::test::ScriptedSlcanAdapter adapter(line, &vexmoor::test::ScriptedSlcanAdapter::willingAdapter);
+    window.findChild<vexmoor::ConnectionControls*>()->setAskAddress([&line](const vexmoor::SourceAddress&) {
+        return vexmoor::SourceAddress::slcan(line.devicePath().toStdString());
+    });
+    openLog(writeFile("one.log", "(1.000000) can0 300#01\n"));
+    ASSERT_TRUE(vexmoor::test::eventually([&] { return replayEnded(); }));
+    ASSERT_EQ(statusText("statusReplay"), QStringLiteral("1 frame, 0 malformed lines"));
+
+    chooser.openPath = writeFile("two.log", "(1.000000) can0 300#01\n(2.000000) can0 301#01\n");
+    window.findChild<QAction*>(QString::fromLatin1(GetParam().action))->trigger();
+    ASSERT_TRUE(vexmoor::test::eventually([&] { return replayEnded(); }));
+
+    EXPECT_EQ(statusText("statusReplay"), QString::fromLatin1(GetParam().counts));
+    EXPECT_EQ(window.findChild<QLabel*>(QStringLiteral("statusReplay"))->isHidden(), *GetParam().counts == 0);
+    EXPECT_TRUE(messageBox.shown.empty());
+}
+
+INSTANTIATE_TEST_SUITE_P(Actions, AfterReplayTest,
+                         testing::Values(AfterReplayCase { "ClearAllData", "MnuToolsClear", "" },
+                                         AfterReplayCase { "ConnectToCom", "mnuToolsCommConnect", "" },
+                                         AfterReplayCase { "ConnectToCanInterface", "mnuToolsConnectInterface", "" },
+                                         AfterReplayCase { "AnotherLog", "mnuFileOpenLog",
+                                                           "2 frames, 0 malformed lines" }),
+                         [](const auto& testCase) { return std::string(testCase.param.name); });
 
 TEST_F(OpenLogTest, TheStatusBarSaysWhichSourceClosedWhenAnotherTookItsPlace)
 {
