@@ -1,6 +1,7 @@
 #include "app/CaptureController.h"
 #include "app/ConnectionControls.h"
 #include "app/frmMain.h"
+#include "capture/CaptureSession.h"
 #include "capture/CaptureTestSupport.h"
 #include "platform/AnsweringFileChooser.h"
 #include "platform/Eventually.h"
@@ -92,8 +93,7 @@ TEST_F(OpenLogTest, TheRealCaptureReplayedAtOnceFillsTheTableWithItsIdentifiers)
     window.show();
     openLog(writeFile("turnonanddrive.log", *capture));
 
-    ASSERT_EQ(messageBox.asked.size(), 1u);
-    EXPECT_EQ(messageBox.asked[0].text, QStringLiteral("Clear the table first?"));
+    EXPECT_TRUE(messageBox.asked.empty()) << "nothing to clear";
     EXPECT_EQ(chooser.offeredEach, (QList<QStringList> { { QStringLiteral("At once"), QStringLiteral("In time") } }))
         << "one interface: no question which";
     QPointer<QProgressDialog> progress = window.findChild<QProgressDialog*>(QStringLiteral("logProgress"));
@@ -135,6 +135,44 @@ TEST_P(ClearQuestionTest, YesEmptiesTheTableBeforeTheReplayAndNoKeepsItsRows)
 
 INSTANTIATE_TEST_SUITE_P(Answers, ClearQuestionTest, testing::Bool(),
                          [](const auto& testCase) { return testCase.param ? "Yes" : "No"; });
+
+struct BeforeLogCase {
+    const char* name;
+    void (*fill)(vexmoor::CaptureSession& session);
+    bool asked;
+};
+
+void PrintTo(const BeforeLogCase& testCase, std::ostream* out)
+{
+    *out << testCase.name;
+}
+
+class ClearQuestionAskedTest : public OpenLogTest, public testing::WithParamInterface<BeforeLogCase> { };
+
+// Only what the user sees is worth the question; unasked, the log starts on cleared data all the same.
+TEST_P(ClearQuestionAskedTest, OnlyWhenClearingTakesSomethingInSight)
+{
+    GetParam().fill(window.session());
+    openLog(writeFile("two.log", kTwoInterfaces), { QStringLiteral("At once"), QStringLiteral("All interfaces") });
+    ASSERT_TRUE(vexmoor::test::eventually([&] { return replayEnded(); }));
+
+    EXPECT_EQ(messageBox.asked.size(), GetParam().asked ? 1u : 0u);
+    EXPECT_EQ(rows(), 4);
+    EXPECT_EQ(window.session().changes().size(), 4u) << "the log's identifiers only";
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Before, ClearQuestionAskedTest,
+    testing::Values(BeforeLogCase { "Nothing", [](vexmoor::CaptureSession&) {}, false },
+                    BeforeLogCase { "OnlyFramesWithoutARow",
+                                    [](vexmoor::CaptureSession& session) {
+                                        session.ingestFrame(vexmoor::test::makeFrame(0x050, { 1 }), "can0");
+                                    },
+                                    false },
+                    BeforeLogCase { "AMarkWithoutRows",
+                                    [](vexmoor::CaptureSession& session) { session.ranking().addMark(1'000'000); },
+                                    true }),
+    [](const auto& testCase) { return std::string(testCase.param.name); });
 
 TEST_F(OpenLogTest, ALogOfSeveralInterfacesAsksWhichAndReplaysOnlyThatOne)
 {
