@@ -19,6 +19,7 @@
 #include <malloc.h>
 
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace {
@@ -366,4 +367,18 @@ BENCHMARK(BM_CandumpRead)->Unit(benchmark::kMillisecond);
 
 } // namespace
 
-BENCHMARK_MAIN();
+int main(int argc, char** argv)
+{
+    // Google Benchmark knows --help only; -h asks for the same, as it does of every tool here.
+    std::string help = "--help";
+    for (int index = 1; index < argc; ++index) {
+        if (std::string_view(argv[index]) == "-h")
+            argv[index] = help.data();
+    }
+    benchmark::Initialize(&argc, argv);
+    if (benchmark::ReportUnrecognizedArguments(argc, argv))
+        return 1;
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    return 0;
+}

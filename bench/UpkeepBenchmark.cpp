@@ -10,6 +10,9 @@
 
 #include <benchmark/benchmark.h>
 
+#include <string>
+#include <string_view>
+
 namespace {
 
 using vexmoor::CaptureSession;
@@ -57,6 +60,12 @@ BENCHMARK(BM_ResetTick)->Unit(benchmark::kMicrosecond);
 
 int main(int argc, char** argv)
 {
+    // Google Benchmark knows --help only; -h asks for the same, as it does of every tool here.
+    std::string help = "--help";
+    for (int index = 1; index < argc; ++index) {
+        if (std::string_view(argv[index]) == "-h")
+            argv[index] = help.data();
+    }
     QCoreApplication application(argc, argv);
     benchmark::Initialize(&argc, argv);
     benchmark::RunSpecifiedBenchmarks();

@@ -13,6 +13,7 @@
 #include <cstdint>
 #include <iostream>
 #include <memory>
+#include <string_view>
 #include <vector>
 
 namespace {
@@ -38,9 +39,20 @@ private:
 
 int main(int argc, char** argv)
 {
+    const std::string_view usageLine = "usage: vexmoor-canbus-send URL RATE SECONDS IDS [DELAY]\n";
+    for (int index = 1; index < argc; ++index) {
+        if (std::string_view(argv[index]) == "--help" || std::string_view(argv[index]) == "-h") {
+            std::cout << usageLine
+                      << "\nPuts RATE frames a second over IDS identifiers on the virtual CAN bus at URL\n"
+                         "(tcp://127.0.0.1:35470/can0) for SECONDS, after waiting DELAY seconds (default 2) for\n"
+                         "the receiver to connect; the bus's server runs in this process, so start it first.\n"
+                         "  --help, -h  show this text\n";
+            return std::cout.flush() ? 0 : 2;
+        }
+    }
     QCoreApplication application(argc, argv);
     if (argc < 5) {
-        std::cerr << "usage: vexmoor-canbus-send URL RATE SECONDS IDS [DELAY]\n";
+        std::cerr << usageLine;
         return 2;
     }
     const QString url = QString::fromLocal8Bit(argv[1]);

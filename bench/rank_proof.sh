@@ -6,6 +6,8 @@
 # at least 95 % of the cases and in the top 3 in all of them (exit status 1 when it is missed).
 #   bench/rank_proof.sh BUILD_DIR     (any build, e.g. build/dev; SEEDS=50 for more cases a row)
 set -euo pipefail
+# --help and -h answer with the lines above.
+case ${1:-} in -h | --help) sed -n '2,/^set /{/^#/s/^# \{0,1\}//p}' "$0" && exit 0 ;; esac
 
 build=$(cd "${1:?usage: $0 BUILD_DIR}" && pwd)
 seeds=${SEEDS:-20}

@@ -4,6 +4,8 @@
 # same frames. Prints wall seconds and peak memory of each, best of three runs.
 #   bench/replay_vs_log2asc.sh BUILD_DIR     (a Release build, e.g. build/bench)
 set -euo pipefail
+# --help and -h answer with the lines above.
+case ${1:-} in -h | --help) sed -n '2,/^set /{/^#/s/^# \{0,1\}//p}' "$0" && exit 0 ;; esac
 
 build=${1:?usage: $0 BUILD_DIR}
 frames=${FRAMES:-1000000}

@@ -23,6 +23,7 @@
 
 #include <algorithm>
 #include <iostream>
+#include <string_view>
 #include <vector>
 
 namespace {
@@ -67,9 +68,22 @@ void openChangeViews(vexmoor::frmMain& window)
 
 int main(int argc, char** argv)
 {
+    const std::string_view usageLine = "usage: vexmoor-window-load SOURCE SECONDS\n";
+    // Answered before the application starts: help needs no screen.
+    for (int index = 1; index < argc; ++index) {
+        if (std::string_view(argv[index]) == "--help" || std::string_view(argv[index]) == "-h") {
+            std::cout << usageLine
+                      << "\nRuns the main window on SOURCE (a board's port, slcan:DEVICE or a Qt Serial Bus\n"
+                         "address such as virtualcan:can0) for SECONDS, then prints the records counted, how\n"
+                         "late the event loop answered and the CPU used.\n"
+                         "  --help, -h  show this text\n"
+                         "Without a screen, run it with QT_QPA_PLATFORM=offscreen or under Xvfb.\n";
+            return std::cout.flush() ? 0 : 2;
+        }
+    }
     QApplication application(argc, argv);
     if (argc != 3) {
-        std::cerr << "usage: vexmoor-window-load SOURCE SECONDS\n";
+        std::cerr << usageLine;
         return 2;
     }
     vexmoor::QtSerialPort port;

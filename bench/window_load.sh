@@ -4,6 +4,8 @@
 # puts 10,000 frames a second on a virtual CAN bus instead, which the window reads through Qt Serial Bus.
 #   bench/window_load.sh BUILD_DIR     (a Release build, e.g. build/release)
 set -euo pipefail
+# --help and -h answer with the lines above.
+case ${1:-} in -h | --help) sed -n '2,/^set /{/^#/s/^# \{0,1\}//p}' "$0" && exit 0 ;; esac
 
 build=${1:?usage: $0 BUILD_DIR}
 seconds=${SECONDS_OF_LOAD:-20}

@@ -14,6 +14,15 @@
 
 namespace {
 
+constexpr std::string_view kUsageLine
+    = "usage: vexmoor-board-stream [--candump] [RECORDS] [IDENTIFIERS 1-2048] [SEED]\n";
+constexpr std::string_view kHelp
+    = "\n"
+      "Writes RECORDS (default 1000) made-up companion board records over IDENTIFIERS (default 64)\n"
+      "identifiers to standard output, the same ones for the same SEED (default 1).\n"
+      "  --candump    the same frames as a candump -L log, one every 100 microseconds\n"
+      "  --help, -h   show this text\n";
+
 constexpr std::int64_t kFirstTimestampUs = 1696752000000000;
 constexpr std::int64_t kFrameGapUs = 100;
 
@@ -35,6 +44,12 @@ void appendAsCandump(std::string_view records, std::int64_t& timestampUs, std::s
 
 int main(int argc, char** argv)
 {
+    for (int index = 1; index < argc; ++index) {
+        if (std::string_view(argv[index]) == "--help" || std::string_view(argv[index]) == "-h") {
+            std::cout << kUsageLine << kHelp;
+            return std::cout.flush() ? 0 : 2;
+        }
+    }
     int first = 1;
     const bool candump = argc > 1 && std::string_view(argv[1]) == "--candump";
     if (candump)
@@ -46,7 +61,7 @@ int main(int argc, char** argv)
     settings.identifierCount = static_cast<int>(argument(1, 64));
     settings.seed = static_cast<std::uint64_t>(argument(2, 1));
     if (records < 0 || settings.identifierCount < 1 || settings.identifierCount > 2048) {
-        std::cerr << "usage: vexmoor-board-stream [--candump] [RECORDS] [IDENTIFIERS 1-2048] [SEED]\n";
+        std::cerr << kUsageLine;
         return 2;
     }
     vexmoor::tools::BoardStreamGenerator generator(settings);

@@ -76,6 +76,9 @@ fuzz)
     build_fuzzer
     fuzz "${2:-60}"
     ;;
+-h | --help)
+    sed -n '2,/^set /{/^#/s/^# \{0,1\}//p}' "$0"
+    ;;
 *)
     echo "usage: $0 run|test|fuzz [SECONDS]" >&2
     exit 2

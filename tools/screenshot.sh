@@ -5,6 +5,8 @@
 # ImageMagick, when present, keeps the files small.
 #   tools/screenshot.sh BUILD_DIR
 set -euo pipefail
+# --help and -h answer with the lines above.
+case ${1:-} in -h | --help) sed -n '2,/^set /{/^#/s/^# \{0,1\}//p}' "$0" && exit 0 ;; esac
 
 root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 build=${1:?usage: $0 BUILD_DIR}

@@ -94,6 +94,8 @@ bool CaptureController::connectToCom()
     // Already running since start-up; enabling it again keeps its schedule.
     if (m_upkeep == Upkeep::Run)
         m_timer3->setEnabled(true);
+    // The counts of the last replay would read as this source's.
+    setReplayStatus({});
     setSource(Source::Board, boardDescription());
     return true;
 }
@@ -151,6 +153,7 @@ void CaptureController::adoptLiveSource(LiveSource* source)
     m_live = source;
     connect(source, &LiveSource::lost, this, &CaptureController::loseSource);
     connect(source, &LiveSource::remarkChanged, this, [this] { setSource(Source::Live, liveDescription()); });
+    setReplayStatus({});
     setSource(Source::Live, liveDescription());
 }
 
@@ -258,7 +261,21 @@ void CaptureController::showReplayCounts(const LogReplay& replay)
     if (replay.skippedFrames() > 0)
         text += QStringLiteral(", ")
             + counted(replay.skippedFrames(), QStringLiteral("skipped frame"), QStringLiteral("skipped frames"));
-    emit replayStatusChanged(text);
+    setReplayStatus(text);
+}
+
+void CaptureController::tableCleared()
+{
+    if (m_replay == nullptr)
+        setReplayStatus({});
+}
+
+void CaptureController::setReplayStatus(const QString& text)
+{
+    if (text == m_replayStatus)
+        return;
+    m_replayStatus = text;
+    emit replayStatusChanged(m_replayStatus);
 }
 
 void CaptureController::setSource(Source source, const QString& description)

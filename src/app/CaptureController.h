@@ -85,6 +85,9 @@ public:
     bool openLog(const QString& path, LogReplay::Mode mode, const QString& interfaceName = {});
     // The replay under way, until it ends.
     LogReplay* replay() const { return m_replay; }
+    // The table was cleared: the counts of a replay that ended went with the rows it filled. A replay
+    // under way keeps counting what it hands on.
+    void tableCleared();
 
     // Now on the frames' clock, in microseconds since the epoch, for whatever ages with the frames (the
     // fades and rates of the table): the wall clock, but during a replay of a log with time stamps the
@@ -131,7 +134,8 @@ signals:
     // table stays, and the next connect starts afresh.
     void sourceLost(const QString& reason);
     void frameRateChanged(double framesPerSecond);
-    // What the last replay handed on and what it could not read, as the status bar shows it.
+    // What the last replay handed on and what it could not read, as the status bar shows it; empty
+    // once the table it filled was cleared or another source started.
     void replayStatusChanged(const QString& text);
     // Logging started or stopped, or its counts moved (at most once a second).
     void loggingChanged();
@@ -153,6 +157,7 @@ private:
     QString boardDescription() const;
     void endReplay();
     void showReplayCounts(const LogReplay& replay);
+    void setReplayStatus(const QString& text);
 
     SerialPort& m_port;
     UserMessageBox& m_messageBox;
@@ -177,6 +182,7 @@ private:
     // Where the last replay ended on the frames' clock, and the frames ingested by then.
     std::optional<std::int64_t> m_replayEndUs;
     std::uint64_t m_framesAtReplayEnd = 0;
+    QString m_replayStatus;
     LiveSource* m_live = nullptr;
     QString m_sourceDescription;
     QTimer m_frameRateTimer;

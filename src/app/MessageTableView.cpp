@@ -10,6 +10,7 @@
 #include <QPainter>
 #include <QSettings>
 
+#include <algorithm>
 #include <array>
 #include <cmath>
 
@@ -20,6 +21,7 @@ namespace {
 constexpr std::array<double, 8> kColumnWidthsMm = { 25.40, 52.92, 17.64, 17.64, 25.40, 61.74, 52.92, 25.40 };
 constexpr double kPeriodWidthMm = 22.0;
 constexpr double kRateWidthMm = 20.0;
+constexpr int kHintMarginPx = 12;
 
 // The columns that can be hidden, with the setting that remembers each and its entry's objectName.
 struct OptionalColumn {
@@ -140,6 +142,38 @@ void MessageTableView::paintEvent(QPaintEvent* event)
         painter.drawPixmap(0, viewport()->height() - m_banner.height(), m_banner);
     }
     QTableView::paintEvent(event);
+    m_hintShown = model() == nullptr || model()->rowCount() == 0;
+    if (m_hintShown)
+        paintEmptyHint();
+}
+
+void MessageTableView::paintEmptyHint()
+{
+    // A newcomer sees an empty table first: it names the three ways frames come in. Above the banner,
+    // where the first rows will stand.
+    QPainter painter(viewport());
+    painter.setPen(palette().color(QPalette::PlaceholderText));
+    const int room = std::max(viewport()->height() - m_banner.height(), 3 * fontMetrics().height());
+    painter.drawText(QRect(0, 0, viewport()->width(), room).adjusted(kHintMarginPx, 0, -kHintMarginPx, 0),
+                     Qt::AlignCenter | Qt::TextWordWrap,
+                     QStringLiteral("No frames yet: File > Open Log..., Tools > Connect to CAN Interface..., or "
+                                    "Emulator > Interiour Controls"));
+}
+
+void MessageTableView::rowsInserted(const QModelIndex& parent, int start, int end)
+{
+    QTableView::rowsInserted(parent, start, end);
+    // The first row repaints only its own strip: the hint below it would stay.
+    if (m_hintShown)
+        viewport()->update();
+}
+
+void MessageTableView::rowsAboutToBeRemoved(const QModelIndex& parent, int start, int end)
+{
+    QTableView::rowsAboutToBeRemoved(parent, start, end);
+    // The last rows going leave the room to the hint, painted once they are gone.
+    if (start == 0 && end + 1 == model()->rowCount(parent))
+        viewport()->update();
 }
 
 } // namespace vexmoor

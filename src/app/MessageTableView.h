@@ -8,8 +8,8 @@ class QMenu;
 namespace vexmoor {
 
 // The message table (ListView1): one row selected at a time, the columns at their widths in
-// millimetres, and the banner drawn behind the rows. The columns after the table's eight can be
-// hidden from the header's context menu; the choice is kept in the settings for the next run.
+// millimetres, and the banner drawn behind the rows. While it has no row it says how to begin. The columns after the
+// table's eight can be hidden from the header's context menu; the choice is kept in the settings for the next run.
 class MessageTableView final : public QTableView {
     Q_OBJECT
 
@@ -30,14 +30,19 @@ signals:
 
 protected:
     void paintEvent(QPaintEvent* event) override;
+    void rowsInserted(const QModelIndex& parent, int start, int end) override;
+    void rowsAboutToBeRemoved(const QModelIndex& parent, int start, int end) override;
     void mouseDoubleClickEvent(QMouseEvent* event) override;
 
 private:
     void applyColumnWidths();
     void buildColumnMenu();
     void showColumn(int column, bool shown);
+    void paintEmptyHint();
 
     QPixmap m_banner;
+    // Whether the last paint drew the hint of the empty table.
+    bool m_hintShown = false;
     QMenu* m_columnMenu = nullptr;
 };
 

@@ -46,6 +46,7 @@ SuppressionControls::SuppressionControls(QMenu& viewMenu, QStatusBar& statusBar,
     , m_clear(new QAction(QStringLiteral("Clear Suppression"), this))
     , m_window(new QAction(QStringLiteral("Suppression Window..."), this))
     , m_askWindow(askWithDialog)
+    , m_statusBar(statusBar)
     , m_status(new QLabel(&statusBar))
 {
     viewMenu.addSeparator()->setObjectName(QStringLiteral("sepSuppression"));
@@ -92,11 +93,20 @@ void SuppressionControls::askForWindow()
 
 void SuppressionControls::suppressCurrentChanges()
 {
-    m_mask.suppressRecent(m_changes, m_clock(), m_windowUs);
+    const std::size_t flipped = m_mask.suppressRecent(m_changes, m_clock(), m_windowUs);
     if (m_model != nullptr)
         m_model->suppressionChanged();
     showState();
     emit maskChanged();
+    // Otherwise the key seems to do nothing. The message covers the count beside it, so it says it too.
+    if (flipped == 0) {
+        const std::size_t maskedBits = m_mask.maskedBits();
+        m_statusBar.showMessage(
+            QStringLiteral("Nothing changed in the last %1 s; %2")
+                .arg(QString::number(static_cast<double>(m_windowUs) / 1e6),
+                     maskedBits > 0 ? statusText(maskedBits) : QStringLiteral("nothing suppressed")),
+            kStatusMessageMs);
+    }
 }
 
 void SuppressionControls::clearSuppression()

@@ -32,6 +32,7 @@ public:
     using WindowAsker = std::function<std::optional<double>(double currentSeconds)>;
     // The longest window taken: longer than any drive, short of an overflow in microseconds.
     static constexpr double kMaxWindowSeconds = 24.0 * 60 * 60;
+    static constexpr int kStatusMessageMs = 5000;
 
     // nowUs reads the frames' clock, the one the tracker's flips are stamped on.
     SuppressionControls(QMenu& viewMenu, QStatusBar& statusBar, const ChangeTracker& changes, MessageTableModel& model,
@@ -69,6 +70,7 @@ private:
     QAction* m_clear;
     QAction* m_window;
     WindowAsker m_askWindow;
+    QStatusBar& m_statusBar;
     QLabel* m_status;
 };
 

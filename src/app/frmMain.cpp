@@ -306,6 +306,7 @@ void frmMain::buildMenus()
                 session().ranking().clear();
                 session().plotted().clear();
                 session().history().clear();
+                m_controller->tableCleared();
             });
 
     QMenu* emulator = addMenu("MnuEmulator", QStringLiteral("Emulator"));
@@ -400,7 +401,11 @@ void frmMain::openLog()
         m_messageBox.show(preview.error, title, UserMessageBox::Icon::Error);
         return;
     }
-    const bool clearFirst = m_messageBox.askYesNo(QStringLiteral("Clear the table first?"), title, true);
+    // Asked only when clearing takes something in sight. Otherwise the data is cleared as the default
+    // answer would: the flips of frames that made no row (ignored, or below the minimum identifier)
+    // must not mix with the log's in the ranking.
+    const bool clearFirst
+        = !holdsDataInSight() || m_messageBox.askYesNo(QStringLiteral("Clear the table first?"), title, true);
     const QStringList paces = { QStringLiteral("At once"), QStringLiteral("In time") };
     const QString pace = m_fileChooser->choice(this, title, QStringLiteral("Replay the log:"), paces);
     if (!paces.contains(pace))
@@ -440,6 +445,12 @@ void frmMain::openLog()
     connect(progress, &QProgressDialog::canceled, &replay, &LogReplay::stop);
     connect(&replay, &LogReplay::finished, progress, &QWidget::close);
     progress->show();
+}
+
+bool frmMain::holdsDataInSight()
+{
+    return session().table().rowCount() > 0 || !session().ranking().marks().empty()
+        || session().plotted().originUs().has_value();
 }
 
 template <typename Window, typename... Arguments>

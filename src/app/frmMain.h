@@ -102,6 +102,8 @@ private:
     void showSingle(QPointer<Window>& window, Arguments&&... arguments);
     void selectRow(int position);
     void closeOtherWindows();
+    // Rows, marks or plotted values: what "Clear All Data in the List" would take from the user's eyes.
+    bool holdsDataInSight();
 
     UserMessageBox& m_messageBox;
     CaptureController* m_controller;

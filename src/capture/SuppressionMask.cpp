@@ -29,17 +29,20 @@ std::uint64_t recentBits(const IdentifierChanges& changes, std::int64_t nowUs, s
 
 } // namespace
 
-void SuppressionMask::suppressRecent(const ChangeTracker& changes, std::int64_t nowUs, std::int64_t windowUs)
+std::size_t SuppressionMask::suppressRecent(const ChangeTracker& changes, std::int64_t nowUs, std::int64_t windowUs)
 {
+    std::size_t flipped = 0;
     for (std::size_t index = 0; index < changes.size(); ++index) {
         const IdentifierChanges& identifier = changes.at(index);
         const std::uint64_t bits = recentBits(identifier, nowUs, windowUs);
         if (bits == 0)
             continue;
+        flipped += static_cast<std::size_t>(std::popcount(bits));
         std::uint64_t& mask = m_masks[keyOf(identifier.id(), identifier.extended())];
         m_maskedBits += static_cast<std::size_t>(std::popcount(bits & ~mask));
         mask |= bits;
     }
+    return flipped;
 }
 
 void SuppressionMask::clear()

@@ -18,8 +18,10 @@ public:
 
     // Adds every bit whose last flip lies within (nowUs - windowUs, nowUs] to what is suppressed. A
     // flip stamped after nowUs belongs to another clock and is left alone; so is everything when the
-    // window is not positive.
-    void suppressRecent(const ChangeTracker& changes, std::int64_t nowUs, std::int64_t windowUs = kDefaultWindowUs);
+    // window is not positive. Returns how many bits flipped within the window, suppressed before or
+    // not: none means that nothing moved to suppress.
+    std::size_t suppressRecent(const ChangeTracker& changes, std::int64_t nowUs,
+                               std::int64_t windowUs = kDefaultWindowUs);
     void clear();
 
     // How many bits are suppressed, over every identifier.

@@ -107,7 +107,7 @@ SerialResult QtSerialPort::readPending(std::string& text)
     text.assign(bytes.constData(), static_cast<std::size_t>(bytes.size()));
     // A pulled USB device fails every read from now on, each with the same reason.
     if (const auto error = m_port.error(); error == QSerialPort::ResourceError || error == QSerialPort::ReadError)
-        return SerialResult::lost(QStringLiteral("%1 went away (%2)").arg(m_device, m_port.errorString()));
+        return SerialResult::lost(deviceRemovedReason(m_device));
     return SerialResult::success();
 }
 

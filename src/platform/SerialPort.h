@@ -7,6 +7,15 @@
 
 namespace vexmoor {
 
+// Why a serial device stopped for good: it went away, as a pulled USB adapter does. The port's own
+// error text is no reason then: the read that meets the hung-up line fails without setting one, and
+// the text left is whatever an earlier call failed with, so that the window and the headless capture
+// would each tell something else.
+inline QString deviceRemovedReason(const QString& device)
+{
+    return QStringLiteral("%1 went away (the device was removed)").arg(device);
+}
+
 // The outcome of one operation on the serial port; a failure carries the description that the
 // "Invalid Port" box shows.
 struct SerialResult {

@@ -3,6 +3,7 @@
 #include "capture/CaptureSession.h"
 #include "capture/SlcanCommands.h"
 #include "capture/SourceAddress.h"
+#include "platform/SerialPort.h"
 
 #include <QDeadlineTimer>
 
@@ -219,7 +220,7 @@ void SlcanSource::portFailed(QSerialPort::SerialPortError error)
         return;
     // What the adapter sent before it went is kept.
     readArrived();
-    reportLost(QStringLiteral("%1 went away (%2)").arg(m_device, m_port.errorString()));
+    reportLost(deviceRemovedReason(m_device));
 }
 
 } // namespace vexmoor

@@ -1,9 +1,11 @@
 #include "app/MessageTableView.h"
+#include "app/Artwork.h"
 #include "app/MessageTableModel.h"
 #include "capture/CaptureSession.h"
 #include "capture/CaptureTestSupport.h"
 
 #include <QHeaderView>
+#include <QImage>
 #include <QMenu>
 #include <QSettings>
 #include <QStandardPaths>
@@ -78,6 +80,35 @@ TEST_F(MessageTableViewTest, TheHeaderMenuHidesOnlyTheTrackedColumnsAndTheNextVi
     next->columnMenu()->findChild<QAction*>(QStringLiteral("mnuColumnData"))->trigger();
     EXPECT_FALSE(next->isColumnHidden(MessageTableModel::kDataColumn));
     EXPECT_FALSE(makeView()->isColumnHidden(MessageTableModel::kDataColumn));
+}
+
+// Whether anything is painted between the first row's place and the banner.
+bool paintsBelowTheFirstRow(MessageTableView& view)
+{
+    const QImage image = view.viewport()->grab().toImage();
+    const int top = 2 * view.verticalHeader()->defaultSectionSize();
+    const int bottom = image.height() - vexmoor::Artwork::tableBanner().height();
+    const QRgb background = image.pixel(0, top);
+    for (int y = top; y < bottom; ++y) {
+        for (int x = 0; x < image.width(); ++x) {
+            if (image.pixel(x, y) != background)
+                return true;
+        }
+    }
+    return false;
+}
+
+TEST_F(MessageTableViewTest, AnEmptyTableSaysHowToBeginUntilItsFirstRow)
+{
+    auto view = makeView();
+    view->resize(900, 500);
+    view->show();
+    EXPECT_TRUE(paintsBelowTheFirstRow(*view));
+
+    session.ingestFrame(vexmoor::test::makeFrame(0x300, { 1 }), "can0");
+    model.refresh();
+    ASSERT_EQ(model.rowCount(), 1);
+    EXPECT_FALSE(paintsBelowTheFirstRow(*view));
 }
 
 TEST_F(MessageTableViewTest, ARightClickOnTheHeaderOpensTheColumnMenu)

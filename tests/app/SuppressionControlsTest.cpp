@@ -29,6 +29,7 @@ struct WindowCase {
     bool taken;
     std::size_t maskedBits; // of a flip 1 s old and one 5 s old
     const char* status;
+    const char* message = ""; // in the status bar's place when nothing flipped within the window
 };
 
 void PrintTo(const WindowCase& testCase, std::ostream* out)
@@ -66,20 +67,32 @@ TEST_P(SuppressionWindowTest, SuppressesTheFlipsOfTheWindowSetAndRefusesOneThatI
     EXPECT_EQ(controls.mask().maskedBits(), GetParam().maskedBits);
     EXPECT_EQ(statusBar.findChild<QLabel*>(QStringLiteral("statusSuppressed"))->text(),
               QString::fromLatin1(GetParam().status));
+    EXPECT_EQ(statusBar.currentMessage(), QString::fromLatin1(GetParam().message));
 }
 
 INSTANTIATE_TEST_SUITE_P(
     Windows, SuppressionWindowTest,
-    testing::Values(WindowCase { "HalfASecond", 0.5, true, 0, "" },
-                    WindowCase { "ThreeSeconds", 3, true, 1, "1 bit suppressed" },
-                    WindowCase { "TenSeconds", 10, true, 2, "2 bits suppressed" },
-                    WindowCase { "Zero", 0, false, 1, "1 bit suppressed" },
-                    WindowCase { "Negative", -2, false, 1, "1 bit suppressed" },
-                    WindowCase { "NotANumber", std::numeric_limits<double>::quiet_NaN(), false, 1, "1 bit suppressed" },
-                    WindowCase { "Infinite", std::numeric_limits<double>::infinity(), false, 1, "1 bit suppressed" },
-                    WindowCase { "PastADay", SuppressionControls::kMaxWindowSeconds + 1, false, 1,
-                                 "1 bit suppressed" }),
+    testing::Values(
+        WindowCase { "HalfASecond", 0.5, true, 0, "", "Nothing changed in the last 0.5 s; nothing suppressed" },
+        WindowCase { "ThreeSeconds", 3, true, 1, "1 bit suppressed" },
+        WindowCase { "TenSeconds", 10, true, 2, "2 bits suppressed" },
+        WindowCase { "Zero", 0, false, 1, "1 bit suppressed" },
+        WindowCase { "Negative", -2, false, 1, "1 bit suppressed" },
+        WindowCase { "NotANumber", std::numeric_limits<double>::quiet_NaN(), false, 1, "1 bit suppressed" },
+        WindowCase { "Infinite", std::numeric_limits<double>::infinity(), false, 1, "1 bit suppressed" },
+        WindowCase { "PastADay", SuppressionControls::kMaxWindowSeconds + 1, false, 1, "1 bit suppressed" }),
     [](const testing::TestParamInfo<WindowCase>& test) { return test.param.name; });
+
+// A press once the flips have left the window says why nothing more was suppressed.
+TEST_F(SuppressionWindowTest, APressWithNothingChangedSaysSoAndHowManyBitsStaySuppressed)
+{
+    send(kNowUs - 6'000'000, 0x00);
+    send(kNowUs - 1'000'000, 0x01);
+    controls.suppressCurrentChanges();
+    controls.setClock([] { return kNowUs + 10'000'000; });
+    controls.suppressCurrentChanges();
+    EXPECT_EQ(statusBar.currentMessage(), QStringLiteral("Nothing changed in the last 3 s; 1 bit suppressed"));
+}
 
 // The window asked for is taken, kept for the next run, and a cancel or a window that is no window
 // changes nothing.

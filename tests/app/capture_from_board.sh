@@ -41,7 +41,8 @@ wait "$board_pid" || { echo "the board failed: $(cat "$work/board.err")" >&2; ex
 status=0
 timeout 20 tail --pid="$capture_pid" -f /dev/null || { echo "the capture went on without its board" >&2; exit 1; }
 wait "$capture_pid" || status=$?
-if [ "$status" != 3 ] || ! grep -q "^vexmoor: Disconnected: $work/board" "$work/capture.err"; then
+gone="vexmoor: Disconnected: $work/board went away (the device was removed)"
+if [ "$status" != 3 ] || ! grep -qxF "$gone" "$work/capture.err"; then
     echo "a board gone gave status $status: $(cat "$work/capture.err")" >&2
     exit 1
 fi

@@ -42,7 +42,8 @@ wait "$adapter_pid" || { echo "the adapter failed: $(cat "$work/adapter.err")" >
 timeout 20 tail --pid="$capture_pid" -f /dev/null || { echo "the capture went on without its adapter" >&2; exit 1; }
 status=0
 wait "$capture_pid" || status=$?
-if [ "$status" != 3 ] || ! grep -q "^vexmoor: Disconnected: $work/adapter" "$work/capture.err"; then
+gone="vexmoor: Disconnected: $work/adapter went away (the device was removed)"
+if [ "$status" != 3 ] || ! grep -qxF "$gone" "$work/capture.err"; then
     echo "an adapter gone gave status $status: $(cat "$work/capture.err")" >&2
     exit 1
 fi

@@ -94,6 +94,8 @@ TEST_F(frmMainConnectTest, APulledAdapterLeavesItsReasonInTheStatusBarAndTheRows
 
     ASSERT_TRUE(eventually([&] { return statusText().startsWith(QStringLiteral("Disconnected: ")); }))
         << statusText().toStdString();
+    EXPECT_EQ(statusText(),
+              QStringLiteral("Disconnected: %1 went away (the device was removed)").arg(line->devicePath()));
     EXPECT_FALSE(action("mnuToolsDisconnect")->isEnabled());
     EXPECT_EQ(window.session().table().rowCount(), 1);
     EXPECT_TRUE(messageBox.shown.empty());

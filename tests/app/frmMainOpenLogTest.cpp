@@ -1,5 +1,7 @@
 #include "app/CaptureController.h"
+#include "app/ConnectionControls.h"
 #include "app/frmMain.h"
+#include "capture/CaptureSession.h"
 #include "capture/CaptureTestSupport.h"
 #include "platform/AnsweringFileChooser.h"
 #include "platform/Eventually.h"
@@ -7,7 +9,9 @@
 #include "platform/Timer.h"
 #include "platform/Twips.h"
 #include "serial/FakeSerialPort.h"
+#include "serial/PseudoTerminal.h"
 #include "sources/LogReplay.h"
+#include "sources/ScriptedSlcanAdapter.h"
 
 #include <QAction>
 #include <QComboBox>
@@ -89,8 +93,7 @@ TEST_F(OpenLogTest, TheRealCaptureReplayedAtOnceFillsTheTableWithItsIdentifiers)
     window.show();
     openLog(writeFile("turnonanddrive.log", *capture));
 
-    ASSERT_EQ(messageBox.asked.size(), 1u);
-    EXPECT_EQ(messageBox.asked[0].text, QStringLiteral("Clear the table first?"));
+    EXPECT_TRUE(messageBox.asked.empty()) << "nothing to clear";
     EXPECT_EQ(chooser.offeredEach, (QList<QStringList> { { QStringLiteral("At once"), QStringLiteral("In time") } }))
         << "one interface: no question which";
     QPointer<QProgressDialog> progress = window.findChild<QProgressDialog*>(QStringLiteral("logProgress"));
@@ -132,6 +135,44 @@ TEST_P(ClearQuestionTest, YesEmptiesTheTableBeforeTheReplayAndNoKeepsItsRows)
 
 INSTANTIATE_TEST_SUITE_P(Answers, ClearQuestionTest, testing::Bool(),
                          [](const auto& testCase) { return testCase.param ? "Yes" : "No"; });
+
+struct BeforeLogCase {
+    const char* name;
+    void (*fill)(vexmoor::CaptureSession& session);
+    bool asked;
+};
+
+void PrintTo(const BeforeLogCase& testCase, std::ostream* out)
+{
+    *out << testCase.name;
+}
+
+class ClearQuestionAskedTest : public OpenLogTest, public testing::WithParamInterface<BeforeLogCase> { };
+
+// Only what the user sees is worth the question; unasked, the log starts on cleared data all the same.
+TEST_P(ClearQuestionAskedTest, OnlyWhenClearingTakesSomethingInSight)
+{
+    GetParam().fill(window.session());
+    openLog(writeFile("two.log", kTwoInterfaces), { QStringLiteral("At once"), QStringLiteral("All interfaces") });
+    ASSERT_TRUE(vexmoor::test::eventually([&] { return replayEnded(); }));
+
+    EXPECT_EQ(messageBox.asked.size(), GetParam().asked ? 1u : 0u);
+    EXPECT_EQ(rows(), 4);
+    EXPECT_EQ(window.session().changes().size(), 4u) << "the log's identifiers only";
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Before, ClearQuestionAskedTest,
+    testing::Values(BeforeLogCase { "Nothing", [](vexmoor::CaptureSession&) {}, false },
+                    BeforeLogCase { "OnlyFramesWithoutARow",
+                                    [](vexmoor::CaptureSession& session) {
+                                        session.ingestFrame(vexmoor::test::makeFrame(0x050, { 1 }), "can0");
+                                    },
+                                    false },
+                    BeforeLogCase { "AMarkWithoutRows",
+                                    [](vexmoor::CaptureSession& session) { session.ranking().addMark(1'000'000); },
+                                    true }),
+    [](const auto& testCase) { return std::string(testCase.param.name); });
 
 TEST_F(OpenLogTest, ALogOfSeveralInterfacesAsksWhichAndReplaysOnlyThatOne)
 {
@@ -290,6 +331,48 @@ TEST_F(OpenLogTest, OpeningAnotherSourceEndsTheReplay)
     EXPECT_FALSE(window.findChild<QToolBar*>(QStringLiteral("replayToolBar"))->isVisibleTo(&window));
     EXPECT_TRUE(vexmoor::test::eventually([&] { return replay.isNull(); }));
 }
+
+struct AfterReplayCase {
+    const char* name;
+    const char* action;
+    const char* counts; // what the replay's status reads afterwards; empty: hidden
+};
+
+void PrintTo(const AfterReplayCase& testCase, std::ostream* out)
+{
+    *out << testCase.name;
+}
+
+class AfterReplayTest : public OpenLogTest, public testing::WithParamInterface<AfterReplayCase> { };
+
+// The counts of a replay stand for the rows it filled, until they are cleared or another source fills the table.
+TEST_P(AfterReplayTest, TheReplaysCountsGoWithItsRowsOrTheNextSource)
+{
+    vexmoor::test::PseudoTerminal line;
+    vexmoor::test::ScriptedSlcanAdapter adapter(line, &vexmoor::test::ScriptedSlcanAdapter::willingAdapter);
+    window.findChild<vexmoor::ConnectionControls*>()->setAskAddress([&line](const vexmoor::SourceAddress&) {
+        return vexmoor::SourceAddress::slcan(line.devicePath().toStdString());
+    });
+    openLog(writeFile("one.log", "(1.000000) can0 300#01\n"));
+    ASSERT_TRUE(vexmoor::test::eventually([&] { return replayEnded(); }));
+    ASSERT_EQ(statusText("statusReplay"), QStringLiteral("1 frame, 0 malformed lines"));
+
+    chooser.openPath = writeFile("two.log", "(1.000000) can0 300#01\n(2.000000) can0 301#01\n");
+    window.findChild<QAction*>(QString::fromLatin1(GetParam().action))->trigger();
+    ASSERT_TRUE(vexmoor::test::eventually([&] { return replayEnded(); }));
+
+    EXPECT_EQ(statusText("statusReplay"), QString::fromLatin1(GetParam().counts));
+    EXPECT_EQ(window.findChild<QLabel*>(QStringLiteral("statusReplay"))->isHidden(), *GetParam().counts == 0);
+    EXPECT_TRUE(messageBox.shown.empty());
+}
+
+INSTANTIATE_TEST_SUITE_P(Actions, AfterReplayTest,
+                         testing::Values(AfterReplayCase { "ClearAllData", "MnuToolsClear", "" },
+                                         AfterReplayCase { "ConnectToCom", "mnuToolsCommConnect", "" },
+                                         AfterReplayCase { "ConnectToCanInterface", "mnuToolsConnectInterface", "" },
+                                         AfterReplayCase { "AnotherLog", "mnuFileOpenLog",
+                                                           "2 frames, 0 malformed lines" }),
+                         [](const auto& testCase) { return std::string(testCase.param.name); });
 
 TEST_F(OpenLogTest, TheStatusBarSaysWhichSourceClosedWhenAnotherTookItsPlace)
 {

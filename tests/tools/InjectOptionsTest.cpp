@@ -46,6 +46,18 @@ TEST(InjectOptions, ReadsEveryOption)
     EXPECT_EQ(options.seed, UINT64_MAX);
 }
 
+class HelpOptionsTest : public testing::TestWithParam<std::vector<std::string>> { };
+
+// Asked for where an option may stand, help wins over the options still missing.
+TEST_P(HelpOptionsTest, AsksForTheUsage)
+{
+    EXPECT_TRUE(parse(GetParam()).showHelp);
+}
+
+INSTANTIATE_TEST_SUITE_P(CommandLines, HelpOptionsTest,
+                         testing::Values(std::vector<std::string> { "--help" }, std::vector<std::string> { "-h" },
+                                         std::vector<std::string> { "--log", "in.log", "--help" }));
+
 class RefusedOptionsTest : public testing::TestWithParam<std::vector<std::string>> { };
 
 TEST_P(RefusedOptionsTest, Throws)

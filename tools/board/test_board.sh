@@ -2,6 +2,8 @@
 # Checks vexmoor-board end to end through a real pseudo-terminal, the way Vexmoor meets it.
 #   tools/board/test_board.sh path/to/vexmoor-board
 set -euo pipefail
+# --help and -h answer with the lines above.
+case ${1:-} in -h | --help) sed -n '2,/^set /{/^#/s/^# \{0,1\}//p}' "$0" && exit 0 ;; esac
 
 board=${1:?usage: $0 path/to/vexmoor-board}
 work=$(mktemp -d)

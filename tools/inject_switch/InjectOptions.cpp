@@ -44,6 +44,10 @@ InjectOptions InjectOptions::parse(const std::vector<std::string_view>& argument
     bool modeGiven = false;
     for (std::size_t index = 0; index < arguments.size(); index += 2) {
         const std::string_view option = arguments[index];
+        if (option == "--help" || option == "-h") {
+            options.showHelp = true;
+            return options;
+        }
         if (index + 1 == arguments.size())
             throw std::invalid_argument(std::string(option) + " needs a value");
         const std::string_view value = arguments[index + 1];
@@ -81,7 +85,19 @@ InjectOptions InjectOptions::parse(const std::vector<std::string_view>& argument
 std::string InjectOptions::usage()
 {
     return "usage: vexmoor-inject-switch --log IN --out-log OUT --out-marks MARKS --out-truth TRUTH"
-           " --presses K --mode toggle|held --seed N";
+           " --presses K --mode toggle|held --seed N\n"
+           "\n"
+           "Plants a switch in a bit of a candump -L capture that never moves, and writes the marks a user\n"
+           "would set for its presses and the bit it was planted in. Every option is required.\n"
+           "\n"
+           "  --log IN          the capture, a candump -L log\n"
+           "  --out-log OUT     the capture with the switch planted\n"
+           "  --out-marks MARKS the marks, one time in seconds a line\n"
+           "  --out-truth TRUTH the planted bit as CSV: id,byte,bit,mode,presses\n"
+           "  --presses K       how often the switch is pressed, 1 to 100\n"
+           "  --mode toggle|held  a latching switch flips its bit once a press, a held one while held\n"
+           "  --seed N          the seed of the random choices; the same seed makes the same case\n"
+           "  --help, -h        show this text\n";
 }
 
 } // namespace vexmoor::inject

@@ -19,6 +19,8 @@ struct InjectOptions {
     int presses = 0;
     SwitchMode mode = SwitchMode::Toggle;
     std::uint64_t seed = 0;
+    // --help or -h in an option's place: the usage is wanted, and nothing else is read.
+    bool showHelp = false;
 
     static constexpr int kMaxPresses = 100;
 

@@ -35,6 +35,10 @@ int main(int argc, char** argv)
     using namespace vexmoor::inject;
     try {
         const InjectOptions options = InjectOptions::parse(std::vector<std::string_view>(argv + 1, argv + argc));
+        if (options.showHelp) {
+            std::cout << InjectOptions::usage();
+            return std::cout.flush() ? 0 : 2;
+        }
         const SwitchInjection::Result result
             = SwitchInjection::make(readFile(options.logPath), options.presses, options.mode, options.seed);
         writeFile(options.outLogPath, result.log);

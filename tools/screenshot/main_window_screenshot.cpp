@@ -21,6 +21,7 @@
 #include <QTest>
 
 #include <iostream>
+#include <string_view>
 
 namespace {
 
@@ -78,9 +79,25 @@ void huntTheHeadLights(vexmoor::frmMain& window, bool marking)
 
 int main(int argc, char** argv)
 {
+    const std::string_view usageLine
+        = "usage: vexmoor-screenshot STREAM|--emulate|--changes|--marks OUT.png [WIDTH HEIGHT]\n";
+    // Answered before the application starts: help needs no screen.
+    for (int index = 1; index < argc; ++index) {
+        if (std::string_view(argv[index]) == "--help" || std::string_view(argv[index]) == "-h") {
+            std::cout << usageLine
+                      << "\nSaves a picture of the main window to OUT.png (at WIDTH x HEIGHT when given), its table\n"
+                         "filled from the board stream in the file STREAM, or:\n"
+                         "  --emulate   by both emulators\n"
+                         "  --changes   the hunt for the head lights' bit by eye: suppression, bit view and plot\n"
+                         "  --marks     the same hunt with marks and the candidates\n"
+                         "  --help, -h  show this text\n"
+                         "Without a screen, run it with QT_QPA_PLATFORM=offscreen.\n";
+            return std::cout.flush() ? 0 : 2;
+        }
+    }
     QApplication application(argc, argv);
     if (argc < 3) {
-        std::cerr << "usage: vexmoor-screenshot STREAM|--emulate|--changes|--marks OUT.png [WIDTH HEIGHT]\n";
+        std::cerr << usageLine;
         return 2;
     }
     const bool emulate = QString::fromLocal8Bit(argv[1]) == QStringLiteral("--emulate");
