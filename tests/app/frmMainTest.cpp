@@ -80,7 +80,8 @@ TEST_F(frmMainTest, ShowsItsCaptionStatusLineMenusAndTimersAsTheyStart)
             "MnuView View | mnuTglIgnoreList Toggle Ignore List | - | mnuViewSuppress Suppress Current Changes | "
             "mnuViewClearSuppression Clear Suppression | mnuViewSuppressionWindow Suppression Window... | "
             "mnuViewOnlyChangedRows Only Rows With Unsuppressed Changes | mnuViewBitView Bit View | mnuViewPlot Plot | "
-            "mnuViewMark Mark | mnuViewMarks Marks | mnuViewCandidates Candidates",
+            "mnuViewMark Mark | mnuViewMarks Marks | mnuViewCandidates Candidates | - | mnuViewFrameHistoryLimit Frame "
+            "History Limit...",
             "MnuFinder Finder/Filter | MnuToolsFind Find ID/FilterTool",
             "Tools &Tools | mnuToolsCommConnect Connect To COM | MnuToolsComSettings Com Settings | MnuToolsOptions "
             "Options | - | MnuToolsClearIDIngoreList Clear ID Ignore List | MnuToolsClearIgnore Clear Message  Ignore "
