@@ -1,16 +1,16 @@
 // Speed of the capture core: ingestion on a busy table (with and without a log running), the serial
 // scan on a long stream, and the reading of a candump log.
 //   build/bench/vexmoor_capture_bench   (use a Release build for figures)
-#include "capture/BitRanking.h"
-#include "capture/BoardRecord.h"
-#include "capture/CandumpLog.h"
-#include "capture/CandumpRecorder.h"
-#include "capture/CaptureSession.h"
-#include "capture/ChangeTracker.h"
-#include "capture/FrameHistory.h"
-#include "capture/LogReader.h"
-#include "capture/SignalRecorder.h"
-#include "capture/SystemTimeOfDay.h"
+#include "capture/changes/ChangeTracker.h"
+#include "capture/changes/FrameHistory.h"
+#include "capture/changes/SignalRecorder.h"
+#include "capture/formats/CandumpLog.h"
+#include "capture/formats/CandumpRecorder.h"
+#include "capture/formats/LogReader.h"
+#include "capture/ranking/BitRanking.h"
+#include "capture/record/BoardRecord.h"
+#include "capture/record/CaptureSession.h"
+#include "capture/record/SystemTimeOfDay.h"
 
 #include "BoardStreamGenerator.h"
 

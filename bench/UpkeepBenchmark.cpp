@@ -1,8 +1,8 @@
 // The purge tick over a full table with nothing to purge, its 150 yields to a real event loop
 // included, and the change-mark reset.
 //   build/bench/vexmoor_upkeep_bench   (use a Release build for figures)
-#include "capture/CaptureSession.h"
-#include "capture/SystemTimeOfDay.h"
+#include "capture/record/CaptureSession.h"
+#include "capture/record/SystemTimeOfDay.h"
 #include "upkeep/AutoFilterPurge.h"
 #include "upkeep/ChangeMarkReset.h"
 

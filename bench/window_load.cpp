@@ -5,14 +5,14 @@
 // as a person hunting a switch has it: the tracked columns shown, and once the first rows are in, the
 // bit view on the first row and a plot of four values of the first four rows.
 //   vexmoor-window-load SOURCE SECONDS      (QT_QPA_PLATFORM=offscreen or under Xvfb)
-#include "app/CaptureController.h"
-#include "app/ConsoleMessageBox.h"
-#include "app/MessageTableModel.h"
-#include "app/MessageTableView.h"
-#include "app/PlotPanel.h"
 #include "app/frmMain.h"
-#include "capture/SystemTimeOfDay.h"
+#include "capture/record/SystemTimeOfDay.h"
+#include "cli/ConsoleMessageBox.h"
+#include "control/CaptureController.h"
 #include "platform/QtSerialPort.h"
+#include "views/MessageTableModel.h"
+#include "views/MessageTableView.h"
+#include "views/PlotPanel.h"
 
 #include <QAction>
 #include <QApplication>

@@ -3,8 +3,8 @@
 //   vexmoor-board-stream [--candump] [RECORDS] [IDENTIFIERS] [SEED]
 #include "BoardStreamGenerator.h"
 
-#include "capture/BoardRecord.h"
-#include "capture/CandumpLog.h"
+#include "capture/formats/CandumpLog.h"
+#include "capture/record/BoardRecord.h"
 
 #include <cstdio>
 #include <cstdlib>

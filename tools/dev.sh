@@ -41,19 +41,25 @@ run_tests() {
     QT_QPA_PLATFORM=offscreen ctest --test-dir "$root/build/$folder" --output-on-failure --parallel "$jobs"
 }
 
-# The whole tree with clang (its warnings are errors too), and the fuzz target.
-build_fuzzer() {
-    CXX=clang++ build fuzz -DCMAKE_BUILD_TYPE=Debug -DVEXMOOR_WERROR=ON -DVEXMOOR_BUILD_FUZZERS=ON \
-        -DVEXMOOR_BUILD_TESTS=OFF -DVEXMOOR_BUILD_BENCHMARKS=OFF
+# One clang build carries what gcc's does not: its warnings (errors too), AddressSanitizer and
+# UndefinedBehaviorSanitizer over every test, and the fuzz target, whose core is instrumented for both.
+build_sanitized() {
+    CXX=clang++ build sanitize -DCMAKE_BUILD_TYPE=Debug -DVEXMOOR_WERROR=ON -DVEXMOOR_SANITIZE=ON \
+        -DVEXMOOR_BUILD_FUZZERS=ON -DVEXMOOR_BUILD_BENCHMARKS=OFF
 }
 
 # Runs the capture fuzzer for a number of seconds from the sample stream; new inputs it finds stay in
-# build/fuzz/corpus for the next run.
+# build/sanitize/corpus for the next run.
 fuzz() {
-    local corpus="$root/build/fuzz/corpus"
+    local corpus="$root/build/sanitize/corpus"
     mkdir -p "$corpus"
     cp "$root/samples/board-sample.txt" "$corpus/board-sample.txt"
-    "$root/build/fuzz/tools/vexmoor-capture-fuzzer" -max_total_time="$1" -print_final_stats=1 "$corpus"
+    "$root/build/sanitize/tools/vexmoor-capture-fuzzer" -max_total_time="$1" -print_final_stats=1 "$corpus"
+}
+
+# When each step ends, so that a slow one shows.
+step() {
+    echo "== $(date +%T) $*"
 }
 
 case "${1:-}" in
@@ -64,16 +70,21 @@ run)
     ;;
 test)
     install_missing_packages
+    step "plain build"
     build test -DCMAKE_BUILD_TYPE=Debug -DVEXMOOR_WERROR=ON
+    step "plain tests"
     run_tests test
-    build sanitize -DCMAKE_BUILD_TYPE=Debug -DVEXMOOR_WERROR=ON -DVEXMOOR_SANITIZE=ON -DVEXMOOR_BUILD_BENCHMARKS=OFF
+    step "sanitized build"
+    build_sanitized
+    step "sanitized tests"
     ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1 run_tests sanitize
-    build_fuzzer
+    step "fuzzing"
     fuzz 30
+    step "done"
     ;;
 fuzz)
     install_missing_packages
-    build_fuzzer
+    build_sanitized
     fuzz "${2:-60}"
     ;;
 -h | --help)

@@ -1,8 +1,8 @@
 #include "app/ChangedRowsFilter.h"
 
-#include "app/MessageTableModel.h"
-#include "app/MessageTableView.h"
 #include "app/SuppressionControls.h"
+#include "views/MessageTableModel.h"
+#include "views/MessageTableView.h"
 
 #include <QAction>
 #include <QKeySequence>

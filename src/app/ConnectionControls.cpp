@@ -1,6 +1,6 @@
 #include "app/ConnectionControls.h"
 
-#include "app/CaptureController.h"
+#include "control/CaptureController.h"
 #include "dialogs/frmConnectInterface.h"
 
 #include <QAction>

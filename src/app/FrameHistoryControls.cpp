@@ -1,6 +1,6 @@
 #include "app/FrameHistoryControls.h"
 
-#include "capture/FrameHistory.h"
+#include "capture/changes/FrameHistory.h"
 
 #include <QAction>
 #include <QApplication>

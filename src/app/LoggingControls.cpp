@@ -1,6 +1,6 @@
 #include "app/LoggingControls.h"
 
-#include "app/CaptureController.h"
+#include "control/CaptureController.h"
 
 #include <QAction>
 #include <QFileInfo>

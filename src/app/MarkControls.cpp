@@ -1,8 +1,8 @@
 #include "app/MarkControls.h"
 
-#include "app/CaptureController.h"
-#include "capture/BitRanking.h"
-#include "capture/MarksFile.h"
+#include "capture/ranking/BitRanking.h"
+#include "capture/ranking/MarksFile.h"
+#include "control/CaptureController.h"
 #include "platform/OutputFile.h"
 
 #include <QAction>

@@ -1,11 +1,11 @@
 #include "app/Program.h"
 
-#include "app/CaptureCommand.h"
-#include "app/CommandLine.h"
-#include "app/RankCommand.h"
-#include "app/ReplayCommand.h"
 #include "app/frmMain.h"
-#include "capture/SystemTimeOfDay.h"
+#include "capture/record/SystemTimeOfDay.h"
+#include "cli/CaptureCommand.h"
+#include "cli/CommandLine.h"
+#include "cli/RankCommand.h"
+#include "cli/ReplayCommand.h"
 #include "platform/QtSerialPort.h"
 #include "platform/WidgetMessageBox.h"
 

@@ -1,6 +1,6 @@
 #include "app/SuppressionControls.h"
 
-#include "app/MessageTableModel.h"
+#include "views/MessageTableModel.h"
 
 #include <QAction>
 #include <QApplication>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "capture/SuppressionMask.h"
+#include "capture/changes/SuppressionMask.h"
 
 #include <QObject>
 #include <QPointer>

@@ -1,6 +1,6 @@
 #include "dialogs/frmConnectInterface.h"
 
-#include "capture/SlcanCommands.h"
+#include "capture/formats/SlcanCommands.h"
 #include "dialogs/DeviceListModel.h"
 #include "platform/SerialPortCatalog.h"
 

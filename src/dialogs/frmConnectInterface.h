@@ -1,6 +1,6 @@
 #pragma once
 
-#include "capture/SourceAddress.h"
+#include "capture/formats/SourceAddress.h"
 
 #include <QDialog>
 #include <QStringList>

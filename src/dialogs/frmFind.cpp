@@ -1,6 +1,6 @@
 #include "dialogs/frmFind.h"
 
-#include "capture/MessageTable.h"
+#include "capture/record/MessageTable.h"
 #include "platform/Twips.h"
 
 #include <QGroupBox>

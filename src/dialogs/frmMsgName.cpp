@@ -1,8 +1,8 @@
 #include "dialogs/frmMsgName.h"
 
-#include "capture/IgnoreList.h"
-#include "capture/MessageTable.h"
-#include "capture/Windows1252.h"
+#include "capture/record/IgnoreList.h"
+#include "capture/record/MessageTable.h"
+#include "capture/record/Windows1252.h"
 #include "dialogs/NotesFile.h"
 #include "platform/CaptionFit.h"
 #include "platform/CodePageText.h"

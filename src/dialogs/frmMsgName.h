@@ -1,6 +1,6 @@
 #pragma once
 
-#include "capture/MessageNotesLog.h"
+#include "capture/record/MessageNotesLog.h"
 
 #include <QString>
 #include <QWidget>

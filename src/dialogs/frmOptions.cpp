@@ -1,7 +1,7 @@
 #include "dialogs/frmOptions.h"
 
-#include "capture/DecimalText.h"
-#include "capture/TextSetting.h"
+#include "capture/record/DecimalText.h"
+#include "capture/record/TextSetting.h"
 #include "platform/Timer.h"
 #include "platform/Twips.h"
 #include "platform/UserMessageBox.h"

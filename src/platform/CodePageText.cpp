@@ -1,6 +1,6 @@
 #include "platform/CodePageText.h"
 
-#include "capture/Windows1252.h"
+#include "capture/record/Windows1252.h"
 
 namespace vexmoor {
 

@@ -1,6 +1,6 @@
 #include "platform/SerialLineSettings.h"
 
-#include "capture/DecimalText.h"
+#include "capture/record/DecimalText.h"
 
 #include <charconv>
 #include <vector>

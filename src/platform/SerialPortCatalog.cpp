@@ -1,6 +1,6 @@
 #include "platform/SerialPortCatalog.h"
 
-#include "capture/DecimalText.h"
+#include "capture/record/DecimalText.h"
 
 #include <QFileInfo>
 #include <QRegularExpression>

@@ -1,6 +1,6 @@
 #include "serial/SerialConnection.h"
 
-#include "capture/DecimalText.h"
+#include "capture/record/DecimalText.h"
 #include "platform/SerialPort.h"
 #include "platform/SerialPortCatalog.h"
 #include "platform/UserMessageBox.h"

@@ -1,6 +1,6 @@
 #include "serial/SerialPoll.h"
 
-#include "capture/SerialInputAssembly.h"
+#include "capture/record/SerialInputAssembly.h"
 #include "platform/SerialPort.h"
 
 namespace vexmoor {

@@ -1,6 +1,6 @@
 #include "sources/CanBusSource.h"
 
-#include "capture/CaptureSession.h"
+#include "capture/record/CaptureSession.h"
 #include "platform/NetworkInterfaceState.h"
 
 #include <QAbstractSocket>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "capture/CanFrame.h"
+#include "capture/record/CanFrame.h"
 #include "sources/DeviceTimeMapping.h"
 #include "sources/LiveSource.h"
 

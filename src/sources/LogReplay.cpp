@@ -1,8 +1,8 @@
 #include "sources/LogReplay.h"
 
-#include "capture/BusyFlag.h"
-#include "capture/CaptureSession.h"
-#include "capture/LogReader.h"
+#include "capture/formats/LogReader.h"
+#include "capture/record/BusyFlag.h"
+#include "capture/record/CaptureSession.h"
 #include "platform/MonotonicClock.h"
 
 #include <QDir>

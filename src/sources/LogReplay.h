@@ -1,7 +1,7 @@
 #pragma once
 
-#include "capture/CanFrame.h"
-#include "capture/LogFormat.h"
+#include "capture/formats/LogFormat.h"
+#include "capture/record/CanFrame.h"
 #include "platform/SteadyClock.h"
 
 #include <QFile>

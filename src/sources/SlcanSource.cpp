@@ -1,8 +1,8 @@
 #include "sources/SlcanSource.h"
 
-#include "capture/CaptureSession.h"
-#include "capture/SlcanCommands.h"
-#include "capture/SourceAddress.h"
+#include "capture/formats/SlcanCommands.h"
+#include "capture/formats/SourceAddress.h"
+#include "capture/record/CaptureSession.h"
 #include "platform/SerialPort.h"
 
 #include <QDeadlineTimer>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "capture/SlcanDecoder.h"
+#include "capture/formats/SlcanDecoder.h"
 #include "sources/LiveSource.h"
 
 #include <QSerialPort>

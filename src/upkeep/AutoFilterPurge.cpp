@@ -1,10 +1,10 @@
 #include "upkeep/AutoFilterPurge.h"
 
-#include "capture/BusyFlag.h"
-#include "capture/DecimalText.h"
-#include "capture/IgnoreList.h"
-#include "capture/MessageTable.h"
-#include "capture/TextSetting.h"
+#include "capture/record/BusyFlag.h"
+#include "capture/record/DecimalText.h"
+#include "capture/record/IgnoreList.h"
+#include "capture/record/MessageTable.h"
+#include "capture/record/TextSetting.h"
 
 #include <optional>
 

@@ -1,6 +1,6 @@
 #include "upkeep/ChangeMarkReset.h"
 
-#include "capture/MessageTable.h"
+#include "capture/record/MessageTable.h"
 
 namespace vexmoor {
 

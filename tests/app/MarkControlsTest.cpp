@@ -1,17 +1,17 @@
 #include "app/MarkControls.h"
 
-#include "app/CaptureController.h"
-#include "app/MessageTableModel.h"
-#include "app/MessageTableView.h"
-#include "app/PlotPanel.h"
 #include "app/frmMain.h"
-#include "capture/BitRanking.h"
-#include "capture/CaptureSession.h"
 #include "capture/CaptureTestSupport.h"
-#include "capture/MarksFile.h"
+#include "capture/ranking/BitRanking.h"
+#include "capture/ranking/MarksFile.h"
+#include "capture/record/CaptureSession.h"
+#include "control/CaptureController.h"
 #include "platform/Eventually.h"
 #include "platform/RecordingMessageBox.h"
 #include "serial/FakeSerialPort.h"
+#include "views/MessageTableModel.h"
+#include "views/MessageTableView.h"
+#include "views/PlotPanel.h"
 
 #include <QAction>
 #include <QDir>

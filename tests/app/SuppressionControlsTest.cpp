@@ -1,10 +1,10 @@
 #include "app/SuppressionControls.h"
 
 #include "app/ChangedRowsFilter.h"
-#include "app/MessageTableModel.h"
-#include "app/MessageTableView.h"
-#include "capture/CaptureSession.h"
 #include "capture/CaptureTestSupport.h"
+#include "capture/record/CaptureSession.h"
+#include "views/MessageTableModel.h"
+#include "views/MessageTableView.h"
 
 #include <QAction>
 #include <QLabel>

@@ -1,7 +1,7 @@
-#include "app/CaptureController.h"
 #include "app/ConnectionControls.h"
 #include "app/frmMain.h"
 #include "capture/CaptureTestSupport.h"
+#include "control/CaptureController.h"
 #include "platform/Eventually.h"
 #include "platform/RecordingMessageBox.h"
 #include "serial/FakeSerialPort.h"

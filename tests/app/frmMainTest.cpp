@@ -1,10 +1,8 @@
 #include "app/frmMain.h"
-#include "app/CaptureController.h"
-#include "app/LogWriter.h"
-#include "app/MessageTableModel.h"
-#include "app/MessageTableView.h"
 #include "app/SuppressionControls.h"
 #include "capture/CaptureTestSupport.h"
+#include "control/CaptureController.h"
+#include "control/TimersAtStart.h"
 #include "platform/AnsweringFileChooser.h"
 #include "platform/Eventually.h"
 #include "platform/RecordingMessageBox.h"
@@ -12,6 +10,9 @@
 #include "platform/Twips.h"
 #include "serial/FakeSerialPort.h"
 #include "serial/frmComSettings.h"
+#include "sources/LogWriter.h"
+#include "views/MessageTableModel.h"
+#include "views/MessageTableView.h"
 
 #include <QAction>
 #include <QLabel>
@@ -94,17 +95,7 @@ TEST_F(frmMainTest, ShowsItsCaptionStatusLineMenusAndTimersAsTheyStart)
     EXPECT_EQ(action("MnuToolsFind")->shortcut(), QKeySequence(Qt::CTRL | Qt::Key_F));
     EXPECT_EQ(action("mnuViewSuppress")->shortcut(), QKeySequence(Qt::Key_F8));
 
-    const std::vector<std::tuple<const char*, int, bool>> timers = { { "Timer1", 100, false },
-                                                                     { "Timer2", 300, false },
-                                                                     { "Timer3", 5000, true },
-                                                                     { "Timer4", 10000, true },
-                                                                     { "tmrInteriourEmulator", 100, false } };
-    for (const auto& [name, interval, enabled] : timers) {
-        auto* timer = window.findChild<Timer*>(QString::fromLatin1(name));
-        ASSERT_NE(timer, nullptr) << name;
-        EXPECT_EQ(timer->interval(), interval) << name;
-        EXPECT_EQ(timer->isEnabled(), enabled) << name;
-    }
+    vexmoor::test::expectTimersAsAtStart(window);
     EXPECT_TRUE(list("List1")->isHidden());
     EXPECT_TRUE(list("List2")->isHidden());
 }

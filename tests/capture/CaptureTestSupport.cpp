@@ -1,6 +1,6 @@
 #include "capture/CaptureTestSupport.h"
 
-#include "capture/MessageTable.h"
+#include "capture/record/MessageTable.h"
 
 #include <fstream>
 #include <ostream>

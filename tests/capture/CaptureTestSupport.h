@@ -1,8 +1,8 @@
 #pragma once
 
-#include "capture/CanFrame.h"
 #include "capture/FixedClock.h"
-#include "capture/MessageNotesLog.h"
+#include "capture/record/CanFrame.h"
+#include "capture/record/MessageNotesLog.h"
 
 #include <initializer_list>
 #include <iosfwd>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "capture/TimeOfDaySource.h"
+#include "capture/record/TimeOfDaySource.h"
 
 namespace vexmoor::test {
 

@@ -1,12 +1,12 @@
-#include "app/MessageTableModel.h"
-#include "app/MessageTableView.h"
 #include "app/frmMain.h"
-#include "capture/CaptureSession.h"
 #include "capture/CaptureTestSupport.h"
+#include "capture/record/CaptureSession.h"
 #include "platform/Eventually.h"
 #include "platform/RecordingMessageBox.h"
 #include "platform/Timer.h"
 #include "serial/FakeSerialPort.h"
+#include "views/MessageTableModel.h"
+#include "views/MessageTableView.h"
 
 #include <QAction>
 #include <QLabel>

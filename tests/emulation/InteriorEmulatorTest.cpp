@@ -1,6 +1,6 @@
-#include "app/CaptureController.h"
 #include "app/frmMain.h"
 #include "capture/CaptureTestSupport.h"
+#include "control/CaptureController.h"
 #include "emulation/ClockSeededRandom.h"
 #include "emulation/ConstantRandom.h"
 #include "platform/Eventually.h"

@@ -1,6 +1,6 @@
 #include "serial/SerialPoll.h"
-#include "capture/CaptureSession.h"
 #include "capture/CaptureTestSupport.h"
+#include "capture/record/CaptureSession.h"
 #include "serial/FakeSerialPort.h"
 
 #include <gtest/gtest.h>

@@ -1,8 +1,8 @@
 #include "sources/CanBusSource.h"
-#include "capture/CaptureSession.h"
 #include "capture/CaptureTestSupport.h"
-#include "capture/FrameFacts.h"
-#include "capture/RecordTap.h"
+#include "capture/record/CaptureSession.h"
+#include "capture/record/FrameFacts.h"
+#include "capture/record/RecordTap.h"
 #include "platform/Eventually.h"
 #include "sources/VirtualCanTestBus.h"
 

@@ -1,7 +1,7 @@
 #include "sources/LogReplay.h"
-#include "capture/CaptureSession.h"
 #include "capture/CaptureTestSupport.h"
-#include "capture/LogReader.h"
+#include "capture/formats/LogReader.h"
+#include "capture/record/CaptureSession.h"
 #include "platform/Eventually.h"
 #include "platform/ManualClock.h"
 

@@ -1,6 +1,6 @@
 #include "sources/SlcanSource.h"
-#include "capture/CaptureSession.h"
 #include "capture/CaptureTestSupport.h"
+#include "capture/record/CaptureSession.h"
 #include "platform/Eventually.h"
 #include "serial/PseudoTerminal.h"
 #include "sources/ScriptedSlcanAdapter.h"

@@ -3,7 +3,7 @@
 #include "CandumpCapture.h"
 #include "PressScheduler.h"
 
-#include "capture/CandumpLog.h"
+#include "capture/formats/CandumpLog.h"
 
 #include <gtest/gtest.h>
 

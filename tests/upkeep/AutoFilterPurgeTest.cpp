@@ -1,6 +1,6 @@
 #include "upkeep/AutoFilterPurge.h"
-#include "capture/CaptureSession.h"
 #include "capture/CaptureTestSupport.h"
+#include "capture/record/CaptureSession.h"
 #include "upkeep/ChangeMarkReset.h"
 
 #include <gtest/gtest.h>

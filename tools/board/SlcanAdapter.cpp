@@ -1,6 +1,6 @@
 #include "SlcanAdapter.h"
 
-#include "capture/SlcanCommands.h"
+#include "capture/formats/SlcanCommands.h"
 
 namespace vexmoor::board {
 

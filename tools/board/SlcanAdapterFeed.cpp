@@ -2,9 +2,9 @@
 
 #include "RecordSource.h"
 
-#include "capture/BoardRecord.h"
-#include "capture/CanFrame.h"
-#include "capture/SlcanCommands.h"
+#include "capture/formats/SlcanCommands.h"
+#include "capture/record/BoardRecord.h"
+#include "capture/record/CanFrame.h"
 
 #include <algorithm>
 #include <optional>

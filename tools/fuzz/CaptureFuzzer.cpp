@@ -2,13 +2,13 @@
 // log readers. The first byte picks the poll size, the rest is the serial stream; every record the
 // scan cuts also goes through the record operations on its own, and the same bytes are read as a
 // candump log, as a GVRET CSV and as an slcan adapter's bytes, in chunks of the same size.
-#include "capture/BoardRecord.h"
-#include "capture/CaptureSession.h"
-#include "capture/LogFormat.h"
-#include "capture/LogReader.h"
-#include "capture/RecordText.h"
-#include "capture/SlcanDecoder.h"
-#include "capture/TimeOfDaySource.h"
+#include "capture/formats/LogFormat.h"
+#include "capture/formats/LogReader.h"
+#include "capture/formats/SlcanDecoder.h"
+#include "capture/record/BoardRecord.h"
+#include "capture/record/CaptureSession.h"
+#include "capture/record/RecordText.h"
+#include "capture/record/TimeOfDaySource.h"
 
 #include <cstddef>
 #include <cstdint>

@@ -2,7 +2,7 @@
 
 #include "CandumpCapture.h"
 
-#include "capture/HexText.h"
+#include "capture/record/HexText.h"
 
 #include <algorithm>
 

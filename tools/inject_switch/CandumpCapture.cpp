@@ -1,6 +1,6 @@
 #include "CandumpCapture.h"
 
-#include "capture/CandumpLog.h"
+#include "capture/formats/CandumpLog.h"
 
 #include <algorithm>
 #include <stdexcept>

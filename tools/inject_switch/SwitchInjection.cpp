@@ -6,7 +6,7 @@
 #include "SplitMix64.h"
 #include "SteadyBitSurvey.h"
 
-#include "capture/RecordText.h"
+#include "capture/record/RecordText.h"
 
 #include <algorithm>
 #include <stdexcept>

@@ -4,15 +4,15 @@
 // --changes shows the hunt for a switch: the emulators run, the busy bits are suppressed, "Head
 // Lights" is switched on, off and on again, and the bit view and the plot show its bit. --marks
 // hunts it the other way: each switching is marked, and the marks and the candidates are shown.
-#include "app/CaptureController.h"
-#include "app/MessageTableModel.h"
-#include "app/MessageTableView.h"
-#include "app/PlotPanel.h"
 #include "app/frmMain.h"
-#include "capture/PlotSignal.h"
-#include "capture/SystemTimeOfDay.h"
+#include "capture/changes/PlotSignal.h"
+#include "capture/record/SystemTimeOfDay.h"
+#include "control/CaptureController.h"
 #include "platform/QtSerialPort.h"
 #include "platform/WidgetMessageBox.h"
+#include "views/MessageTableModel.h"
+#include "views/MessageTableView.h"
+#include "views/PlotPanel.h"
 
 #include <QAction>
 #include <QApplication>

@@ -1,0 +1,109 @@
+#include "capture/changes/ChangeTracker.h"
+
+#include <algorithm>
+#include <stdexcept>
+
+namespace vexmoor {
+
+namespace {
+
+bool identifierInRange(std::uint32_t id, bool extended)
+{
+    return id <= (extended ? CanFrame::kMaxExtendedId : CanFrame::kMaxStandardId);
+}
+
+} // namespace
+
+ChangeTracker::ChangeTracker(std::size_t maxIdentifiers)
+    : m_maxIdentifiers(std::min(maxIdentifiers, kMaxIdentifiers))
+{
+}
+
+ChangeTracker::~ChangeTracker() = default;
+
+void ChangeTracker::observe(const CanFrame& frame)
+{
+    IdentifierChanges* changes = findOrAdd(frame.id, frame.extended);
+    if (changes == nullptr) {
+        ++m_untrackedFrames;
+        return;
+    }
+    const std::uint64_t flipped = changes->observe(frame);
+    if (flipped != 0 && m_flipListener != nullptr)
+        m_flipListener->bitsFlipped(changes->index(), flipped, frame.timestampUs);
+}
+
+void ChangeTracker::clear()
+{
+    m_size = 0;
+    m_untrackedFrames = 0;
+    m_blocks.clear();
+    m_standardPositions.fill(kNoPosition);
+    m_extendedPositions.clear();
+}
+
+std::size_t ChangeTracker::size() const
+{
+    return m_size;
+}
+
+const IdentifierChanges& ChangeTracker::at(std::size_t index) const
+{
+    if (index >= m_size)
+        throw std::out_of_range("ChangeTracker: no identifier at that index");
+    return entry(index);
+}
+
+const IdentifierChanges* ChangeTracker::find(std::uint32_t id, bool extended) const
+{
+    if (!identifierInRange(id, extended))
+        return nullptr;
+    std::uint32_t position = kNoPosition;
+    if (!extended) {
+        position = m_standardPositions[id];
+    } else if (const auto found = m_extendedPositions.find(id); found != m_extendedPositions.end()) {
+        position = found->second;
+    }
+    return position == kNoPosition ? nullptr : &entry(position - 1);
+}
+
+std::uint64_t ChangeTracker::untrackedFrames() const
+{
+    return m_untrackedFrames;
+}
+
+IdentifierChanges* ChangeTracker::findOrAdd(std::uint32_t id, bool extended)
+{
+    if (!identifierInRange(id, extended))
+        return nullptr;
+    if (!extended) {
+        const std::uint32_t position = m_standardPositions[id];
+        return position != kNoPosition ? &entry(position - 1) : add(id, extended);
+    }
+    if (const auto found = m_extendedPositions.find(id); found != m_extendedPositions.end())
+        return &entry(found->second - 1);
+    return add(id, extended);
+}
+
+IdentifierChanges* ChangeTracker::add(std::uint32_t id, bool extended)
+{
+    if (m_size >= m_maxIdentifiers)
+        return nullptr;
+    if (m_size == m_blocks.size() * kBlockSize)
+        m_blocks.push_back(std::make_unique<Block>());
+    const auto position = static_cast<std::uint32_t>(++m_size);
+    if (extended)
+        m_extendedPositions.emplace(id, position);
+    else
+        m_standardPositions[id] = position;
+    IdentifierChanges& changes = entry(position - 1);
+    changes.start(id, extended, position - 1);
+    return &changes;
+}
+
+IdentifierChanges& ChangeTracker::entry(std::size_t index) const
+{
+    return (*m_blocks[index / kBlockSize])[index % kBlockSize];
+}
+
+} // namespace vexmoor

@@ -1,0 +1,284 @@
+#include "capture/changes/FrameHistory.h"
+
+#include <algorithm>
+#include <cstring>
+#include <limits>
+
+namespace vexmoor {
+
+namespace {
+
+// A frame's record: the microseconds since its identifier's frame before it (or kAbsoluteTime, then
+// the time itself, when the gap does not fit or runs backwards), a byte with the length and the
+// remote flag, then the data bytes.
+constexpr std::uint32_t kAbsoluteTime = std::numeric_limits<std::uint32_t>::max();
+constexpr std::uint8_t kRemoteFlag = 0x80;
+constexpr std::uint8_t kLengthMask = 0x7F;
+constexpr std::size_t kGapBytes = sizeof(std::uint32_t);
+constexpr std::size_t kTimeBytes = sizeof(std::int64_t);
+constexpr std::size_t kMaxRecordBytes = kGapBytes + kTimeBytes + 1 + 64;
+// Blocks start small, so that an identifier heard once costs little, and grow to where an allocation
+// per block is cheap beside the frames it holds.
+constexpr std::size_t kFirstBlockBytes = 128;
+constexpr std::size_t kMaxBlockBytes = 4096;
+static_assert(kFirstBlockBytes >= kMaxRecordBytes, "a record never spans two blocks");
+constexpr std::size_t kOrderEntryBytes = sizeof(std::uint16_t);
+
+template <typename T> T load(const std::uint8_t* bytes)
+{
+    T value;
+    std::memcpy(&value, bytes, sizeof value);
+    return value;
+}
+
+template <typename T> std::uint8_t* store(std::uint8_t* bytes, T value)
+{
+    std::memcpy(bytes, &value, sizeof value);
+    return bytes + sizeof value;
+}
+
+} // namespace
+
+struct FrameHistory::Identifier {
+    struct Block {
+        std::unique_ptr<std::uint8_t[]> bytes;
+        std::size_t capacity = 0;
+        std::size_t used = 0;
+    };
+
+    // The newest block is written through these alone, so that a frame touches its identifier and
+    // the end of its block and nothing else: thousands of identifiers stay in the cache.
+    std::uint8_t* newest = nullptr;
+    std::size_t newestCapacity = 0;
+    std::size_t newestUsed = 0;
+    std::int64_t latestUs = 0;
+    std::uint64_t frames = 0;
+    std::int64_t oldestUs = 0;
+    // Oldest first, from firstBlock on; the ones before it are spent and wait to be compacted away.
+    // The newest block's used is newestUsed.
+    std::vector<Block> blocks;
+    std::size_t firstBlock = 0;
+    std::size_t readOffset = 0; // of the oldest frame, in blocks[firstBlock]
+
+    std::size_t usedOf(std::size_t index) const { return index + 1 == blocks.size() ? newestUsed : blocks[index].used; }
+
+    struct Record {
+        std::size_t size = 0;
+        std::int64_t timeUs = 0;
+        const std::uint8_t* lengthAndFlags = nullptr; // the data bytes follow it
+    };
+
+    // The record at bytes, of a frame that came after one at previousUs.
+    static Record read(const std::uint8_t* bytes, std::int64_t previousUs)
+    {
+        Record record;
+        const auto gap = load<std::uint32_t>(bytes);
+        record.size = kGapBytes;
+        if (gap == kAbsoluteTime) {
+            record.timeUs = load<std::int64_t>(bytes + record.size);
+            record.size += kTimeBytes;
+        } else {
+            record.timeUs = previousUs + gap;
+        }
+        record.lengthAndFlags = bytes + record.size;
+        const std::uint8_t flags = *record.lengthAndFlags;
+        record.size += 1 + ((flags & kRemoteFlag) != 0 ? 0 : (flags & kLengthMask));
+        return record;
+    }
+};
+
+FrameHistory::FrameHistory(std::size_t limitBytes)
+    : m_limitBytes(std::max(limitBytes, kMinLimitBytes))
+{
+}
+
+FrameHistory::~FrameHistory() = default;
+
+void FrameHistory::observe(const CanFrame& frame)
+{
+    const std::optional<std::uint16_t> position = findOrAdd(frame);
+    if (!position) {
+        ++m_notKept;
+        return;
+    }
+    Identifier* identifier = &m_identifiers[*position];
+    const std::size_t length = std::min<std::size_t>(frame.length, frame.data.size());
+    const std::size_t dataBytes = frame.remote ? 0 : length;
+    const std::int64_t gap = frame.timestampUs - identifier->latestUs;
+    const bool gapFits = identifier->frames == 0 || (gap >= 0 && gap < kAbsoluteTime);
+    const std::size_t recordBytes = kGapBytes + (gapFits ? 0 : kTimeBytes) + 1 + dataBytes;
+    if (identifier->newestCapacity - identifier->newestUsed < recordBytes)
+        startBlock(*identifier);
+
+    std::uint8_t* out = identifier->newest + identifier->newestUsed;
+    if (gapFits) {
+        out = store(out, identifier->frames == 0 ? std::uint32_t { 0 } : static_cast<std::uint32_t>(gap));
+    } else {
+        out = store(out, kAbsoluteTime);
+        out = store(out, frame.timestampUs);
+    }
+    *out++ = static_cast<std::uint8_t>(length | (frame.remote ? kRemoteFlag : 0));
+    std::memcpy(out, frame.data.data(), dataBytes);
+    identifier->newestUsed += recordBytes;
+
+    if (identifier->frames == 0)
+        identifier->oldestUs = frame.timestampUs;
+    identifier->latestUs = frame.timestampUs;
+    ++identifier->frames;
+    m_order.push_back(*position);
+    m_bytesUsed += kOrderEntryBytes;
+    dropToLimit();
+}
+
+void FrameHistory::startBlock(Identifier& identifier)
+{
+    auto& blocks = identifier.blocks;
+    const bool first = blocks.size() == identifier.firstBlock;
+    if (!first)
+        blocks.back().used = identifier.newestUsed;
+    const std::size_t capacity = first ? kFirstBlockBytes : std::min(identifier.newestCapacity * 2, kMaxBlockBytes);
+    blocks.push_back({ std::make_unique_for_overwrite<std::uint8_t[]>(capacity), capacity, 0 });
+    identifier.newest = blocks.back().bytes.get();
+    identifier.newestCapacity = capacity;
+    identifier.newestUsed = 0;
+    m_bytesUsed += capacity;
+}
+
+std::optional<std::uint16_t> FrameHistory::findOrAdd(const CanFrame& frame)
+{
+    if (frame.extended ? frame.id > CanFrame::kMaxExtendedId : frame.id > CanFrame::kMaxStandardId)
+        return std::nullopt;
+    std::uint32_t* position = nullptr;
+    if (frame.extended) {
+        const auto found = m_extendedPositions.find(frame.id);
+        if (found != m_extendedPositions.end())
+            return static_cast<std::uint16_t>(found->second - 1);
+    } else {
+        position = &m_standardPositions[frame.id];
+        if (*position != 0)
+            return static_cast<std::uint16_t>(*position - 1);
+    }
+    if (m_identifiers.size() >= kMaxIdentifiers)
+        return std::nullopt;
+    m_identifiers.emplace_back();
+    const auto newPosition = static_cast<std::uint32_t>(m_identifiers.size());
+    if (frame.extended)
+        m_extendedPositions.emplace(frame.id, newPosition);
+    else
+        *position = newPosition;
+    m_bytesUsed += sizeof(Identifier);
+    return static_cast<std::uint16_t>(newPosition - 1);
+}
+
+const FrameHistory::Identifier* FrameHistory::find(std::uint32_t id, bool extended) const
+{
+    if (!extended)
+        return id <= CanFrame::kMaxStandardId && m_standardPositions[id] != 0
+            ? &m_identifiers[m_standardPositions[id] - 1]
+            : nullptr;
+    const auto found = m_extendedPositions.find(id);
+    return found != m_extendedPositions.end() ? &m_identifiers[found->second - 1] : nullptr;
+}
+
+void FrameHistory::dropToLimit()
+{
+    while (m_bytesUsed > m_limitBytes && !m_order.empty())
+        dropOldest();
+}
+
+void FrameHistory::dropOldest()
+{
+    Identifier& identifier = m_identifiers[m_order.front()];
+    m_order.pop_front();
+    m_bytesUsed -= kOrderEntryBytes;
+    ++m_dropped;
+    auto& blocks = identifier.blocks;
+    if (--identifier.frames == 0) {
+        // An identifier with nothing left keeps no block: one heard once long ago costs nothing.
+        for (std::size_t index = identifier.firstBlock; index < blocks.size(); ++index)
+            m_bytesUsed -= blocks[index].capacity;
+        blocks.clear();
+        identifier.firstBlock = 0;
+        identifier.readOffset = 0;
+        identifier.newest = nullptr;
+        identifier.newestCapacity = 0;
+        identifier.newestUsed = 0;
+        return;
+    }
+    identifier.readOffset
+        += Identifier::read(blocks[identifier.firstBlock].bytes.get() + identifier.readOffset, 0).size;
+    if (identifier.readOffset == identifier.usedOf(identifier.firstBlock)) {
+        m_bytesUsed -= blocks[identifier.firstBlock].capacity;
+        blocks[identifier.firstBlock] = {};
+        ++identifier.firstBlock;
+        identifier.readOffset = 0;
+        // Spent blocks are taken out of the list in one go once they are half of it.
+        if (identifier.firstBlock * 2 >= blocks.size()) {
+            blocks.erase(blocks.begin(), blocks.begin() + static_cast<std::ptrdiff_t>(identifier.firstBlock));
+            identifier.firstBlock = 0;
+        }
+    }
+    // The new oldest frame's gap counts from the one just let go.
+    identifier.oldestUs
+        = Identifier::read(blocks[identifier.firstBlock].bytes.get() + identifier.readOffset, identifier.oldestUs)
+              .timeUs;
+}
+
+void FrameHistory::clear()
+{
+    m_identifiers.clear();
+    m_order.clear();
+    m_order.shrink_to_fit();
+    m_standardPositions.fill(0);
+    m_extendedPositions.clear();
+    m_bytesUsed = 0;
+    m_dropped = 0;
+    m_notKept = 0;
+}
+
+void FrameHistory::setLimitBytes(std::size_t limitBytes)
+{
+    m_limitBytes = std::max(limitBytes, kMinLimitBytes);
+    dropToLimit();
+}
+
+std::optional<std::int64_t> FrameHistory::earliestUs() const
+{
+    if (m_order.empty())
+        return std::nullopt;
+    return m_identifiers[m_order.front()].oldestUs;
+}
+
+void FrameHistory::forEachFrame(std::uint32_t id, bool extended,
+                                const std::function<void(const CanFrame&)>& visit) const
+{
+    const Identifier* identifier = find(id, extended);
+    if (identifier == nullptr || identifier->frames == 0)
+        return;
+    CanFrame frame;
+    frame.id = id;
+    frame.extended = extended;
+    std::int64_t timeUs = identifier->oldestUs;
+    bool oldest = true;
+    for (std::size_t index = identifier->firstBlock; index < identifier->blocks.size(); ++index) {
+        const Identifier::Block& block = identifier->blocks[index];
+        const std::size_t used = identifier->usedOf(index);
+        for (std::size_t offset = index == identifier->firstBlock ? identifier->readOffset : 0; offset < used;) {
+            const Identifier::Record record = Identifier::read(block.bytes.get() + offset, timeUs);
+            // The oldest frame's gap counts from a frame that is gone: its time is kept apart.
+            timeUs = oldest ? identifier->oldestUs : record.timeUs;
+            oldest = false;
+            frame.remote = (*record.lengthAndFlags & kRemoteFlag) != 0;
+            frame.length = static_cast<std::uint8_t>(*record.lengthAndFlags & kLengthMask);
+            frame.data = {};
+            if (!frame.remote)
+                std::memcpy(frame.data.data(), record.lengthAndFlags + 1,
+                            std::min<std::size_t>(frame.length, frame.data.size()));
+            frame.timestampUs = timeUs;
+            visit(frame);
+            offset += record.size;
+        }
+    }
+}
+
+} // namespace vexmoor

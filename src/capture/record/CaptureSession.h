@@ -1,0 +1,77 @@
+#pragma once
+
+#include "capture/changes/ChangeTracker.h"
+#include "capture/changes/FrameHistory.h"
+#include "capture/changes/SignalRecorder.h"
+#include "capture/ranking/BitRanking.h"
+#include "capture/record/CaptureState.h"
+#include "capture/record/IgnoreList.h"
+#include "capture/record/MessageTable.h"
+#include "capture/record/RecordIngestion.h"
+#include "capture/record/SerialInputAssembly.h"
+#include "capture/record/TextSetting.h"
+
+#include <string_view>
+
+namespace vexmoor {
+
+struct CanFrame;
+class TimeOfDaySource;
+
+// Everything the capture keeps for the whole run, owned by the main window: the message table, the
+// two ignore lists, the two settings and the shared state values, with ingestion and the serial
+// scan working on them.
+class CaptureSession final {
+public:
+    static constexpr std::string_view kDefaultMinimumId = "250";
+    static constexpr std::string_view kDefaultAutoFilter = "1000";
+
+    explicit CaptureSession(TimeOfDaySource& clock);
+    CaptureSession(const CaptureSession&) = delete;
+    CaptureSession& operator=(const CaptureSession&) = delete;
+
+    MessageTable& table() { return m_table; }
+    const MessageTable& table() const { return m_table; }
+    IgnoreList& List1() { return m_messageIgnoreList; }
+    IgnoreList& List2() { return m_idIgnoreList; }
+    TextSetting& txtMinID() { return m_minimumId; }
+    TextSetting& txtAutoFilter() { return m_autoFilter; }
+    CaptureState& state() { return m_state; }
+    RecordIngestion& ingestion() { return m_ingestion; }
+    const RecordIngestion& ingestion() const { return m_ingestion; }
+    SerialInputAssembly& assembly() { return m_assembly; }
+    // What every frame's bytes and bits did, whatever the table keeps of it.
+    ChangeTracker& changes() { return m_changes; }
+    const ChangeTracker& changes() const { return m_changes; }
+    // How well every bit's flips follow the marks the user takes.
+    BitRanking& ranking() { return m_ranking; }
+    const BitRanking& ranking() const { return m_ranking; }
+    // Every frame with an identifier, as far back as its memory allows.
+    FrameHistory& history() { return m_history; }
+    const FrameHistory& history() const { return m_history; }
+    // The values the user plots, over time.
+    SignalRecorder& plotted() { return m_plotted; }
+    const SignalRecorder& plotted() const { return m_plotted; }
+
+    // What every generator does with a record it made: CurrentMessage := record, then ParseData.
+    void ingest(std::string_view recordText);
+    // A frame from a source that knows it (a log, a CAN interface): the record text the board would
+    // write for it goes the same way, with the frame's format and time stamp beside it.
+    void ingestFrame(const CanFrame& frame, std::string_view interfaceName);
+
+private:
+    CaptureState m_state;
+    MessageTable m_table;
+    IgnoreList m_messageIgnoreList;
+    IgnoreList m_idIgnoreList;
+    TextSetting m_minimumId { kDefaultMinimumId };
+    TextSetting m_autoFilter { kDefaultAutoFilter };
+    ChangeTracker m_changes;
+    BitRanking m_ranking { m_changes };
+    FrameHistory m_history;
+    SignalRecorder m_plotted;
+    RecordIngestion m_ingestion;
+    SerialInputAssembly m_assembly;
+};
+
+} // namespace vexmoor

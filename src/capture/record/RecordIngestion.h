@@ -1,0 +1,99 @@
+#pragma once
+
+#include "capture/record/CanFrame.h"
+#include "capture/record/RecordSink.h"
+#include "capture/record/TimeOfDaySource.h"
+
+#include <cstdint>
+#include <functional>
+#include <string>
+#include <string_view>
+
+namespace vexmoor {
+
+struct CanFrame;
+struct CaptureState;
+class ChangeTracker;
+class FrameHistory;
+struct FrameFacts;
+class RecordTap;
+class SignalRecorder;
+class IgnoreList;
+class MessageNotesLog;
+class MessageTable;
+struct MessageRow;
+class TextSetting;
+
+// Folds the record in CurrentMessage into the message table. Every source of records, the serial
+// scan and the generators alike, sets CurrentMessage and calls ParseData at once; ParseData never
+// yields, so a record always reaches the table whole.
+class RecordIngestion final : public RecordSink {
+public:
+    RecordIngestion(CaptureState& state, MessageTable& table, const IgnoreList& messageIgnoreList,
+                    const IgnoreList& idIgnoreList, const TextSetting& minimumId, TimeOfDaySource& clock);
+
+    // The notes window while it exists; nullptr when there is none.
+    void setNotesLog(MessageNotesLog* notesLog) { m_notesLog = notesLog; }
+    MessageNotesLog* notesLog() const { return m_notesLog; }
+
+    void ParseData() override;
+    // ParseData for a record that a source made from a frame it knows (a log, a CAN interface): the
+    // facts decide whether the identifier is extended and give the row its time of day.
+    void ParseFrame(const FrameFacts& facts);
+
+    // What sees every record on its way in; nullptr for none.
+    void setTap(RecordTap* tap) { m_tap = tap; }
+
+    // What follows the changes of every frame with an identifier, before the ignore lists and the
+    // minimum identifier hold any back; nullptr for none.
+    void setChangeTracker(ChangeTracker* tracker) { m_tracker = tracker; }
+    // What records the plotted values of those same frames; nullptr for none.
+    void setSignalRecorder(SignalRecorder* recorder) { m_recorder = recorder; }
+    // Who keeps every frame for what is asked of the past later; nullptr for nobody.
+    void setFrameHistory(FrameHistory* history) { m_history = history; }
+    // The time a record without a time stamp of its own arrived (the board's, a generator's), in
+    // microseconds since the epoch; the system clock unless a test sets another.
+    using ArrivalClock = std::function<std::int64_t()>;
+    void setArrivalClock(ArrivalClock clock) { m_arrivalClock = std::move(clock); }
+
+    // Records with a frame's shape and identifier since the start, counted before the ignore lists
+    // and the minimum identifier hold any back: the rate of the bus, not of the table.
+    std::uint64_t framesSeen() const { return m_framesSeen; }
+
+private:
+    // The frame of the record being ingested: the source's own, or the record read back when the
+    // tracker or the plot wants one; nullptr when there is neither.
+    const CanFrame* frameOfRecord(std::string_view message);
+    void appendToNotes();
+    bool updateRows();
+    void updateRow(MessageRow& row);
+    void appendRow();
+    const std::string& timeText();
+
+    CaptureState& m_state;
+    MessageTable& m_table;
+    const IgnoreList& m_messageIgnoreList;
+    const IgnoreList& m_idIgnoreList;
+    const TextSetting& m_minimumId;
+    TimeOfDaySource& m_clock;
+    MessageNotesLog* m_notesLog = nullptr;
+    RecordTap* m_tap = nullptr;
+    ChangeTracker* m_tracker = nullptr;
+    SignalRecorder* m_recorder = nullptr;
+    FrameHistory* m_history = nullptr;
+    ArrivalClock m_arrivalClock;
+    // The facts of the record being ingested, while ParseFrame runs.
+    const FrameFacts* m_facts = nullptr;
+    const CanFrame* m_frame = nullptr;
+    CanFrame m_recordFrame;
+    std::uint64_t m_framesSeen = 0;
+
+    // Working values of one record, kept as members only so that their buffers are reused.
+    std::string m_asciiText;
+    bool m_asciiTextReady = false;
+    bool m_timeTextReady = false;
+    TimeOfDay m_formattedTime { -1, -1, -1 };
+    std::string m_timeText;
+};
+
+} // namespace vexmoor

@@ -1,0 +1,32 @@
+#pragma once
+
+#include "cli/CommandLine.h"
+
+#include <iosfwd>
+#include <string>
+
+namespace vexmoor {
+
+class BitRanking;
+
+// The headless ranking: the marks of a file, then every frame of a log (candump or GVRET CSV) through
+// the change tracker to the ranking, and the ranked bits to standard output as CSV. Only the tracker
+// and the ranking see the frames: the table has no part in the answer, so it is left out.
+class RankCommand final {
+public:
+    RankCommand(std::istream& standardInput, std::ostream& standardOutput, std::ostream& standardError);
+
+    // Ranks options.source against options.marksPath and returns the exit status: 0, or 2 after a
+    // one-line error.
+    int run(const CommandLine::Options& options);
+
+private:
+    std::string takeMarks(const CommandLine::Options& options, BitRanking& ranking);
+    void writeRanking(const BitRanking& ranking, const CommandLine::Options& options);
+
+    std::istream& m_in;
+    std::ostream& m_out;
+    std::ostream& m_err;
+};
+
+} // namespace vexmoor

@@ -1,0 +1,129 @@
+#include "views/BitViewPanel.h"
+
+#include "views/BitCellDelegate.h"
+#include "views/BitGridModel.h"
+#include "views/MessageTableModel.h"
+#include "views/MessageTableView.h"
+
+#include <QAction>
+#include <QHeaderView>
+#include <QLabel>
+#include <QStyle>
+#include <QTableView>
+#include <QVBoxLayout>
+
+namespace vexmoor {
+
+namespace {
+
+constexpr int kBitColumnWidth = 30;
+constexpr int kByteColumnWidth = 44;
+constexpr int kRowHeight = 24;
+
+} // namespace
+
+BitViewPanel::BitViewPanel(const ChangeTracker& changes, const SuppressionMask& suppression, Clock nowUs,
+                           QWidget* parent)
+    : QDockWidget(QStringLiteral("Bit View"), parent)
+    , m_model(new BitGridModel(changes, this))
+    , m_heading(new QLabel(this))
+    , m_grid(new QTableView(this))
+{
+    setObjectName(QStringLiteral("dockBitView"));
+    m_model->setSuppression(&suppression);
+    m_model->setClock(std::move(nowUs));
+    m_heading->setObjectName(QStringLiteral("lblBitViewIdentifier"));
+    buildGrid();
+
+    auto* content = new QWidget(this);
+    auto* layout = new QVBoxLayout(content);
+    layout->addWidget(m_heading);
+    layout->addWidget(m_grid, 1);
+    setWidget(content);
+
+    QAction* toggle = toggleViewAction();
+    toggle->setObjectName(QStringLiteral("mnuViewBitView"));
+    toggle->setText(QStringLiteral("Bit View"));
+    toggle->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_B));
+
+    connect(&m_refreshTimer, &QTimer::timeout, m_model, &BitGridModel::refresh);
+    showNothing();
+}
+
+void BitViewPanel::buildGrid()
+{
+    m_grid->setObjectName(QStringLiteral("tblBitGrid"));
+    m_grid->setModel(m_model);
+    m_grid->setItemDelegate(new BitCellDelegate(m_grid));
+    // A click asks for a plot; a selection's highlight would only hide the colours of the cell.
+    m_grid->setSelectionMode(QAbstractItemView::NoSelection);
+    m_grid->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    QHeaderView* columns = m_grid->horizontalHeader();
+    columns->setSectionResizeMode(QHeaderView::Fixed);
+    for (int column = BitGridModel::Bit7; column < BitGridModel::Count; ++column)
+        columns->resizeSection(column, column < BitGridModel::Hex ? kBitColumnWidth : kByteColumnWidth);
+    m_grid->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
+    m_grid->verticalHeader()->setDefaultSectionSize(kRowHeight);
+    // The whole byte stays in sight beside a plot that would otherwise take the dock area's width:
+    // room for the row titles ("Byte 7"), every column and the scroll bar of a long frame.
+    const int rowTitles = m_grid->fontMetrics().horizontalAdvance(QStringLiteral("Byte 7")) + 16;
+    m_grid->setMinimumWidth(rowTitles + 8 * kBitColumnWidth + 2 * kByteColumnWidth + 2 * m_grid->frameWidth()
+                            + m_grid->style()->pixelMetric(QStyle::PM_ScrollBarExtent));
+    connect(m_grid, &QTableView::clicked, this, &BitViewPanel::requestPlot);
+}
+
+void BitViewPanel::follow(const MessageTableView& view, const MessageTableModel& model)
+{
+    // The selection rather than the current row: "Find" selects a row without making it current.
+    connect(view.selectionModel(), &QItemSelectionModel::selectionChanged, this, [this, &view, &model] {
+        const int row = view.selectedPosition() - 1;
+        const auto identifier = model.identifierOfRow(row);
+        if (!identifier) {
+            showNothing();
+            return;
+        }
+        const auto keyColumn = static_cast<int>(MessageColumn::CanId);
+        showIdentifier(identifier->id, identifier->extended, model.index(row, keyColumn).data().toString());
+    });
+}
+
+void BitViewPanel::showIdentifier(std::uint32_t id, bool extended, const QString& key)
+{
+    m_heading->setText(QStringLiteral("CAN_ID %1").arg(key));
+    m_model->showIdentifier(id, extended);
+}
+
+void BitViewPanel::showNothing()
+{
+    m_heading->setText(QStringLiteral("Select a row to see its bits."));
+    m_model->showNothing();
+}
+
+void BitViewPanel::requestPlot(const QModelIndex& index)
+{
+    const auto id = m_model->shownId();
+    if (!index.isValid() || !id)
+        return;
+    const bool extended = m_model->shownExtended();
+    const int byte = index.row();
+    if (index.column() < BitGridModel::Hex)
+        emit plotRequested(PlotSignal::ofBit(*id, extended, byte, BitGridModel::Bit0 - index.column()));
+    else
+        emit plotRequested(PlotSignal::ofBytes(*id, extended, byte));
+}
+
+void BitViewPanel::showEvent(QShowEvent* event)
+{
+    QDockWidget::showEvent(event);
+    // What happened while hidden is shown at once, not a tick later.
+    m_model->refresh();
+    m_refreshTimer.start(MessageTableModel::kRefreshIntervalMs);
+}
+
+void BitViewPanel::hideEvent(QHideEvent* event)
+{
+    QDockWidget::hideEvent(event);
+    m_refreshTimer.stop();
+}
+
+} // namespace vexmoor

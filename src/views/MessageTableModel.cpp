@@ -1,0 +1,355 @@
+#include "views/MessageTableModel.h"
+
+#include "capture/changes/ChangeTracker.h"
+#include "capture/changes/SuppressionMask.h"
+#include "platform/CodePageText.h"
+
+#include <algorithm>
+#include <charconv>
+#include <chrono>
+#include <optional>
+#include <utility>
+
+namespace vexmoor {
+
+namespace {
+
+using TrackedIdentifier = MessageTableModel::TrackedIdentifier;
+
+// The inverse of the row key's format: more than three hex digits, or a value above the standard
+// range, is an extended identifier (a small one is written with eight digits).
+std::optional<TrackedIdentifier> identifierOfKey(std::string_view key)
+{
+    std::uint32_t id = 0;
+    const auto [end, error] = std::from_chars(key.data(), key.data() + key.size(), id, 16);
+    if (key.empty() || error != std::errc() || end != key.data() + key.size())
+        return std::nullopt;
+    return TrackedIdentifier { id, id > CanFrame::kMaxStandardId || key.size() > 3 };
+}
+
+std::int64_t wallClockUs()
+{
+    return std::chrono::duration_cast<std::chrono::microseconds>(std::chrono::system_clock::now().time_since_epoch())
+        .count();
+}
+
+QString byteText(const IdentifierChanges& changes)
+{
+    QString text;
+    for (int byte = 0; byte < changes.length(); ++byte) {
+        if (byte > 0)
+            text += QLatin1Char(' ');
+        text += QStringLiteral("%1").arg(changes.byte(byte), 2, 16, QLatin1Char('0')).toUpper();
+    }
+    return text;
+}
+
+// A rate or period that moves in the last digits stays readable with one decimal.
+QString oneDecimal(double value)
+{
+    return value > 0 ? QString::number(value, 'f', 1) : QString();
+}
+
+// How long after an identifier's last frame its tracked columns still move: the fade of a change
+// and the rate's window.
+constexpr std::int64_t kMovingUs = std::max(MessageTableModel::kFadeUs, ChangeTracker::kRateWindowUs);
+
+bool movesAt(const IdentifierChanges& changes, std::int64_t nowUs)
+{
+    return nowUs - changes.lastFrameUs() < kMovingUs;
+}
+
+} // namespace
+
+const QColor MessageTableModel::kUpColor { 144, 238, 144 };
+const QColor MessageTableModel::kDownColor { 255, 170, 170 };
+const QColor MessageTableModel::kBusyColor { 200, 200, 200 };
+const QColor MessageTableModel::kUndirectedColor { 255, 225, 140 };
+const QString MessageTableModel::kUpMark = QStringLiteral("\u25B2");
+const QString MessageTableModel::kDownMark = QStringLiteral("\u25BC");
+
+MessageTableModel::MessageTableModel(MessageTable& table, QObject* parent)
+    : QAbstractTableModel(parent)
+    , m_table(table)
+    , m_clock(wallClockUs)
+    , m_nowUs(m_clock())
+{
+    m_table.setObserver(this);
+    connect(&m_refreshTimer, &QTimer::timeout, this, &MessageTableModel::refresh);
+    m_refreshTimer.start(kRefreshIntervalMs);
+}
+
+MessageTableModel::~MessageTableModel()
+{
+    m_table.setObserver(nullptr);
+}
+
+void MessageTableModel::setClock(Clock nowUs)
+{
+    m_clock = nowUs ? std::move(nowUs) : Clock(wallClockUs);
+    m_nowUs = m_clock();
+}
+
+void MessageTableModel::setSuppression(const SuppressionMask* suppression)
+{
+    m_suppression = suppression;
+    suppressionChanged();
+}
+
+void MessageTableModel::suppressionChanged()
+{
+    if (m_shownRows > 0)
+        emit dataChanged(index(0, kDataColumn), index(m_shownRows - 1, kDataColumn), { Qt::DisplayRole });
+}
+
+int MessageTableModel::rowCount(const QModelIndex& parent) const
+{
+    return parent.isValid() ? 0 : m_shownRows;
+}
+
+int MessageTableModel::columnCount(const QModelIndex& parent) const
+{
+    return parent.isValid() ? 0 : kColumnCount;
+}
+
+QVariant MessageTableModel::data(const QModelIndex& index, int role) const
+{
+    if (!index.isValid() || !m_table.hasRow(index.row() + 1))
+        return {};
+    if (index.column() >= kDataColumn) {
+        const IdentifierChanges* changes = changesOfRow(index.row());
+        return changes != nullptr ? trackedData(*changes, index.column(), role) : QVariant();
+    }
+    if (role != Qt::DisplayRole)
+        return {};
+    const auto column = static_cast<MessageColumn>(index.column());
+    return displayText(m_table.cell(index.row() + 1, column), column == MessageColumn::Ascii);
+}
+
+QVariant MessageTableModel::headerData(int section, Qt::Orientation orientation, int role) const
+{
+    if (role != Qt::DisplayRole || orientation != Qt::Horizontal || section < 0 || section >= kColumnCount)
+        return {};
+    switch (section) {
+    case kDataColumn:
+        return QStringLiteral("Data");
+    case kPeriodColumn:
+        return QStringLiteral("Period (ms)");
+    case kRateColumn:
+        return QStringLiteral("Rate (Hz)");
+    default:
+        break;
+    }
+    const auto title = MessageTable::kColumnTitles[static_cast<std::size_t>(section)];
+    return QString::fromLatin1(title.data(), static_cast<qsizetype>(title.size()));
+}
+
+std::optional<MessageTableModel::TrackedIdentifier> MessageTableModel::identifierOfRow(int row) const
+{
+    return m_table.hasRow(row + 1) ? identifierOfKey(m_table.canId(row + 1)) : std::nullopt;
+}
+
+const IdentifierChanges* MessageTableModel::changesOfRow(int row) const
+{
+    if (m_changes == nullptr)
+        return nullptr;
+    const auto identifier = identifierOfRow(row);
+    return identifier ? m_changes->find(identifier->id, identifier->extended) : nullptr;
+}
+
+QVariant MessageTableModel::trackedData(const IdentifierChanges& changes, int column, int role) const
+{
+    if (column == kDataColumn) {
+        if (role == Qt::DisplayRole)
+            return byteText(changes);
+        if (role == ByteBackgroundsRole)
+            return byteBackgrounds(changes);
+        if (role == ByteMarksRole)
+            return byteMarks(changes);
+        return {};
+    }
+    if (role == Qt::TextAlignmentRole)
+        return static_cast<int>(Qt::AlignRight | Qt::AlignVCenter);
+    if (role != Qt::DisplayRole)
+        return {};
+    return oneDecimal(column == kPeriodColumn ? changes.periodMs(m_nowUs) : changes.framesPerSecond(m_nowUs));
+}
+
+double MessageTableModel::strengthAt(std::int64_t changedUs) const
+{
+    if (changedUs == IdentifierChanges::kNever)
+        return 0;
+    // A change stamped after the shown moment belongs to another clock (a log replayed after a live
+    // capture): it is not shown as recent.
+    const std::int64_t age = m_nowUs - changedUs;
+    if (age < 0 || age >= kFadeUs)
+        return 0;
+    return 1.0 - static_cast<double>(age) / static_cast<double>(kFadeUs);
+}
+
+std::uint64_t MessageTableModel::suppressedBits(const IdentifierChanges& changes) const
+{
+    return m_suppression != nullptr ? m_suppression->mask(changes.id(), changes.extended()) : 0;
+}
+
+std::int64_t MessageTableModel::lastShownFlipUs(const IdentifierChanges& changes, int byte,
+                                                std::uint64_t suppressedBits)
+{
+    std::int64_t lastUs = IdentifierChanges::kNever;
+    for (int bit = byte * 8; bit < byte * 8 + 8; ++bit) {
+        if ((suppressedBits >> bit & 1U) == 0)
+            lastUs = std::max(lastUs, changes.bitFlippedUs(bit));
+    }
+    return lastUs;
+}
+
+MessageTableModel::ByteLook MessageTableModel::byteLook(const IdentifierChanges& changes, int byte) const
+{
+    if (changes.byteDirection(byte) == 0)
+        return {};
+    const std::uint64_t suppressed = suppressedBits(changes);
+    const std::int64_t changedUs = changes.byteChangedUs(byte);
+    // Without a suppressed bit in the byte, its last change is the last flip of its bits.
+    const std::int64_t shownUs
+        = (suppressed >> (byte * 8) & 0xFF) == 0 ? changedUs : lastShownFlipUs(changes, byte, suppressed);
+    ByteLook look;
+    look.strength = strengthAt(shownUs);
+    if (look.strength <= 0)
+        return {};
+    look.direction = shownUs == changedUs ? changes.byteDirection(byte) : 0;
+    // The share counts every change of the byte; it greys the byte only while a bit not suppressed
+    // moves too, which a painted byte's shown flip, younger than the fade, already says.
+    look.busy = changes.byteChangeShare(byte, m_nowUs) > kBusyShare;
+    return look;
+}
+
+QVariantList MessageTableModel::byteBackgrounds(const IdentifierChanges& changes) const
+{
+    QVariantList colours;
+    for (int byte = 0; byte < changes.length(); ++byte) {
+        const ByteLook look = byteLook(changes, byte);
+        if (look.strength <= 0) {
+            colours.append(QColor());
+            continue;
+        }
+        QColor colour = look.busy ? kBusyColor
+            : look.direction > 0  ? kUpColor
+            : look.direction < 0  ? kDownColor
+                                  : kUndirectedColor;
+        colour.setAlphaF(static_cast<float>(look.strength));
+        colours.append(colour);
+    }
+    return colours;
+}
+
+QStringList MessageTableModel::byteMarks(const IdentifierChanges& changes) const
+{
+    QStringList marks;
+    for (int byte = 0; byte < changes.length(); ++byte) {
+        // A busy byte's direction tells nothing the grey has not: only a rare change is marked.
+        const ByteLook look = byteLook(changes, byte);
+        const bool marked = look.strength > 0 && !look.busy && look.direction != 0;
+        marks.append(!marked ? QString() : look.direction > 0 ? kUpMark : kDownMark);
+    }
+    return marks;
+}
+
+QString MessageTableModel::displayText(std::string_view cell, bool asciiColumn)
+{
+    QString text = CodePageText::toQString(cell);
+    if (!asciiColumn)
+        return text;
+    for (QChar& character : text) {
+        // Controls, C0 and C1 alike (the code page leaves five bytes undefined), have no glyph.
+        const char16_t code = character.unicode();
+        if (code < 32 || (code >= 127 && code < 160))
+            character = kGlyphlessCharacter;
+    }
+    return text;
+}
+
+void MessageTableModel::refresh()
+{
+    const std::int64_t previousNowUs = std::exchange(m_nowUs, m_clock());
+    publishNewRows();
+    repaintChangedRows(previousNowUs);
+}
+
+void MessageTableModel::publishNewRows()
+{
+    const int rows = m_table.rowCount();
+    if (rows <= m_shownRows)
+        return;
+    // A new row is painted whole when it appears; it needs no repaint of its own.
+    for (int position = m_shownRows + 1; position <= rows; ++position)
+        m_table.takeModifiedMark(position);
+    for (int row = m_shownRows; row < rows; ++row) {
+        const IdentifierChanges* changes = changesOfRow(row);
+        m_framesShown.push_back(changes != nullptr ? changes->frames() : 0);
+    }
+    beginInsertRows({}, m_shownRows, rows - 1);
+    m_shownRows = rows;
+    endInsertRows();
+}
+
+bool MessageTableModel::trackedColumnsMoved(int row, std::int64_t previousNowUs)
+{
+    const IdentifierChanges* changes = changesOfRow(row);
+    if (changes == nullptr)
+        return false;
+    std::uint64_t& framesShown = m_framesShown[static_cast<std::size_t>(row)];
+    if (std::exchange(framesShown, changes->frames()) != changes->frames())
+        return true;
+    // Without a frame the columns move only with the clock, while a fade or the rate's window lasts;
+    // the last refresh inside it is followed by one more that shows it over.
+    return m_nowUs != previousNowUs && (movesAt(*changes, previousNowUs) || movesAt(*changes, m_nowUs));
+}
+
+void MessageTableModel::repaintChangedRows(std::int64_t previousNowUs)
+{
+    std::vector<std::pair<int, int>> runs; // first and last row index of each run of changed rows
+    int modifiedRows = 0;
+    for (int position = 1; position <= m_shownRows; ++position) {
+        // Both are asked: each clears what it has seen.
+        const bool written = m_table.takeModifiedMark(position);
+        if (!trackedColumnsMoved(position - 1, previousNowUs) && !written)
+            continue;
+        ++modifiedRows;
+        if (!runs.empty() && runs.back().second == position - 2)
+            runs.back().second = position - 1;
+        else
+            runs.emplace_back(position - 1, position - 1);
+    }
+    if (runs.empty())
+        return;
+    const int lastColumn = kColumnCount - 1;
+    // When most rows changed, one signal for all is cheaper than one per run.
+    if (modifiedRows * 2 > m_shownRows) {
+        emit dataChanged(index(0, 0), index(m_shownRows - 1, lastColumn), { Qt::DisplayRole });
+        return;
+    }
+    for (const auto& [first, last] : runs)
+        emit dataChanged(index(first, 0), index(last, lastColumn), { Qt::DisplayRole });
+}
+
+void MessageTableModel::rowsAboutToBeRemoved(int first, int last)
+{
+    // Rows not yet shown leave without a word to the view.
+    m_rowsBeingRemoved = std::max(0, std::min(last, m_shownRows) - first + 1);
+    if (m_rowsBeingRemoved > 0) {
+        const auto begin = m_framesShown.begin() + (first - 1);
+        m_framesShown.erase(begin, begin + m_rowsBeingRemoved);
+        beginRemoveRows({}, first - 1, first - 2 + m_rowsBeingRemoved);
+    }
+}
+
+void MessageTableModel::rowsRemoved()
+{
+    if (m_rowsBeingRemoved > 0) {
+        m_shownRows -= m_rowsBeingRemoved;
+        endRemoveRows();
+    }
+    m_rowsBeingRemoved = -1;
+}
+
+} // namespace vexmoor
