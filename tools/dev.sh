@@ -45,7 +45,7 @@ run_tests() {
 # UndefinedBehaviorSanitizer over every test, and the fuzz target, whose core is instrumented for both.
 build_sanitized() {
     CXX=clang++ build sanitize -DCMAKE_BUILD_TYPE=Debug -DVEXMOOR_WERROR=ON -DVEXMOOR_SANITIZE=ON \
-        -DVEXMOOR_BUILD_FUZZERS=ON -DVEXMOOR_BUILD_BENCHMARKS=OFF
+        -DVEXMOOR_BUILD_FUZZERS=ON -DVEXMOOR_BUILD_BENCHMARKS=OFF -DVEXMOOR_TEST_CASES_APART=OFF
 }
 
 # Runs the capture fuzzer for a number of seconds from the sample stream; new inputs it finds stay in
