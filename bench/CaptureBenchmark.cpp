@@ -14,6 +14,8 @@
 
 #include "BoardStreamGenerator.h"
 
+#include "ShortHelp.h"
+
 #include <benchmark/benchmark.h>
 
 #include <malloc.h>
@@ -369,12 +371,7 @@ BENCHMARK(BM_CandumpRead)->Unit(benchmark::kMillisecond);
 
 int main(int argc, char** argv)
 {
-    // Google Benchmark knows --help only; -h asks for the same, as it does of every tool here.
-    std::string help = "--help";
-    for (int index = 1; index < argc; ++index) {
-        if (std::string_view(argv[index]) == "-h")
-            argv[index] = help.data();
-    }
+    vexmoor::bench::takeShortHelpAsLong(argc, argv);
     benchmark::Initialize(&argc, argv);
     if (benchmark::ReportUnrecognizedArguments(argc, argv))
         return 1;

@@ -8,6 +8,8 @@
 
 #include <QCoreApplication>
 
+#include "ShortHelp.h"
+
 #include <benchmark/benchmark.h>
 
 #include <string>
@@ -60,12 +62,7 @@ BENCHMARK(BM_ResetTick)->Unit(benchmark::kMicrosecond);
 
 int main(int argc, char** argv)
 {
-    // Google Benchmark knows --help only; -h asks for the same, as it does of every tool here.
-    std::string help = "--help";
-    for (int index = 1; index < argc; ++index) {
-        if (std::string_view(argv[index]) == "-h")
-            argv[index] = help.data();
-    }
+    vexmoor::bench::takeShortHelpAsLong(argc, argv);
     QCoreApplication application(argc, argv);
     benchmark::Initialize(&argc, argv);
     benchmark::RunSpecifiedBenchmarks();
