@@ -301,11 +301,7 @@ void frmMain::buildMenus()
             this, &frmMain::clearMessageIgnoreList);
     connect(addAction(tools, "MnuToolsClear", QStringLiteral("&Clear All Data in the List")), &QAction::triggered, this,
             [this] {
-                session().table().clear();
-                session().changes().clear();
-                session().ranking().clear();
-                session().plotted().clear();
-                session().history().clear();
+                session().clear();
                 m_controller->tableCleared();
             });
 

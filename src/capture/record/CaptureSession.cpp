@@ -16,6 +16,15 @@ CaptureSession::CaptureSession(TimeOfDaySource& clock)
     m_plotted.setHistory(&m_history);
 }
 
+void CaptureSession::clear()
+{
+    m_table.clear();
+    m_changes.clear();
+    m_ranking.clear();
+    m_plotted.clear();
+    m_history.clear();
+}
+
 void CaptureSession::ingest(std::string_view recordText)
 {
     m_state.CurrentMessage.assign(recordText);

@@ -53,6 +53,11 @@ public:
     SignalRecorder& plotted() { return m_plotted; }
     const SignalRecorder& plotted() const { return m_plotted; }
 
+    // "&Clear All Data in the List": the table, what the frames did (changes, history, plotted values)
+    // and the marks with their ranking go; the ignore lists, the settings, the chosen plots and the
+    // suppression stay.
+    void clear();
+
     // What every generator does with a record it made: CurrentMessage := record, then ParseData.
     void ingest(std::string_view recordText);
     // A frame from a source that knows it (a log, a CAN interface): the record text the board would
