@@ -1,5 +1,7 @@
 #include "app/SuppressionControls.h"
 
+#include "capture/record/FramesClock.h"
+
 #include "views/MessageTableModel.h"
 
 #include <QAction>
@@ -37,11 +39,11 @@ QString statusText(std::size_t maskedBits)
 } // namespace
 
 SuppressionControls::SuppressionControls(QMenu& viewMenu, QStatusBar& statusBar, const ChangeTracker& changes,
-                                         MessageTableModel& model, Clock nowUs, QObject* parent)
+                                         MessageTableModel& model, const FramesClock& clock, QObject* parent)
     : QObject(parent)
     , m_changes(changes)
     , m_model(&model)
-    , m_clock(std::move(nowUs))
+    , m_clock(&clock)
     , m_suppress(new QAction(QStringLiteral("Suppress Current Changes"), this))
     , m_clear(new QAction(QStringLiteral("Clear Suppression"), this))
     , m_window(new QAction(QStringLiteral("Suppression Window..."), this))
@@ -93,7 +95,7 @@ void SuppressionControls::askForWindow()
 
 void SuppressionControls::suppressCurrentChanges()
 {
-    const std::size_t flipped = m_mask.suppressRecent(m_changes, m_clock(), m_windowUs);
+    const std::size_t flipped = m_mask.suppressRecent(m_changes, m_clock->nowUs(), m_windowUs);
     if (m_model != nullptr)
         m_model->suppressionChanged();
     showState();

@@ -16,6 +16,8 @@ class QStatusBar;
 
 namespace vexmoor {
 
+class FramesClock;
+
 class ChangeTracker;
 class MessageTableModel;
 
@@ -27,7 +29,6 @@ class SuppressionControls final : public QObject {
     Q_OBJECT
 
 public:
-    using Clock = std::function<std::int64_t()>;
     // Asks the person for the window in seconds, showing the current one; empty when they cancel.
     using WindowAsker = std::function<std::optional<double>(double currentSeconds)>;
     // The longest window taken: longer than any drive, short of an overflow in microseconds.
@@ -36,7 +37,7 @@ public:
 
     // nowUs reads the frames' clock, the one the tracker's flips are stamped on.
     SuppressionControls(QMenu& viewMenu, QStatusBar& statusBar, const ChangeTracker& changes, MessageTableModel& model,
-                        Clock nowUs, QObject* parent);
+                        const FramesClock& clock, QObject* parent);
     ~SuppressionControls() override;
     Q_DISABLE_COPY_MOVE(SuppressionControls)
 
@@ -44,7 +45,7 @@ public:
     // is refused (false) and the last one kept.
     bool setWindowSeconds(double seconds);
     std::int64_t windowUs() const { return m_windowUs; }
-    void setClock(Clock nowUs) { m_clock = std::move(nowUs); }
+    void setClock(const FramesClock& clock) { m_clock = &clock; }
     // Where "Suppression Window..." asks: an input dialog unless a test answers instead.
     void setWindowAsker(WindowAsker asker) { m_askWindow = std::move(asker); }
     void askForWindow();
@@ -63,7 +64,7 @@ private:
     const ChangeTracker& m_changes;
     // The window deletes its table's model before its other children.
     QPointer<MessageTableModel> m_model;
-    Clock m_clock;
+    const FramesClock* m_clock;
     std::int64_t m_windowUs = SuppressionMask::kDefaultWindowUs;
     SuppressionMask m_mask;
     QAction* m_suppress;

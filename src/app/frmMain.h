@@ -5,8 +5,6 @@
 #include <QMainWindow>
 #include <QPointer>
 
-#include <cstddef>
-#include <cstdint>
 #include <filesystem>
 
 class QAction;
@@ -15,27 +13,21 @@ class QMenu;
 namespace vexmoor {
 
 class AutoFilterLabel;
-class BitViewPanel;
-class CandidatesPanel;
 class CaptureController;
 class CaptureSession;
-class IgnoreListBox;
-class MarkControls;
-class MarksPanel;
+class EmulatorControls;
+class IgnoreListControls;
 class MessageTableModel;
+class MessageNotesControls;
 class MessageTableView;
-class PlotPanel;
-class SuppressionControls;
-struct RankedBit;
-class ReplayToolBar;
+class OpenLogControls;
 class SerialPort;
+class TablePlacement;
 class TimeOfDaySource;
 class UserMessageBox;
 class frmAbout;
 class frmComSettings;
-class frmEmulator;
 class frmFind;
-class frmMsgName;
 class frmOptions;
 class frmSketch;
 
@@ -59,77 +51,61 @@ public:
     // The status line reads the threshold again.
     void showAutoFilterThreshold();
 
-    void toggleIgnoreLists();
-    void clearIdIgnoreList();
-    void clearMessageIgnoreList();
     void dumpData();
     void showComSettings();
     void showFind();
     void showOptions();
     void showAbout();
     void showSketch();
-    void toggleEmulation();
-    void showInteriorEmulator();
     // The double click on the table: the notes window for the selected row.
     void openMessageNotes();
     // Where the notes files go: the program's folder unless a test says otherwise.
-    void setNotesFolder(std::filesystem::path folder) { m_notesFolder = std::move(folder); }
-    // "Open Log...": the file, whether to clear the table, how to replay it and which interface.
-    void openLog();
+    void setNotesFolder(std::filesystem::path folder);
     // Where the user picks files and choices: the toolkit's dialogs unless a test answers instead.
     void setFileChooser(FileChooser& chooser) { m_fileChooser = &chooser; }
-    // A candidate of the ranking chosen: its row selected in the table and shown in the bit view, and
-    // its bit plotted.
-    void showCandidate(const RankedBit& candidate);
 
 protected:
     void resizeEvent(QResizeEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
-    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
-    void buildControls();
+    void buildClientArea();
     void buildMenus();
-    void buildStatusBar();
-    void buildMarking(PlotPanel& plot, SuppressionControls& suppression);
-    void markTaken(std::size_t count);
-    // The row of the identifier counted from 1, or 0 when the table has none.
-    int positionOf(std::uint32_t id, bool extended) const;
-    int topToolBarsHeight() const;
+    void buildFileMenu();
+    void buildToolsMenu();
+    void buildControls();
+    QMenu* addMenu(const char* name, const QString& caption);
     QAction* addAction(QMenu* menu, const char* name, const QString& caption);
-    void placeTable();
     template <typename Window, typename... Arguments>
     void showSingle(QPointer<Window>& window, Arguments&&... arguments);
     void selectRow(int position);
     void closeOtherWindows();
-    // Rows, marks or plotted values: what "Clear All Data in the List" would take from the user's eyes.
-    bool holdsDataInSight();
 
     UserMessageBox& m_messageBox;
     CaptureController* m_controller;
+    DialogFileChooser m_dialogFileChooser;
+    FileChooser* m_fileChooser = &m_dialogFileChooser;
+
+    QMenu* m_fileMenu = nullptr;
+    QMenu* m_viewMenu = nullptr;
+    QMenu* m_finderMenu = nullptr;
+    QMenu* m_toolsMenu = nullptr;
+    QAction* m_findAction = nullptr;
+    EmulatorControls* m_emulator = nullptr;
 
     AutoFilterLabel* m_autoFilterLabel = nullptr;
     MessageTableModel* m_tableModel = nullptr;
     MessageTableView* m_tableView = nullptr;
-    IgnoreListBox* m_messageIgnoreListBox = nullptr;
-    IgnoreListBox* m_idIgnoreListBox = nullptr;
-    QRect m_tableGeometry;
-    ReplayToolBar* m_replayToolBar = nullptr;
-    BitViewPanel* m_bitView = nullptr;
-    PlotPanel* m_plot = nullptr;
-    MarksPanel* m_marks = nullptr;
-    CandidatesPanel* m_candidates = nullptr;
-    DialogFileChooser m_dialogFileChooser;
-    FileChooser* m_fileChooser = &m_dialogFileChooser;
+    TablePlacement* m_tablePlacement = nullptr;
+    IgnoreListControls* m_ignoreLists = nullptr;
+    OpenLogControls* m_openLog = nullptr;
+    MessageNotesControls* m_notes = nullptr;
 
-    std::filesystem::path m_notesFolder;
     QPointer<frmComSettings> m_comSettings;
     QPointer<frmFind> m_find;
     QPointer<frmOptions> m_options;
-    QPointer<frmMsgName> m_notes;
     QPointer<frmAbout> m_about;
     QPointer<frmSketch> m_sketch;
-    QPointer<frmEmulator> m_emulator;
 };
 
 } // namespace vexmoor

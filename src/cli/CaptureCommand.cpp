@@ -4,6 +4,7 @@
 #include "cli/ConsoleMessageBox.h"
 #include "cli/CsvDestination.h"
 #include "control/CaptureController.h"
+#include "control/CaptureMessageBoxes.h"
 #include "platform/Timer.h"
 #include "sources/LogWriter.h"
 
@@ -64,7 +65,8 @@ CaptureCommand::CaptureCommand(std::ostream& standardOutput, std::ostream& stand
 int CaptureCommand::run(const CommandLine::Options& options)
 {
     ConsoleMessageBox messageBox(m_err);
-    CaptureController controller(m_port, messageBox, m_clock, CaptureController::Upkeep::Off);
+    CaptureController controller(m_port, m_clock, CaptureController::Upkeep::Off);
+    const CaptureMessageBoxes messages(controller, messageBox);
     CaptureSession& session = controller.session();
     if (options.minimumId)
         session.txtMinID().setText(*options.minimumId);

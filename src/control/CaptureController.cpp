@@ -1,42 +1,24 @@
 #include "control/CaptureController.h"
 
+#include "capture/record/MessageNotesLog.h"
 #include "emulation/SampleGenerator.h"
 #include "platform/SerialPort.h"
 #include "platform/Timer.h"
-#include "platform/UserMessageBox.h"
+#include "sources/BoardSource.h"
 #include "sources/CanBusSource.h"
+#include "sources/ReplaySource.h"
 #include "sources/SlcanSource.h"
 
 #include <QCoreApplication>
-#include <QDir>
-#include <QFileInfo>
-#include <QLocale>
 
 #include <string>
 #include <utility>
 
 namespace vexmoor {
 
-namespace {
-
-QString noSourceDescription()
-{
-    return QStringLiteral("No source");
-}
-
-QString counted(std::uint64_t count, const QString& singular, const QString& plural)
-{
-    return QStringLiteral("%1 %2").arg(QLocale(QLocale::English).toString(static_cast<qulonglong>(count)),
-                                       count == 1 ? singular : plural);
-}
-
-} // namespace
-
-CaptureController::CaptureController(SerialPort& port, UserMessageBox& messageBox, TimeOfDaySource& clock,
-                                     Upkeep upkeep, QObject* parent)
+CaptureController::CaptureController(SerialPort& port, TimeOfDaySource& clock, Upkeep upkeep, QObject* parent)
     : QObject(parent)
     , m_port(port)
-    , m_messageBox(messageBox)
     , m_upkeep(upkeep)
     , m_session(clock)
     , m_timer1(new Timer(QStringLiteral("Timer1"), 100, false, this))
@@ -44,14 +26,14 @@ CaptureController::CaptureController(SerialPort& port, UserMessageBox& messageBo
     , m_timer3(new Timer(QStringLiteral("Timer3"), 5000, upkeep == Upkeep::Run, this))
     , m_timer4(new Timer(QStringLiteral("Timer4"), 10000, upkeep == Upkeep::Run, this))
     , m_interiorEmulatorTimer(new Timer(QStringLiteral("tmrInteriourEmulator"), 100, false, this))
-    , m_connection(port, messageBox)
+    , m_connection(port)
     , m_poll(port, m_session.assembly())
     , m_purge(m_session.table(), m_session.List2(), m_session.txtAutoFilter())
     , m_reset(m_session.table())
-    , m_sourceDescription(noSourceDescription())
     , m_logWriter(m_session, this)
 {
     setObjectName(QStringLiteral("captureController"));
+    m_session.ingestion().setArrivalClock(&m_coarseWallClock);
     wireTimers();
     wireLogging();
 
@@ -66,12 +48,22 @@ CaptureController::~CaptureController()
 {
     m_session.assembly().setYieldHook({});
     m_purge.setYieldHook({});
+    m_session.ingestion().setNotesLog(nullptr);
+    // Before the session it hands on to. The board's port is not closed: it belongs to the caller.
+    delete std::exchange(m_source, nullptr);
+}
+
+void CaptureController::setWallClock(const FramesClock& clock)
+{
+    m_wallClock = &clock;
+    m_session.ingestion().setArrivalClock(&clock);
+    if (m_source != nullptr)
+        m_source->setClock(clock);
 }
 
 void CaptureController::wireTimers()
 {
     m_session.assembly().setYieldHook([this] { m_scanYield(); });
-    connect(m_timer2, &Timer::tick, this, &CaptureController::pollBoard);
     connect(m_timer1, &Timer::tick, this,
             [this] { m_session.ingest(SampleGenerator(*m_random).makeRecord(SampleGenerator::kEmulationTick)); });
     connect(m_interiorEmulatorTimer, &Timer::tick, this, &CaptureController::ingestInteriorSlots);
@@ -84,32 +76,13 @@ void CaptureController::wireTimers()
 
 bool CaptureController::connectToCom()
 {
-    // The board's own connect refuses a port that is already open and leaves its poll running, so
-    // only a source of another kind is closed first.
-    if (m_source != Source::Board)
-        closeSource();
-    if (!m_connection.connectToCom())
-        return false;
-    m_timer2->setEnabled(true);
-    // Already running since start-up; enabling it again keeps its schedule.
-    if (m_upkeep == Upkeep::Run)
-        m_timer3->setEnabled(true);
-    // The counts of the last replay would read as this source's.
-    setReplayStatus({});
-    setSource(Source::Board, boardDescription());
-    return true;
+    return open(new BoardSource(m_session, m_port, m_connection, m_poll, *m_timer2));
 }
 
 void CaptureController::pollNow()
 {
-    pollBoard();
-}
-
-void CaptureController::pollBoard()
-{
-    const SerialResult read = m_poll.tick();
-    if (read.deviceLost && m_source == Source::Board)
-        loseSource(read.description);
+    if (m_source != nullptr)
+        m_source->readNow();
 }
 
 bool CaptureController::connectTo(const SourceAddress& address)
@@ -118,183 +91,177 @@ bool CaptureController::connectTo(const SourceAddress& address)
         m_connection.setPortText(QString::fromStdString(address.device));
         return connectToCom();
     }
-    LiveSource* source = makeLiveSource(address);
-    // A device opens once: the source that holds it lets it go first.
-    if (isOpenOn(QString::fromStdString(address.device)))
-        closeSource();
-    if (!source->open()) {
-        m_messageBox.show(source->errorString(), QStringLiteral("Connect to CAN Interface"),
-                          UserMessageBox::Icon::Error);
-        delete source;
-        return false;
-    }
-    closeSource();
-    adoptLiveSource(source);
-    return true;
+    return open(makeLiveSource(address), QString::fromStdString(address.device));
 }
 
-LiveSource* CaptureController::makeLiveSource(const SourceAddress& address)
+CaptureSource* CaptureController::makeLiveSource(const SourceAddress& address)
 {
     const QString device = QString::fromStdString(address.device);
     if (address.kind == SourceAddress::Kind::Slcan)
-        return new SlcanSource(m_session, device, address.bitRate, this);
-    return new CanBusSource(m_session, QString::fromStdString(address.plugin), device, this);
-}
-
-bool CaptureController::isOpenOn(const QString& device) const
-{
-    if (m_source == Source::Board)
-        return m_port.deviceName() == device || m_connection.portText() == device;
-    return m_source == Source::Live && m_live->description().contains(device);
-}
-
-void CaptureController::adoptLiveSource(LiveSource* source)
-{
-    m_live = source;
-    connect(source, &LiveSource::lost, this, &CaptureController::loseSource);
-    connect(source, &LiveSource::remarkChanged, this, [this] { setSource(Source::Live, liveDescription()); });
-    setReplayStatus({});
-    setSource(Source::Live, liveDescription());
-}
-
-QString CaptureController::liveDescription() const
-{
-    const QString remark = m_live->remark();
-    return remark.isEmpty() ? m_live->description() : QStringLiteral("%1 (%2)").arg(m_live->description(), remark);
-}
-
-void CaptureController::endLiveSource()
-{
-    LiveSource* source = std::exchange(m_live, nullptr);
-    if (source == nullptr)
-        return;
-    disconnect(source, nullptr, this, nullptr);
-    source->close();
-    // It may be telling of its own loss right now.
-    source->deleteLater();
-}
-
-void CaptureController::loseSource(const QString& reason)
-{
-    if (m_source == Source::None)
-        return;
-    m_timer2->setEnabled(false);
-    m_port.close();
-    m_session.assembly().discardCarriedRecord();
-    endLiveSource();
-    // No "Closed" note: the status bar keeps the reason until the next source.
-    setSource(Source::None, QStringLiteral("Disconnected: %1").arg(reason));
-    emit sourceLost(reason);
-}
-
-void CaptureController::closeSource()
-{
-    if (m_source == Source::None)
-        return;
-    m_timer2->setEnabled(false);
-    m_port.close();
-    // The unfinished record of the stream that ended must not be completed by the next one.
-    m_session.assembly().discardCarriedRecord();
-    endReplay();
-    endLiveSource();
-    const QString closed = m_sourceDescription;
-    setSource(Source::None, noSourceDescription());
-    emit sourceClosed(closed);
+        return new SlcanSource(m_session, device, address.bitRate);
+    return new CanBusSource(m_session, QString::fromStdString(address.plugin), device);
 }
 
 bool CaptureController::openLog(const QString& path, LogReplay::Mode mode, const QString& interfaceName)
 {
-    const QString title = QStringLiteral("Open Log");
-    auto* replay = new LogReplay(m_session, this);
-    if (!replay->open(path, interfaceName)) {
-        m_messageBox.show(replay->errorString(), title, UserMessageBox::Icon::Error);
-        delete replay;
+    return open(new ReplaySource(m_session, path, mode, interfaceName));
+}
+
+bool CaptureController::open(CaptureSource* source, const QString& device)
+{
+    source->setParent(this);
+    source->setClock(*m_wallClock);
+    if (m_source != nullptr && closesBefore(*source, device))
+        closeSource();
+    if (!source->open()) {
+        emit sourceRefused(source->kind(), source->errorString());
+        delete source;
         return false;
     }
     closeSource();
-    m_replay = replay;
-    connect(replay, &LogReplay::progressed, this, [this, replay] { showReplayCounts(*replay); });
-    connect(replay, &LogReplay::finished, this, [this, replay, title] {
-        showReplayCounts(*replay);
-        if (!replay->errorString().isEmpty())
-            m_messageBox.show(replay->errorString(), title, UserMessageBox::Icon::Error);
-        closeSource();
-    });
-    setSource(Source::Replay, QStringLiteral("Log %1").arg(QFileInfo(path).fileName()));
-    replay->start(mode);
-    showReplayCounts(*replay);
+    adopt(source);
     return true;
+}
+
+bool CaptureController::closesBefore(const CaptureSource& next, const QString& device) const
+{
+    if (next.kind() == CaptureSource::Kind::Board)
+        return m_source->kind() != CaptureSource::Kind::Board;
+    return !device.isEmpty() && m_source->holds(device);
+}
+
+void CaptureController::adopt(CaptureSource* source)
+{
+    m_source = source;
+    connect(source, &CaptureSource::lost, this, &CaptureController::loseSource);
+    connect(source, &CaptureSource::ended, this, &CaptureController::sourceEnded);
+    connect(source, &CaptureSource::remarkChanged, this, [this] { setSourceDescription(describedSource()); });
+    // Already running since start-up; enabling it again keeps its schedule.
+    if (source->kind() == CaptureSource::Kind::Board && m_upkeep == Upkeep::Run)
+        m_timer3->setEnabled(true);
+    // The counts of the last replay would read as this source's.
+    if (source->kind() != CaptureSource::Kind::Replay)
+        setReplayCounts(std::nullopt);
+    setSourceDescription(describedSource());
+    if (LogReplay* replaying = replay()) {
+        connect(replaying, &LogReplay::progressed, this, &CaptureController::takeReplayCounts);
+        takeReplayCounts();
+    }
+}
+
+QString CaptureController::describedSource() const
+{
+    const QString remark = m_source->remark();
+    return remark.isEmpty() ? m_source->description() : QStringLiteral("%1 (%2)").arg(m_source->description(), remark);
+}
+
+void CaptureController::endSource()
+{
+    CaptureSource* source = std::exchange(m_source, nullptr);
+    if (auto* replaySource = qobject_cast<ReplaySource*>(source)) {
+        m_replayEndUs = replaySource->replay().latestFrameUs();
+        m_framesAtReplayEnd = framesIngested();
+        disconnect(&replaySource->replay(), nullptr, this, nullptr);
+    }
+    disconnect(source, nullptr, this, nullptr);
+    // The unfinished record of the stream that ended must not be completed by the next one.
+    m_session.assembly().discardCarriedRecord();
+    source->close();
+    // It may be telling of its own loss or end right now.
+    source->release();
+}
+
+void CaptureController::loseSource(const QString& reason)
+{
+    if (m_source == nullptr)
+        return;
+    endSource();
+    setSourceDescription({});
+    emit sourceLost(reason);
+}
+
+void CaptureController::sourceEnded(const QString& error)
+{
+    takeReplayCounts();
+    if (!error.isEmpty())
+        emit sourceRefused(m_source->kind(), error);
+    closeSource();
+}
+
+void CaptureController::closeSource()
+{
+    if (m_source == nullptr)
+        return;
+    const QString closed = m_sourceDescription;
+    endSource();
+    setSourceDescription({});
+    emit sourceClosed(closed);
+}
+
+LogReplay* CaptureController::replay() const
+{
+    auto* replaySource = qobject_cast<ReplaySource*>(m_source);
+    return replaySource != nullptr ? &replaySource->replay() : nullptr;
 }
 
 std::int64_t CaptureController::framesNowUs() const
 {
-    if (m_replay != nullptr && m_replay->latestFrameUs())
-        return *m_replay->latestFrameUs();
+    if (const LogReplay* replaying = replay(); replaying != nullptr && replaying->latestFrameUs())
+        return *replaying->latestFrameUs();
     if (m_replayEndUs && framesIngested() == m_framesAtReplayEnd)
         return *m_replayEndUs;
-    return std::chrono::duration_cast<std::chrono::microseconds>(std::chrono::system_clock::now().time_since_epoch())
-        .count();
+    return m_wallClock->nowUs();
 }
 
-void CaptureController::endReplay()
+void CaptureController::takeReplayCounts()
 {
-    LogReplay* replay = std::exchange(m_replay, nullptr);
-    if (replay == nullptr)
+    const LogReplay* replaying = replay();
+    if (replaying == nullptr)
         return;
-    m_replayEndUs = replay->latestFrameUs();
-    m_framesAtReplayEnd = framesIngested();
-    disconnect(replay, nullptr, this, nullptr);
-    // A replay inside a scan that lets the event loop run ends once the scan returns; it is deleted
-    // only then.
-    if (replay->isFinished()) {
-        replay->deleteLater();
+    setReplayCounts(ReplayCounts { replaying->frames(), replaying->malformedLines(), replaying->skippedFrames() });
+}
+
+void CaptureController::setReplayCounts(std::optional<ReplayCounts> counts)
+{
+    const auto same = [](const ReplayCounts& a, const ReplayCounts& b) {
+        return a.frames == b.frames && a.malformedLines == b.malformedLines && a.skippedFrames == b.skippedFrames;
+    };
+    if (counts.has_value() == m_replayCounts.has_value() && (!counts || same(*counts, *m_replayCounts)))
         return;
-    }
-    connect(replay, &LogReplay::finished, replay, &QObject::deleteLater);
-    replay->stop();
+    m_replayCounts = counts;
+    emit replayCountsChanged();
 }
 
-void CaptureController::showReplayCounts(const LogReplay& replay)
+void CaptureController::clearData()
 {
-    QString text = counted(replay.frames(), QStringLiteral("frame"), QStringLiteral("frames")) + QStringLiteral(", ")
-        + counted(replay.malformedLines(), QStringLiteral("malformed line"), QStringLiteral("malformed lines"));
-    if (replay.skippedFrames() > 0)
-        text += QStringLiteral(", ")
-            + counted(replay.skippedFrames(), QStringLiteral("skipped frame"), QStringLiteral("skipped frames"));
-    setReplayStatus(text);
+    m_session.clear();
+    if (replay() == nullptr)
+        setReplayCounts(std::nullopt);
 }
 
-void CaptureController::tableCleared()
+void CaptureController::setSourceDescription(const QString& description)
 {
-    if (m_replay == nullptr)
-        setReplayStatus({});
-}
-
-void CaptureController::setReplayStatus(const QString& text)
-{
-    if (text == m_replayStatus)
-        return;
-    m_replayStatus = text;
-    emit replayStatusChanged(m_replayStatus);
-}
-
-void CaptureController::setSource(Source source, const QString& description)
-{
-    m_source = source;
     if (description == m_sourceDescription)
         return;
     m_sourceDescription = description;
     emit sourceChanged(m_sourceDescription);
 }
 
-QString CaptureController::boardDescription() const
+void CaptureController::setNotesLog(MessageNotesLog* log)
 {
-    // The port as the user gave it; a number also names the device it stands for.
-    const QString& typed = m_connection.portText();
-    const QString device = m_port.deviceName();
-    if (device.isEmpty() || device == typed)
-        return QStringLiteral("Board on %1").arg(typed);
-    return QStringLiteral("Board on %1 (%2)").arg(typed, device);
+    m_session.ingestion().setNotesLog(log);
+}
+
+void CaptureController::notesLogGone(const MessageNotesLog* log)
+{
+    if (m_session.ingestion().notesLog() == log)
+        m_session.ingestion().setNotesLog(nullptr);
+}
+
+void CaptureController::setNotesRow(int position)
+{
+    if (position <= INT16_MAX)
+        m_session.state().NotesRowIndex = static_cast<std::int16_t>(position);
 }
 
 void CaptureController::setEmulation(bool on)
@@ -348,17 +315,14 @@ void CaptureController::wireLogging()
     connect(&m_logWriter, &LogWriter::countsChanged, this, &CaptureController::loggingChanged);
     connect(&m_logWriter, &LogWriter::failed, this, [this](const QString& reason) {
         emit loggingChanged();
-        m_messageBox.show(QStringLiteral("Logging to %1 stopped: %2. The capture goes on without a log.")
-                              .arg(QDir::toNativeSeparators(m_logWriter.path()), reason),
-                          QStringLiteral("Logging"), UserMessageBox::Icon::Error);
+        emit loggingStopped(m_logWriter.path(), reason);
     });
 }
 
 bool CaptureController::startLogging(const QString& path)
 {
     if (const QString reason = m_logWriter.start(path); !reason.isEmpty()) {
-        m_messageBox.show(QStringLiteral("Cannot write %1: %2").arg(QDir::toNativeSeparators(path), reason),
-                          QStringLiteral("Start Logging"), UserMessageBox::Icon::Error);
+        emit loggingRefused(path, reason);
         emit loggingChanged();
         return false;
     }
@@ -379,7 +343,7 @@ void CaptureController::stopTimers()
     for (Timer* timer : { m_timer1, m_timer2, m_timer3, m_timer4, m_interiorEmulatorTimer })
         timer->setEnabled(false);
     m_frameRateTimer.stop();
-    if (m_source == Source::Replay)
+    if (replay() != nullptr)
         closeSource();
 }
 

@@ -2,11 +2,14 @@
 
 #include "capture/formats/SourceAddress.h"
 #include "capture/record/CaptureSession.h"
+#include "capture/record/FramesClock.h"
 #include "emulation/ClockSeededRandom.h"
 #include "emulation/InteriorEmulatorSlots.h"
 #include "platform/EventLoopYield.h"
+#include "platform/WallClock.h"
 #include "serial/SerialConnection.h"
 #include "serial/SerialPoll.h"
+#include "sources/CaptureSource.h"
 #include "sources/LogReplay.h"
 #include "sources/LogWriter.h"
 #include "upkeep/AutoFilterPurge.h"
@@ -23,18 +26,18 @@
 
 namespace vexmoor {
 
-class LiveSource;
+class MessageNotesLog;
 class RandomSource;
 class SerialPort;
 class Timer;
 class TimeOfDaySource;
-class UserMessageBox;
 
-// The capture without a window: the session, the one active source of records (the board on a
-// serial port or a replayed log), the log of every frame, the upkeep of the table and the emulators,
-// each driven by its named timer. The main window, the headless capture and the benchmarks each
-// build one and command it; none of them wires a timer to a tick by hand. Its timers are its
-// children, so that a window holding it finds them by name among its own.
+// The capture without a window: the session, the one source of records open now, the log of every
+// frame, the upkeep of the table and the emulators, each driven by its named timer. The main window,
+// the headless capture and the benchmarks each build one and command it; none of them wires a timer
+// to a tick by hand. It tells what happens (a source opened, refused, lost or ended, logging failed)
+// through its signals and shows nothing itself. Its timers are its children, so that a window holding
+// it finds them by name among its own.
 class CaptureController final : public QObject {
     Q_OBJECT
 
@@ -42,10 +45,16 @@ public:
     // A capture that writes a log keeps every row it saw: it runs without the purge and the reset.
     enum class Upkeep { Run, Off };
 
+    // What a replay handed on and could not read.
+    struct ReplayCounts {
+        std::uint64_t frames = 0;
+        std::uint64_t malformedLines = 0;
+        std::uint64_t skippedFrames = 0;
+    };
+
     static constexpr int kFrameRateIntervalMs = 1000;
 
-    CaptureController(SerialPort& port, UserMessageBox& messageBox, TimeOfDaySource& clock, Upkeep upkeep = Upkeep::Run,
-                      QObject* parent = nullptr);
+    CaptureController(SerialPort& port, TimeOfDaySource& clock, Upkeep upkeep = Upkeep::Run, QObject* parent = nullptr);
     ~CaptureController() override;
     Q_DISABLE_COPY_MOVE(CaptureController)
 
@@ -58,43 +67,57 @@ public:
     Timer& resetTimer() { return *m_timer4; }
     Timer& interiorEmulatorTimer() { return *m_interiorEmulatorTimer; }
 
-    // "Connect To COM": opens the board's port from the port text and starts polling it. A refusal
-    // has already been shown in the "Invalid Port" box and leaves everything as it was.
+    // The wall clock that stamps what carries no time of its own and that the frames' clock falls
+    // back on; tests give one that stands still. It must outlive the controller.
+    void setWallClock(const FramesClock& clock);
+    // Now on the frames' clock, for whatever ages with the frames (the fades and rates of the table,
+    // the bit view, the plot, the marks): the wall clock, but during a replay of a log with time
+    // stamps the latest time stamp it handed on, so that a paused replay stands still. After the
+    // replay the clock stays where the log ended until another frame comes, so that the table keeps
+    // the log's last moment.
+    const FramesClock& framesClock() const { return m_framesClock; }
+    std::int64_t framesNowUs() const;
+
+    // "Connect To COM": opens the board's port from the port text and starts polling it.
     bool connectToCom();
-    // Reads the port once outside the poll's schedule: the last read before a capture ends.
+    // Reads the open source once outside its schedule: the last read before a capture ends.
     void pollNow();
-
     // "Connect to CAN Interface...": the board on a serial port (as "Connect To COM" does, with the
-    // port text set to the device), an slcan adapter or an interface of a Qt Serial Bus plugin. The
-    // new source is opened before the old one is closed, so that a refusal, already shown in a
-    // message box, leaves the capture as it was; only a source on the same device is closed first.
+    // port text set to the device), an slcan adapter or an interface of a Qt Serial Bus plugin.
     bool connectTo(const SourceAddress& address);
-    // The live source open now, if any.
-    LiveSource* liveSource() const { return m_live; }
-
-    bool hasSource() const { return m_source != Source::None; }
-    // What the status bar names: "No source", or where the records come from.
-    QString activeSourceDescription() const { return m_sourceDescription; }
-    // Stops reading the active source and releases its device; opening another source calls this
+    // "Open Log...": replays the file as the source, at once or in time, with the frames of one
+    // interface or of all (empty).
+    bool openLog(const QString& path, LogReplay::Mode mode, const QString& interfaceName = {});
+    // The one way a source opens, whatever its kind. The new source is opened before the old one is
+    // closed, so that a refusal (told through sourceRefused) leaves the capture as it was. Only a
+    // source on the same device is closed first; the board's own connect refuses its open port, so a
+    // source of another kind is closed before the board is tried. Takes the source over.
+    bool open(CaptureSource* source, const QString& device = {});
+    // Stops reading the source open now and releases its device; opening another source calls this
     // first, so that records of two sources never mix.
     void closeSource();
 
-    // "Open Log...": replays the file as the one source, at once or in time, with the frames of one
-    // interface or of all (empty). A file that cannot be read or is no log has already been shown in
-    // a message box and leaves everything as it was.
-    bool openLog(const QString& path, LogReplay::Mode mode, const QString& interfaceName = {});
+    CaptureSource* source() const { return m_source; }
+    bool hasSource() const { return m_source != nullptr; }
+    // What the open source names itself, with its remark; empty while none is open.
+    QString activeSourceDescription() const { return m_sourceDescription; }
     // The replay under way, until it ends.
-    LogReplay* replay() const { return m_replay; }
-    // The table was cleared: the counts of a replay that ended went with the rows it filled. A replay
-    // under way keeps counting what it hands on.
-    void tableCleared();
+    LogReplay* replay() const;
+    // The counts of the replay under way, or of the last one until the table it filled was cleared
+    // or another source started.
+    const std::optional<ReplayCounts>& replayCounts() const { return m_replayCounts; }
 
-    // Now on the frames' clock, in microseconds since the epoch, for whatever ages with the frames (the
-    // fades and rates of the table): the wall clock, but during a replay of a log with time stamps the
-    // latest time stamp it handed on, so that a paused replay stands still. After the replay the clock
-    // stays where the log ended until another frame comes, so that the table keeps the log's last
-    // moment.
-    std::int64_t framesNowUs() const;
+    // "&Clear All Data in the List": the session's data goes, and with the rows the counts of a
+    // replay that ended. A replay under way keeps counting what it hands on.
+    void clearData();
+
+    // The notes window while it is open: ingestion hands it the records of the row it shows as they
+    // come, within the same step that folds them into the table.
+    void setNotesLog(MessageNotesLog* log);
+    // The notes window went away; a newer one stays.
+    void notesLogGone(const MessageNotesLog* log);
+    // The row the notes window shows, counted from 1.
+    void setNotesRow(int position);
 
     // The sample generator, one record at a time or every tick of Timer1 while emulation is on.
     void setEmulation(bool on);
@@ -114,9 +137,9 @@ public:
     // The end of the run: no timer ticks again.
     void stopTimers();
 
-    // Every frame from any source to a candump -L log at path. A file that cannot be written has
-    // already been shown in the "Start Logging" box; a write that fails later stops the logging, is
-    // shown once, and the capture goes on.
+    // Every frame from any source to a candump -L log at path. A file that cannot be written is told
+    // through loggingRefused; a write that fails later stops the logging, is told once through
+    // loggingStopped, and the capture goes on.
     bool startLogging(const QString& path);
     // Writes the rest of the log and closes it.
     void stopLogging();
@@ -127,41 +150,56 @@ public:
     LogWriter& logWriter() { return m_logWriter; }
 
 signals:
+    // The source open now names itself so; empty once none is open.
     void sourceChanged(const QString& description);
     // A source ended: closed for another one, by the user, or at the end of a replay.
     void sourceClosed(const QString& description);
     // The device of the source went away (pulled, or its bus went off): the source is closed, the
     // table stays, and the next connect starts afresh.
     void sourceLost(const QString& reason);
+    // A source would not open, or a replay stopped at a read error; the capture goes on as it was.
+    void sourceRefused(vexmoor::CaptureSource::Kind kind, const QString& reason);
     void frameRateChanged(double framesPerSecond);
-    // What the last replay handed on and what it could not read, as the status bar shows it; empty
-    // once the table it filled was cleared or another source started.
-    void replayStatusChanged(const QString& text);
+    void replayCountsChanged();
     // Logging started or stopped, or its counts moved (at most once a second).
     void loggingChanged();
+    void loggingRefused(const QString& path, const QString& reason);
+    void loggingStopped(const QString& path, const QString& reason);
 
 private:
-    enum class Source { None, Board, Replay, Live };
+    // The frames' clock as the views read it.
+    class FramesNow final : public FramesClock {
+    public:
+        explicit FramesNow(const CaptureController& controller)
+            : m_controller(controller)
+        {
+        }
+        std::int64_t nowUs() const override { return m_controller.framesNowUs(); }
+
+    private:
+        const CaptureController& m_controller;
+    };
 
     void wireTimers();
     void wireLogging();
     void ingestInteriorSlots();
-    void setSource(Source source, const QString& description);
-    LiveSource* makeLiveSource(const SourceAddress& address);
-    bool isOpenOn(const QString& device) const;
-    void adoptLiveSource(LiveSource* source);
-    QString liveDescription() const;
-    void endLiveSource();
+    CaptureSource* makeLiveSource(const SourceAddress& address);
+    bool closesBefore(const CaptureSource& next, const QString& device) const;
+    void adopt(CaptureSource* source);
+    QString describedSource() const;
+    void endSource();
     void loseSource(const QString& reason);
-    void pollBoard();
-    QString boardDescription() const;
-    void endReplay();
-    void showReplayCounts(const LogReplay& replay);
-    void setReplayStatus(const QString& text);
+    void sourceEnded(const QString& error);
+    void takeReplayCounts();
+    void setReplayCounts(std::optional<ReplayCounts> counts);
+    void setSourceDescription(const QString& description);
 
     SerialPort& m_port;
-    UserMessageBox& m_messageBox;
     Upkeep m_upkeep;
+    WallClock m_exactWallClock;
+    WallClock m_coarseWallClock { WallClock::Precision::Coarse };
+    const FramesClock* m_wallClock = &m_exactWallClock;
+    FramesNow m_framesClock { *this };
     CaptureSession m_session;
     Timer* m_timer1;
     Timer* m_timer2;
@@ -177,14 +215,12 @@ private:
     RandomSource* m_random = &m_clockRandom;
     InteriorEmulatorSlots m_emulatorSlots;
 
-    Source m_source = Source::None;
-    LogReplay* m_replay = nullptr;
+    CaptureSource* m_source = nullptr;
+    QString m_sourceDescription;
     // Where the last replay ended on the frames' clock, and the frames ingested by then.
     std::optional<std::int64_t> m_replayEndUs;
     std::uint64_t m_framesAtReplayEnd = 0;
-    QString m_replayStatus;
-    LiveSource* m_live = nullptr;
-    QString m_sourceDescription;
+    std::optional<ReplayCounts> m_replayCounts;
     QTimer m_frameRateTimer;
     QElapsedTimer m_sinceFrameRateSample;
     std::uint64_t m_framesAtLastSample = 0;

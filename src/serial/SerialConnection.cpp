@@ -3,20 +3,19 @@
 #include "capture/record/DecimalText.h"
 #include "platform/SerialPort.h"
 #include "platform/SerialPortCatalog.h"
-#include "platform/UserMessageBox.h"
 
 #include <cstdint>
 
 namespace vexmoor {
 
-SerialConnection::SerialConnection(SerialPort& port, UserMessageBox& messageBox)
+SerialConnection::SerialConnection(SerialPort& port)
     : m_port(port)
-    , m_messageBox(messageBox)
 {
 }
 
 bool SerialConnection::connectToCom()
 {
+    m_error.clear();
     // Setting up an open port again could only break a working connection.
     if (m_port.isOpen())
         return fail(QStringLiteral("The serial port %1 is already open and is being read; "
@@ -51,7 +50,7 @@ bool SerialConnection::connectToCom()
 
 bool SerialConnection::fail(const QString& description)
 {
-    m_messageBox.show(description, QStringLiteral("Invalid Port"), UserMessageBox::Icon::Error);
+    m_error = description;
     return false;
 }
 

@@ -32,12 +32,6 @@ constexpr qsizetype kControllerStateByte = 1;
 constexpr qint64 kMaxStampPart = 100'000'000'000;
 constexpr std::int64_t kMicrosecondsPerSecond = 1'000'000;
 
-std::int64_t wallClockMicroseconds()
-{
-    return std::chrono::duration_cast<std::chrono::microseconds>(std::chrono::system_clock::now().time_since_epoch())
-        .count();
-}
-
 // A time stamp of zero is one the plugin never set.
 std::optional<std::int64_t> stampMicroseconds(const QCanBusFrame::TimeStamp& stamp)
 {
@@ -97,7 +91,7 @@ QStringList CanBusSource::availableInterfaces(const QString& plugin)
 }
 
 CanBusSource::CanBusSource(CaptureSession& session, QString plugin, QString interfaceName, QObject* parent)
-    : LiveSource(session, parent)
+    : CaptureSource(session, parent)
     , m_plugin(std::move(plugin))
     , m_interfaceName(std::move(interfaceName))
     , m_interfaceKey(logInterfaceName(m_interfaceName))
@@ -272,10 +266,10 @@ void CanBusSource::handleFrames(const QList<QCanBusFrame>& received)
     if (!isOpen())
         return;
     // One reading of the clock for the batch: the frames arrived together.
-    const std::int64_t arrivalUs = wallClockMicroseconds();
+    const std::int64_t arrivedUs = arrivalUs();
     const quint64 countsBefore = m_errorFrames + m_errorPassive + m_oversizedFrames;
     for (const QCanBusFrame& frame : received) {
-        if (!handleFrame(frame, arrivalUs))
+        if (!handleFrame(frame, arrivedUs))
             return;
     }
     if (m_errorFrames + m_errorPassive + m_oversizedFrames != countsBefore)

@@ -1,8 +1,8 @@
 #pragma once
 
 #include "capture/record/CanFrame.h"
+#include "sources/CaptureSource.h"
 #include "sources/DeviceTimeMapping.h"
-#include "sources/LiveSource.h"
 
 #include <QCanBusDevice>
 #include <QCanBusFrame>
@@ -21,7 +21,7 @@ namespace vexmoor {
 // with "tcp://127.0.0.1:35468/can0". It only listens: it writes no frame, and sets no bit rate, as
 // the interface's owner configures that (ip link, the adapter's own tool). Bus errors are counted
 // in the remark; a bus that goes off, or a device that goes away, ends it with lost().
-class CanBusSource final : public LiveSource {
+class CanBusSource final : public CaptureSource {
     Q_OBJECT
 
 public:
@@ -42,6 +42,7 @@ public:
     ~CanBusSource() override;
     Q_DISABLE_COPY_MOVE(CanBusSource)
 
+    Kind kind() const override { return Kind::CanBus; }
     bool open() override;
     void close() override;
     bool isOpen() const override { return m_device != nullptr; }

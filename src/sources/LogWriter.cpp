@@ -1,27 +1,16 @@
 #include "sources/LogWriter.h"
 
 #include "capture/record/CaptureSession.h"
+#include "platform/WallClock.h"
 
 #include <QTimer>
 
-#include <chrono>
-
 namespace vexmoor {
-
-namespace {
-
-std::int64_t microsecondsSinceEpoch()
-{
-    return std::chrono::duration_cast<std::chrono::microseconds>(std::chrono::system_clock::now().time_since_epoch())
-        .count();
-}
-
-} // namespace
 
 LogWriter::LogWriter(CaptureSession& session, QObject* parent)
     : QObject(parent)
     , m_session(session)
-    , m_arrivalClock(microsecondsSinceEpoch)
+    , m_arrivalClock([] { return WallClock::exact().nowUs(); })
     , m_flushTimer(new QTimer(this))
 {
     setObjectName(QStringLiteral("logWriter"));

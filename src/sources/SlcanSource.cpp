@@ -14,12 +14,6 @@ namespace vexmoor {
 
 namespace {
 
-std::int64_t nowUs()
-{
-    return std::chrono::duration_cast<std::chrono::microseconds>(std::chrono::system_clock::now().time_since_epoch())
-        .count();
-}
-
 QString commandText(std::string_view command)
 {
     // Without its CR, as a person would type it.
@@ -29,7 +23,7 @@ QString commandText(std::string_view command)
 } // namespace
 
 SlcanSource::SlcanSource(CaptureSession& session, QString device, std::uint32_t bitRate, QObject* parent)
-    : LiveSource(session, parent)
+    : CaptureSource(session, parent)
     , m_device(std::move(device))
     , m_bitRate(bitRate)
 {
@@ -198,7 +192,7 @@ void SlcanSource::readArrived()
 
 void SlcanSource::feed(const QByteArray& bytes)
 {
-    m_decoder.feed(std::string_view(bytes.constData(), static_cast<std::size_t>(bytes.size())), nowUs(),
+    m_decoder.feed(std::string_view(bytes.constData(), static_cast<std::size_t>(bytes.size())), arrivalUs(),
                    [this](const CanFrame& frame) {
                        if (!m_receiving)
                            return;

@@ -1,7 +1,7 @@
 #pragma once
 
 #include "capture/formats/SlcanDecoder.h"
-#include "sources/LiveSource.h"
+#include "sources/CaptureSource.h"
 
 #include <QSerialPort>
 #include <QString>
@@ -17,7 +17,7 @@ namespace vexmoor {
 // disturbs the bus; an adapter without listen-only is opened normally, and the remark says so. Each
 // step waits a bounded time for the adapter's answer; a refusal or silence ends the opening with the
 // step named and the port closed.
-class SlcanSource final : public LiveSource {
+class SlcanSource final : public CaptureSource {
     Q_OBJECT
 
 public:
@@ -34,6 +34,7 @@ public:
     void setBaudRate(qint32 baudRate) { m_baudRate = baudRate; }
     void setAnswerTimeout(int milliseconds) { m_answerTimeoutMs = milliseconds; }
 
+    Kind kind() const override { return Kind::Slcan; }
     bool open() override;
     void close() override;
     bool isOpen() const override { return m_port.isOpen() && m_receiving; }

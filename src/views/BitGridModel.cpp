@@ -1,5 +1,7 @@
 #include "views/BitGridModel.h"
 
+#include "platform/WallClock.h"
+
 #include "capture/changes/ChangeTracker.h"
 #include "capture/changes/SuppressionMask.h"
 #include "views/MessageTableModel.h"
@@ -8,7 +10,6 @@
 #include <QFont>
 
 #include <algorithm>
-#include <chrono>
 #include <cmath>
 #include <utility>
 
@@ -21,12 +22,6 @@ constexpr int kBitsPerByte = 8;
 int bitIndex(int byte, int bit)
 {
     return byte * kBitsPerByte + bit;
-}
-
-std::int64_t wallClockUs()
-{
-    return std::chrono::duration_cast<std::chrono::microseconds>(std::chrono::system_clock::now().time_since_epoch())
-        .count();
 }
 
 QColor blend(const QColor& from, const QColor& to, double share)
@@ -50,15 +45,15 @@ const QColor BitGridModel::kSuppressedColor { 150, 150, 150 };
 BitGridModel::BitGridModel(const ChangeTracker& changes, QObject* parent)
     : QAbstractTableModel(parent)
     , m_changes(changes)
-    , m_clock(wallClockUs)
-    , m_nowUs(m_clock())
+    , m_clock(&WallClock::exact())
+    , m_nowUs(m_clock->nowUs())
 {
 }
 
-void BitGridModel::setClock(Clock nowUs)
+void BitGridModel::setClock(const FramesClock& clock)
 {
-    m_clock = nowUs ? std::move(nowUs) : Clock(wallClockUs);
-    m_nowUs = m_clock();
+    m_clock = &clock;
+    m_nowUs = m_clock->nowUs();
 }
 
 void BitGridModel::showIdentifier(std::uint32_t id, bool extended)
@@ -67,7 +62,7 @@ void BitGridModel::showIdentifier(std::uint32_t id, bool extended)
     m_shown = true;
     m_id = id;
     m_extended = extended;
-    m_nowUs = m_clock();
+    m_nowUs = m_clock->nowUs();
     takeSnapshot();
     endResetModel();
 }
@@ -295,7 +290,7 @@ bool BitGridModel::rowMoved(const IdentifierChanges& changes, int byte, std::int
 
 void BitGridModel::refresh()
 {
-    const std::int64_t previousNowUs = std::exchange(m_nowUs, m_clock());
+    const std::int64_t previousNowUs = std::exchange(m_nowUs, m_clock->nowUs());
     const IdentifierChanges* changes = shownChanges();
     if ((changes != nullptr ? changes->length() : 0) != m_rows) {
         beginResetModel();

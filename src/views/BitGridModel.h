@@ -11,6 +11,8 @@
 
 namespace vexmoor {
 
+class FramesClock;
+
 class ChangeTracker;
 class IdentifierChanges;
 class SuppressionMask;
@@ -37,15 +39,13 @@ public:
 
     static const QColor kSuppressedColor;
 
-    using Clock = std::function<std::int64_t()>;
-
     explicit BitGridModel(const ChangeTracker& changes, QObject* parent = nullptr);
     Q_DISABLE_COPY_MOVE(BitGridModel)
 
     // Suppressed bits are shown set aside and never as flipped; the mask must outlive the model.
     void setSuppression(const SuppressionMask* suppression) { m_suppression = suppression; }
     // Microseconds on the frames' clock, the one the tracker's flips are stamped on.
-    void setClock(Clock nowUs);
+    void setClock(const FramesClock& clock);
     void showIdentifier(std::uint32_t id, bool extended);
     void showNothing();
     std::optional<std::uint32_t> shownId() const;
@@ -89,7 +89,7 @@ private:
 
     const ChangeTracker& m_changes;
     const SuppressionMask* m_suppression = nullptr;
-    Clock m_clock;
+    const FramesClock* m_clock;
     std::int64_t m_nowUs = 0;
     bool m_shown = false;
     std::uint32_t m_id = 0;

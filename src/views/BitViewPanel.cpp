@@ -22,7 +22,7 @@ constexpr int kRowHeight = 24;
 
 } // namespace
 
-BitViewPanel::BitViewPanel(const ChangeTracker& changes, const SuppressionMask& suppression, Clock nowUs,
+BitViewPanel::BitViewPanel(const ChangeTracker& changes, const SuppressionMask& suppression, const FramesClock& clock,
                            QWidget* parent)
     : QDockWidget(QStringLiteral("Bit View"), parent)
     , m_model(new BitGridModel(changes, this))
@@ -31,7 +31,7 @@ BitViewPanel::BitViewPanel(const ChangeTracker& changes, const SuppressionMask& 
 {
     setObjectName(QStringLiteral("dockBitView"));
     m_model->setSuppression(&suppression);
-    m_model->setClock(std::move(nowUs));
+    m_model->setClock(clock);
     m_heading->setObjectName(QStringLiteral("lblBitViewIdentifier"));
     buildGrid();
 

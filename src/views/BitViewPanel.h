@@ -13,6 +13,8 @@ class QTableView;
 
 namespace vexmoor {
 
+class FramesClock;
+
 class BitGridModel;
 class ChangeTracker;
 class MessageTableModel;
@@ -26,10 +28,8 @@ class BitViewPanel final : public QDockWidget {
     Q_OBJECT
 
 public:
-    using Clock = std::function<std::int64_t()>;
-
     // nowUs reads the frames' clock; the tracker and the mask must outlive the panel.
-    BitViewPanel(const ChangeTracker& changes, const SuppressionMask& suppression, Clock nowUs,
+    BitViewPanel(const ChangeTracker& changes, const SuppressionMask& suppression, const FramesClock& clock,
                  QWidget* parent = nullptr);
     Q_DISABLE_COPY_MOVE(BitViewPanel)
 

@@ -1,12 +1,13 @@
 #include "views/MessageTableModel.h"
 
+#include "platform/WallClock.h"
+
 #include "capture/changes/ChangeTracker.h"
 #include "capture/changes/SuppressionMask.h"
 #include "platform/CodePageText.h"
 
 #include <algorithm>
 #include <charconv>
-#include <chrono>
 #include <optional>
 #include <utility>
 
@@ -25,12 +26,6 @@ std::optional<TrackedIdentifier> identifierOfKey(std::string_view key)
     if (key.empty() || error != std::errc() || end != key.data() + key.size())
         return std::nullopt;
     return TrackedIdentifier { id, id > CanFrame::kMaxStandardId || key.size() > 3 };
-}
-
-std::int64_t wallClockUs()
-{
-    return std::chrono::duration_cast<std::chrono::microseconds>(std::chrono::system_clock::now().time_since_epoch())
-        .count();
 }
 
 QString byteText(const IdentifierChanges& changes)
@@ -71,8 +66,8 @@ const QString MessageTableModel::kDownMark = QStringLiteral("\u25BC");
 MessageTableModel::MessageTableModel(MessageTable& table, QObject* parent)
     : QAbstractTableModel(parent)
     , m_table(table)
-    , m_clock(wallClockUs)
-    , m_nowUs(m_clock())
+    , m_clock(&WallClock::exact())
+    , m_nowUs(m_clock->nowUs())
 {
     m_table.setObserver(this);
     connect(&m_refreshTimer, &QTimer::timeout, this, &MessageTableModel::refresh);
@@ -84,10 +79,10 @@ MessageTableModel::~MessageTableModel()
     m_table.setObserver(nullptr);
 }
 
-void MessageTableModel::setClock(Clock nowUs)
+void MessageTableModel::setClock(const FramesClock& clock)
 {
-    m_clock = nowUs ? std::move(nowUs) : Clock(wallClockUs);
-    m_nowUs = m_clock();
+    m_clock = &clock;
+    m_nowUs = m_clock->nowUs();
 }
 
 void MessageTableModel::setSuppression(const SuppressionMask* suppression)
@@ -270,7 +265,7 @@ QString MessageTableModel::displayText(std::string_view cell, bool asciiColumn)
 
 void MessageTableModel::refresh()
 {
-    const std::int64_t previousNowUs = std::exchange(m_nowUs, m_clock());
+    const std::int64_t previousNowUs = std::exchange(m_nowUs, m_clock->nowUs());
     publishNewRows();
     repaintChangedRows(previousNowUs);
 }

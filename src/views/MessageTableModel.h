@@ -13,6 +13,8 @@
 
 namespace vexmoor {
 
+class FramesClock;
+
 class ChangeTracker;
 class IdentifierChanges;
 class SuppressionMask;
@@ -56,8 +58,6 @@ public:
     static const QString kUpMark;
     static const QString kDownMark;
 
-    using Clock = std::function<std::int64_t()>;
-
     struct TrackedIdentifier {
         std::uint32_t id = 0;
         bool extended = false;
@@ -75,7 +75,7 @@ public:
     // Repaints the Data column after the mask changed.
     void suppressionChanged();
     // Microseconds since the epoch on the frames' clock; the wall clock unless told otherwise.
-    void setClock(Clock nowUs);
+    void setClock(const FramesClock& clock);
     // The moment the columns show: the clock's reading at the last refresh.
     std::int64_t shownNowUs() const { return m_nowUs; }
 
@@ -123,7 +123,7 @@ private:
     MessageTable& m_table;
     const ChangeTracker* m_changes = nullptr;
     const SuppressionMask* m_suppression = nullptr;
-    Clock m_clock;
+    const FramesClock* m_clock;
     std::int64_t m_nowUs = 0;
     QTimer m_refreshTimer;
     int m_shownRows = 0;

@@ -1,5 +1,7 @@
 #include "views/PlotPanel.h"
 
+#include "capture/record/FramesClock.h"
+
 #include "capture/changes/FrameHistory.h"
 #include "capture/changes/SignalRecorder.h"
 #include "capture/ranking/BitRanking.h"
@@ -102,10 +104,10 @@ std::pair<double, double> valueBounds(const QList<QPointF>& values)
 
 } // namespace
 
-PlotPanel::PlotPanel(SignalRecorder& recorder, Clock clock, QWidget* parent)
+PlotPanel::PlotPanel(SignalRecorder& recorder, const FramesClock& clock, QWidget* parent)
     : QDockWidget(QStringLiteral("Plot"), parent)
     , m_recorder(recorder)
-    , m_clock(std::move(clock))
+    , m_clock(&clock)
     , m_chart(new QChart)
     , m_view(new PlotChartView(m_chart))
     , m_timeAxis(new QValueAxis(m_chart))
@@ -144,9 +146,9 @@ PlotPanel::PlotPanel(SignalRecorder& recorder, Clock clock, QWidget* parent)
     refresh();
 }
 
-PlotPanel* PlotPanel::addTo(QMainWindow& window, QMenu& viewMenu, SignalRecorder& recorder, Clock clock)
+PlotPanel* PlotPanel::addTo(QMainWindow& window, QMenu& viewMenu, SignalRecorder& recorder, const FramesClock& clock)
 {
-    auto* panel = new PlotPanel(recorder, std::move(clock), &window);
+    auto* panel = new PlotPanel(recorder, clock, &window);
     window.addDockWidget(Qt::BottomDockWidgetArea, panel);
     panel->hide();
     QAction* toggle = panel->toggleViewAction();
@@ -345,7 +347,7 @@ QPointF PlotPanel::shownRange() const
     if (!m_follow->isChecked())
         return m_userRange;
     const double window = m_windowSeconds->value();
-    const std::int64_t nowUs = m_clock ? m_clock() : 0;
+    const std::int64_t nowUs = m_clock->nowUs();
     const double now = static_cast<double>(nowUs - m_recorder.originUs().value_or(nowUs)) / kMicrosecondsPerSecond;
     // Until a whole window has passed it fills from the left; then it scrolls.
     const double end = std::max(now, window);

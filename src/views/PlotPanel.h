@@ -26,6 +26,8 @@ class QValueAxis;
 
 namespace vexmoor {
 
+class FramesClock;
+
 class BitRanking;
 class FrameHistory;
 class PlotChartView;
@@ -41,20 +43,18 @@ class PlotPanel final : public QDockWidget {
     Q_OBJECT
 
 public:
-    using Clock = std::function<std::int64_t()>;
-
     static constexpr int kRefreshIntervalMs = 100;
     static constexpr int kDefaultWindowSeconds = 30;
     static constexpr int kMaxWindowSeconds = 600;
 
-    PlotPanel(SignalRecorder& recorder, Clock clock, QWidget* parent = nullptr);
+    PlotPanel(SignalRecorder& recorder, const FramesClock& clock, QWidget* parent = nullptr);
     Q_DISABLE_COPY_MOVE(PlotPanel)
 
     // A hidden panel at the bottom of the window, with its entry at the end of the view menu.
-    static PlotPanel* addTo(QMainWindow& window, QMenu& viewMenu, SignalRecorder& recorder, Clock clock);
+    static PlotPanel* addTo(QMainWindow& window, QMenu& viewMenu, SignalRecorder& recorder, const FramesClock& clock);
 
     // "Now" for Follow, in microseconds on the frames' clock.
-    void setClock(Clock clock) { m_clock = std::move(clock); }
+    void setClock(const FramesClock& clock) { m_clock = &clock; }
     // Draws what changed since the last time; the panel's timer calls it while the panel is visible.
     void refresh();
     QChart& chart() { return *m_chart; }
@@ -100,7 +100,7 @@ private:
     const std::vector<Mark>& currentMarks() const;
 
     SignalRecorder& m_recorder;
-    Clock m_clock;
+    const FramesClock* m_clock;
     QChart* m_chart;
     PlotChartView* m_view;
     QValueAxis* m_timeAxis;

@@ -51,7 +51,8 @@ protected:
     vexmoor::MessageTableModel model { session.table() };
     QMenu view;
     QStatusBar statusBar;
-    SuppressionControls controls { view, statusBar, session.changes(), model, [] { return kNowUs; }, nullptr };
+    const vexmoor::test::FixedFramesClock now { kNowUs };
+    SuppressionControls controls { view, statusBar, session.changes(), model, now, nullptr };
 };
 
 // A refused window leaves the one before, the three seconds of the start.
@@ -89,7 +90,8 @@ TEST_F(SuppressionWindowTest, APressWithNothingChangedSaysSoAndHowManyBitsStaySu
     send(kNowUs - 6'000'000, 0x00);
     send(kNowUs - 1'000'000, 0x01);
     controls.suppressCurrentChanges();
-    controls.setClock([] { return kNowUs + 10'000'000; });
+    const vexmoor::test::FixedFramesClock later { kNowUs + 10'000'000 };
+    controls.setClock(later);
     controls.suppressCurrentChanges();
     EXPECT_EQ(statusBar.currentMessage(), QStringLiteral("Nothing changed in the last 3 s; 1 bit suppressed"));
 }
@@ -111,7 +113,7 @@ TEST_F(SuppressionWindowTest, TheWindowAskedForIsTakenAndRememberedForTheNextRun
     controls.askForWindow();
     EXPECT_EQ(controls.windowUs(), 10'000'000);
 
-    SuppressionControls nextRun { view, statusBar, session.changes(), model, [] { return kNowUs; }, nullptr };
+    SuppressionControls nextRun { view, statusBar, session.changes(), model, now, nullptr };
     EXPECT_EQ(nextRun.windowUs(), 10'000'000);
     QSettings().remove(QStringLiteral("suppression/windowSeconds"));
 }
@@ -120,17 +122,17 @@ TEST_F(SuppressionWindowTest, TheWindowAskedForIsTakenAndRememberedForTheNextRun
 // in the view only: the table keeps every row at its place, and the selection stays where it was.
 TEST_F(SuppressionWindowTest, TheFilterHidesTheRowsWithoutAnUnsuppressedChangeInTheViewOnly)
 {
-    std::int64_t nowUs = kNowUs - 8'000'000;
+    vexmoor::test::FixedFramesClock framesClock { kNowUs - 8'000'000 };
     auto sendAt = [&](std::uint32_t id, std::uint8_t byte) {
-        session.ingestFrame(vexmoor::test::makeFrame(id, { byte }, { .timestampUs = nowUs }), "can0");
+        session.ingestFrame(vexmoor::test::makeFrame(id, { byte }, { .timestampUs = framesClock.nowAtUs }), "can0");
     };
     for (const std::uint32_t id : { 0x100U, 0x200U, 0x300U })
         sendAt(id, 0);
-    nowUs += 100'000;
+    framesClock.nowAtUs += 100'000;
     sendAt(0x100, 1); // a counter
-    controls.setClock([&nowUs] { return nowUs; });
+    controls.setClock(framesClock);
     controls.suppressCurrentChanges();
-    model.setClock([&nowUs] { return nowUs; });
+    model.setClock(framesClock);
     model.setChanges(&session.changes());
     vexmoor::MessageTableView table;
     table.setModel(&model);
@@ -138,7 +140,7 @@ TEST_F(SuppressionWindowTest, TheFilterHidesTheRowsWithoutAnUnsuppressedChangeIn
     table.selectRow(1);
     vexmoor::ChangedRowsFilter filter { view, statusBar, table, model, controls, nullptr };
 
-    nowUs += 100'000;
+    framesClock.nowAtUs += 100'000;
     sendAt(0x100, 0); // the counter again: only its suppressed bit flips
     sendAt(0x200, 0x10); // the switch
     model.refresh();
@@ -157,7 +159,7 @@ TEST_F(SuppressionWindowTest, TheFilterHidesTheRowsWithoutAnUnsuppressedChangeIn
     EXPECT_EQ(statusBar.findChild<QLabel*>(QStringLiteral("statusRowFilter"))->text(),
               QStringLiteral("Showing 1 of 3 rows: those with unsuppressed changes"));
 
-    nowUs += 3'000'000;
+    framesClock.nowAtUs += 3'000'000;
     model.refresh();
     filter.update();
     EXPECT_TRUE(table.isRowHidden(1)) << "the switch's change has left the window";

@@ -366,11 +366,11 @@ TEST_F(frmMainTest, TheTableShowsTheTrackedColumnsAndANewWindowHidesWhatTheLastO
 TEST_F(frmMainTest, TheViewMenuSuppressesTheRecentFlipsUntilClearedAndTheStatusBarCountsThem)
 {
     constexpr std::int64_t kStartUs = 1'700'000'000'000'000;
-    std::int64_t nowUs = kStartUs;
-    window.tableModel().setClock([&nowUs] { return nowUs; });
+    vexmoor::test::FixedFramesClock framesClock { kStartUs };
+    window.tableModel().setClock(framesClock);
     auto* controls = window.findChild<vexmoor::SuppressionControls*>();
     ASSERT_NE(controls, nullptr);
-    controls->setClock([&nowUs] { return nowUs; });
+    controls->setClock(framesClock);
     auto* status = window.findChild<QLabel*>(QStringLiteral("statusSuppressed"));
     ASSERT_NE(status, nullptr);
     auto send
@@ -393,7 +393,7 @@ TEST_F(frmMainTest, TheViewMenuSuppressesTheRecentFlipsUntilClearedAndTheStatusB
     send(0x100, kStartUs, { 0x00, 0x00 }, true);
     send(0x3A1, kStartUs + 100'000, { 0x01 });
     send(0x100, kStartUs + 200'000, { 0x00, 0xC0 }, true);
-    nowUs = kStartUs + 1'000'000;
+    framesClock.nowAtUs = kStartUs + 1'000'000;
     EXPECT_TRUE(firstByteColour().isValid());
 
     action("mnuViewSuppress")->trigger();
@@ -405,9 +405,9 @@ TEST_F(frmMainTest, TheViewMenuSuppressesTheRecentFlipsUntilClearedAndTheStatusB
     action("MnuToolsClear")->trigger();
     EXPECT_EQ(window.session().table().rowCount(), 0);
     EXPECT_EQ(status->text(), QStringLiteral("3 bits suppressed")) << "the bits still always move";
-    send(0x3A1, nowUs, { 0x00 });
-    nowUs += 100'000;
-    send(0x3A1, nowUs, { 0x01 });
+    send(0x3A1, framesClock.nowAtUs, { 0x00 });
+    framesClock.nowAtUs += 100'000;
+    send(0x3A1, framesClock.nowAtUs, { 0x01 });
     EXPECT_FALSE(firstByteColour().isValid());
 
     action("mnuViewClearSuppression")->trigger();

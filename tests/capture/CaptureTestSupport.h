@@ -1,6 +1,7 @@
 #pragma once
 
 #include "capture/FixedClock.h"
+#include "capture/FixedFramesClock.h"
 #include "capture/record/CanFrame.h"
 #include "capture/record/MessageNotesLog.h"
 

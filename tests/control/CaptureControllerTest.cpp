@@ -1,5 +1,6 @@
 #include "control/CaptureController.h"
 #include "capture/CaptureTestSupport.h"
+#include "control/CaptureMessageBoxes.h"
 #include "control/TimersAtStart.h"
 #include "platform/Eventually.h"
 #include "platform/RecordingMessageBox.h"
@@ -37,8 +38,8 @@ protected:
     vexmoor::test::RecordingMessageBox messageBox;
     FakeSerialPort port;
     vexmoor::test::FixedClock clock;
-    CaptureController* controller
-        = new CaptureController(port, messageBox, clock, CaptureController::Upkeep::Run, &owner);
+    CaptureController* controller = new CaptureController(port, clock, CaptureController::Upkeep::Run, &owner);
+    vexmoor::CaptureMessageBoxes messages { *controller, messageBox };
 };
 
 TEST_F(CaptureControllerTest, ItsTimersAreFoundByNameUnderItsOwnerWithTheirIntervalsAndStates)
@@ -52,7 +53,7 @@ TEST_F(CaptureControllerTest, WithoutUpkeepTheRowsKeepTheirChangesAndConnectLeav
 {
     QObject headless;
     FakeSerialPort headlessPort;
-    auto* capture = new CaptureController(headlessPort, messageBox, clock, CaptureController::Upkeep::Off, &headless);
+    auto* capture = new CaptureController(headlessPort, clock, CaptureController::Upkeep::Off, &headless);
     auto& table = capture->session().table();
     capture->session().ingest("<680,1,>");
     capture->session().ingest("<680,2,>");
@@ -115,7 +116,7 @@ TEST_F(CaptureControllerTest, AFailedConnectLeavesThePollOffAndNoSource)
     EXPECT_FALSE(timer("Timer2")->isEnabled());
     EXPECT_TRUE(timer("Timer3")->isEnabled());
     EXPECT_FALSE(controller->hasSource());
-    EXPECT_EQ(controller->activeSourceDescription(), QStringLiteral("No source"));
+    EXPECT_TRUE(controller->activeSourceDescription().isEmpty());
     EXPECT_EQ(sources.count(), 0);
 }
 
@@ -149,7 +150,7 @@ class SourceDescriptionTest : public CaptureControllerTest, public testing::With
 
 TEST_P(SourceDescriptionTest, NamesTheBoardByThePortAsTypedAndTheDeviceItStandsFor)
 {
-    EXPECT_EQ(controller->activeSourceDescription(), QStringLiteral("No source"));
+    EXPECT_TRUE(controller->activeSourceDescription().isEmpty());
     port.devicePath = QString::fromLatin1(GetParam().deviceBeforeConnect);
     controller->connection().setPortText(QString::fromLatin1(GetParam().portText));
 
@@ -179,7 +180,7 @@ TEST_F(CaptureControllerTest, ClosingTheSourceStopsThePollReleasesThePortAndDrop
     EXPECT_TRUE(timer("Timer3")->isEnabled());
     EXPECT_FALSE(controller->hasSource());
     ASSERT_EQ(sources.count(), 1);
-    EXPECT_EQ(sources[0][0].toString(), QStringLiteral("No source"));
+    EXPECT_TRUE(sources[0][0].toString().isEmpty());
     controller->closeSource();
     EXPECT_EQ(sources.count(), 1);
 
@@ -203,7 +204,7 @@ TEST_F(CaptureControllerTest, AnOpenedLogReplacesTheBoardAndARefusedOneLeavesItC
         file.write(text);
     }
     ASSERT_TRUE(controller->connectToCom());
-    QSignalSpy statuses(controller, &CaptureController::replayStatusChanged);
+    QSignalSpy counts(controller, &CaptureController::replayCountsChanged);
 
     EXPECT_FALSE(controller->openLog(notALog, vexmoor::LogReplay::Mode::AtOnce));
     ASSERT_EQ(messageBox.shown.size(), 1u);
@@ -222,16 +223,12 @@ TEST_F(CaptureControllerTest, AnOpenedLogReplacesTheBoardAndARefusedOneLeavesItC
     EXPECT_EQ(controller->activeSourceDescription(), QStringLiteral("Log drive.log"));
     ASSERT_TRUE(vexmoor::test::eventually([&] { return controller->replay() == nullptr; }));
     EXPECT_EQ(session().table().rowCount(), 2);
-    EXPECT_EQ(controller->activeSourceDescription(), QStringLiteral("No source"));
-    ASSERT_FALSE(statuses.isEmpty());
-    EXPECT_EQ(statuses.last().at(0).toString(), QStringLiteral("2 frames, 0 malformed lines"));
+    EXPECT_TRUE(controller->activeSourceDescription().isEmpty());
+    ASSERT_FALSE(counts.isEmpty());
+    ASSERT_TRUE(controller->replayCounts().has_value());
+    EXPECT_EQ(controller->replayCounts()->frames, 2u);
+    EXPECT_EQ(controller->replayCounts()->malformedLines, 0u);
     EXPECT_EQ(messageBox.shown.size(), 1u);
-}
-
-std::int64_t wallClockUs()
-{
-    return std::chrono::duration_cast<std::chrono::microseconds>(std::chrono::system_clock::now().time_since_epoch())
-        .count();
 }
 
 TEST_F(CaptureControllerTest, TheFramesClockIsTheWallClockButTheLogsOwnDuringAndAfterItsReplay)
@@ -244,16 +241,17 @@ TEST_F(CaptureControllerTest, TheFramesClockIsTheWallClockButTheLogsOwnDuringAnd
     file.write("(1.000000) can0 300#01\n(2.500000) can0 301#01\n(2.000000) can0 300#02\n");
     file.close();
 
-    const std::int64_t before = wallClockUs();
-    EXPECT_GE(controller->framesNowUs(), before);
+    const vexmoor::test::FixedFramesClock wall { 1'700'000'000'000'000 };
+    controller->setWallClock(wall);
+    EXPECT_EQ(controller->framesNowUs(), wall.nowAtUs);
 
     ASSERT_TRUE(controller->openLog(log, vexmoor::LogReplay::Mode::AtOnce));
-    EXPECT_GE(controller->framesNowUs(), before) << "nothing replayed yet";
+    EXPECT_EQ(controller->framesNowUs(), wall.nowAtUs) << "nothing replayed yet";
     ASSERT_TRUE(vexmoor::test::eventually([&] { return controller->replay() == nullptr; }));
     EXPECT_EQ(controller->framesNowUs(), 2'500'000) << "the table keeps the log's last moment";
 
     session().ingest("<700,1,>");
-    EXPECT_GE(controller->framesNowUs(), before) << "a new frame brings the wall clock back";
+    EXPECT_EQ(controller->framesNowUs(), wall.nowAtUs) << "a new frame brings the wall clock back";
 }
 
 TEST_F(CaptureControllerTest, FramesPerSecondCountEveryFrameOfEverySourceOverTheTimeGiven)

@@ -1,11 +1,12 @@
 #include "capture/CaptureTestSupport.h"
 #include "control/CaptureController.h"
+#include "control/CaptureMessageBoxes.h"
 #include "platform/Eventually.h"
 #include "platform/QtSerialPort.h"
 #include "platform/RecordingMessageBox.h"
 #include "platform/Timer.h"
 #include "serial/PseudoTerminal.h"
-#include "sources/LiveSource.h"
+#include "sources/CaptureSource.h"
 #include "sources/ScriptedSlcanAdapter.h"
 #include "sources/VirtualCanTestBus.h"
 
@@ -32,18 +33,18 @@ SourceAddress slcanOn(const QString& device)
 }
 
 // The controller over a real serial port, as the window and the headless capture build it.
-class LiveSourceControllerTest : public testing::Test {
+class CaptureSourceControllerTest : public testing::Test {
 protected:
     QObject owner;
     vexmoor::test::RecordingMessageBox messageBox;
     vexmoor::QtSerialPort port;
     vexmoor::test::FixedClock clock;
-    CaptureController* controller
-        = new CaptureController(port, messageBox, clock, CaptureController::Upkeep::Run, &owner);
+    CaptureController* controller = new CaptureController(port, clock, CaptureController::Upkeep::Run, &owner);
+    vexmoor::CaptureMessageBoxes messages { *controller, messageBox };
     QSignalSpy lost { controller, &CaptureController::sourceLost };
 };
 
-TEST_F(LiveSourceControllerTest, AnSlcanAdapterIsTheSourceUntilDisconnectLeavesItClosed)
+TEST_F(CaptureSourceControllerTest, AnSlcanAdapterIsTheSourceUntilDisconnectLeavesItClosed)
 {
     PseudoTerminal line;
     ScriptedSlcanAdapter adapter(line, &ScriptedSlcanAdapter::willingAdapter);
@@ -56,14 +57,14 @@ TEST_F(LiveSourceControllerTest, AnSlcanAdapterIsTheSourceUntilDisconnectLeavesI
     QSignalSpy closed(controller, &CaptureController::sourceClosed);
     controller->closeSource();
     EXPECT_EQ(closed.count(), 1);
-    EXPECT_EQ(controller->activeSourceDescription(), QStringLiteral("No source"));
+    EXPECT_TRUE(controller->activeSourceDescription().isEmpty());
     // The adapter is left closed, as it was found.
     ASSERT_TRUE(eventually([&] { return adapter.commands().size() == 5; }));
     EXPECT_EQ(adapter.commands().back(), "C");
     EXPECT_EQ(lost.count(), 0);
 }
 
-TEST_F(LiveSourceControllerTest, ARefusedAdapterIsShownAndTheSourceBeforeItStays)
+TEST_F(CaptureSourceControllerTest, ARefusedAdapterIsShownAndTheSourceBeforeItStays)
 {
     PseudoTerminal working;
     ScriptedSlcanAdapter willing(working, &ScriptedSlcanAdapter::willingAdapter);
@@ -80,11 +81,11 @@ TEST_F(LiveSourceControllerTest, ARefusedAdapterIsShownAndTheSourceBeforeItStays
     EXPECT_EQ(messageBox.shown.at(0).title, QStringLiteral("Connect to CAN Interface"));
     EXPECT_TRUE(messageBox.shown.at(0).text.contains(QStringLiteral("refused the bit rate")));
     EXPECT_EQ(controller->activeSourceDescription(), before);
-    ASSERT_NE(controller->liveSource(), nullptr);
-    EXPECT_TRUE(controller->liveSource()->isOpen());
+    ASSERT_NE(controller->source(), nullptr);
+    EXPECT_TRUE(controller->source()->isOpen());
 }
 
-TEST_F(LiveSourceControllerTest, APulledAdapterSaysWhyKeepsTheTableAndTheNextConnectWorks)
+TEST_F(CaptureSourceControllerTest, APulledAdapterSaysWhyKeepsTheTableAndTheNextConnectWorks)
 {
     auto line = std::make_unique<PseudoTerminal>();
     auto adapter = std::make_unique<ScriptedSlcanAdapter>(*line, &ScriptedSlcanAdapter::willingAdapter);
@@ -97,8 +98,8 @@ TEST_F(LiveSourceControllerTest, APulledAdapterSaysWhyKeepsTheTableAndTheNextCon
 
     ASSERT_TRUE(eventually([&] { return lost.count() == 1; }));
     // The same words as for a pulled board, whatever the port's last error text was.
-    EXPECT_EQ(controller->activeSourceDescription(),
-              QStringLiteral("Disconnected: %1 went away (the device was removed)").arg(line->devicePath()));
+    EXPECT_EQ(lost.at(0).at(0).toString(),
+              QStringLiteral("%1 went away (the device was removed)").arg(line->devicePath()));
     EXPECT_FALSE(controller->hasSource());
     EXPECT_EQ(controller->session().table().rowCount(), 1);
 
@@ -108,7 +109,7 @@ TEST_F(LiveSourceControllerTest, APulledAdapterSaysWhyKeepsTheTableAndTheNextCon
     EXPECT_TRUE(controller->hasSource());
 }
 
-TEST_F(LiveSourceControllerTest, APulledBoardIsReportedByThePollAndTheTableStays)
+TEST_F(CaptureSourceControllerTest, APulledBoardIsReportedByThePollAndTheTableStays)
 {
     auto line = std::make_unique<PseudoTerminal>();
     controller->connection().setPortText(line->devicePath());
@@ -126,7 +127,7 @@ TEST_F(LiveSourceControllerTest, APulledBoardIsReportedByThePollAndTheTableStays
     EXPECT_EQ(controller->session().table().rowCount(), 1);
 }
 
-TEST_F(LiveSourceControllerTest, AQtSerialBusInterfaceIsConnectedByItsAddressAndItsServerGoingIsADisconnect)
+TEST_F(CaptureSourceControllerTest, AQtSerialBusInterfaceIsConnectedByItsAddressAndItsServerGoingIsADisconnect)
 {
     vexmoor::test::VirtualCanTestBus bus;
     ASSERT_TRUE(bus.isListening());
@@ -141,9 +142,8 @@ TEST_F(LiveSourceControllerTest, AQtSerialBusInterfaceIsConnectedByItsAddressAnd
 
     bus.shutDown();
     ASSERT_TRUE(eventually([&] { return lost.count() == 1; }));
-    EXPECT_EQ(controller->activeSourceDescription(),
-              QStringLiteral("Disconnected: the virtual CAN server closed the connection"));
-    EXPECT_EQ(controller->liveSource(), nullptr);
+    EXPECT_EQ(lost.at(0).at(0).toString(), QStringLiteral("the virtual CAN server closed the connection"));
+    EXPECT_EQ(controller->source(), nullptr);
     EXPECT_EQ(controller->session().table().rowCount(), 1);
 }
 

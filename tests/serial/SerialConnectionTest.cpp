@@ -2,6 +2,7 @@
 #include "capture/CaptureTestSupport.h"
 #include "capture/record/CaptureSession.h"
 #include "control/CaptureController.h"
+#include "control/CaptureMessageBoxes.h"
 #include "platform/Eventually.h"
 #include "platform/QtSerialPort.h"
 #include "platform/RecordingMessageBox.h"
@@ -47,7 +48,8 @@ protected:
     vexmoor::test::FixedClock clock;
     vexmoor::QtSerialPort port;
     RecordingMessageBox messageBox;
-    CaptureController controller { port, messageBox, clock };
+    CaptureController controller { port, clock };
+    vexmoor::CaptureMessageBoxes messages { controller, messageBox };
     CaptureSession& session = controller.session();
     SerialConnection& connection = controller.connection();
     Timer& pollTimer = controller.pollTimer();
@@ -139,7 +141,8 @@ TEST(SerialConnectionSettingsTest, UsesPortFourUntilSetAndRoundsHalvesToEven)
     FakeSerialPort port;
     RecordingMessageBox messageBox;
     vexmoor::test::FixedClock clock;
-    CaptureController controller(port, messageBox, clock);
+    CaptureController controller(port, clock);
+    const vexmoor::CaptureMessageBoxes messages(controller, messageBox);
 
     ASSERT_TRUE(controller.connectToCom());
     EXPECT_EQ(port.portNumber, 4);
@@ -148,7 +151,7 @@ TEST(SerialConnectionSettingsTest, UsesPortFourUntilSetAndRoundsHalvesToEven)
 
     for (const auto& [text, number] : { std::pair { "6", 6 }, std::pair { "6.5", 6 }, std::pair { "7.5", 8 } }) {
         FakeSerialPort freshPort;
-        SerialConnection again(freshPort, messageBox);
+        SerialConnection again(freshPort);
         again.setPortText(QString::fromLatin1(text));
         ASSERT_TRUE(again.connectToCom());
         EXPECT_EQ(freshPort.portNumber, number) << text;
@@ -174,7 +177,8 @@ TEST_P(RefusedStepTest, KeepsTheStepsBeforeItAndLeavesThePollStopped)
     FakeSerialPort port;
     RecordingMessageBox messageBox;
     vexmoor::test::FixedClock clock;
-    CaptureController controller(port, messageBox, clock);
+    CaptureController controller(port, clock);
+    const vexmoor::CaptureMessageBoxes messages(controller, messageBox);
     port.*GetParam().refusal = QStringLiteral("The port said no.");
     controller.connection().setPortText(QStringLiteral("6"));
 

@@ -31,7 +31,7 @@ protected:
 
     vexmoor::test::FakeSerialPort port;
     vexmoor::test::RecordingMessageBox messageBox;
-    SerialConnection connection { port, messageBox };
+    SerialConnection connection { port };
 };
 
 TEST_F(frmComSettingsTest, OpensWithSixAndTheSeventeenPortNumbers)

@@ -35,7 +35,7 @@ namespace {
 using vexmoor::CanBusSource;
 using vexmoor::CanFrame;
 using vexmoor::CaptureSession;
-using vexmoor::LiveSource;
+using vexmoor::CaptureSource;
 using vexmoor::test::eventually;
 using vexmoor::test::makeFrame;
 using vexmoor::test::rowsOf;
@@ -241,8 +241,8 @@ class BusErrorTest : public CanBusSourceTest, public testing::WithParamInterface
 TEST_P(BusErrorTest, CountsErrorFramesInTheRemarkAndEndsTheCaptureAtBusOff)
 {
     const auto source = openOnBus();
-    QSignalSpy lost(source.get(), &LiveSource::lost);
-    QSignalSpy remarks(source.get(), &LiveSource::remarkChanged);
+    QSignalSpy lost(source.get(), &CaptureSource::lost);
+    QSignalSpy remarks(source.get(), &CaptureSource::remarkChanged);
 
     source->handleFrames(GetParam().frames);
 
@@ -294,7 +294,7 @@ INSTANTIATE_TEST_SUITE_P(Errors, BusErrorTest,
 TEST_F(CanBusSourceTest, AServerThatGoesAwayEndsTheCaptureOnceAndKeepsTheTable)
 {
     const auto source = openOnBus();
-    QSignalSpy lost(source.get(), &LiveSource::lost);
+    QSignalSpy lost(source.get(), &CaptureSource::lost);
     bus.send(dataFrame(0x123, "11"));
     ASSERT_TRUE(eventually([&] { return source->frames() == 1; }));
 
@@ -311,7 +311,7 @@ TEST_F(CanBusSourceTest, AServerThatGoesAwayEndsTheCaptureOnceAndKeepsTheTable)
 TEST_F(CanBusSourceTest, CloseStopsTheFramesSilentlyAndAReopenStartsAfresh)
 {
     const auto source = openOnBus();
-    QSignalSpy lost(source.get(), &LiveSource::lost);
+    QSignalSpy lost(source.get(), &CaptureSource::lost);
     bus.send(dataFrame(0x123, "11"));
     ASSERT_TRUE(eventually([&] { return source->frames() == 1; }));
     source->handleFrames({ errorFrame(QCanBusFrame::BusError) });
@@ -387,7 +387,7 @@ TEST_P(OpenRefusalTest, NamesTheStepAndTheReasonAtOnceAndLeavesTheSessionUntouch
     const auto substituted
         = [&](const char* text) { return QString::fromUtf8(text).replace(QStringLiteral("{refused}"), refusedUrl); };
     CanBusSource source(session, QString::fromUtf8(GetParam().plugin), substituted(GetParam().interfaceName));
-    QSignalSpy lost(&source, &LiveSource::lost);
+    QSignalSpy lost(&source, &CaptureSource::lost);
 
     QElapsedTimer elapsed;
     elapsed.start();

@@ -1,6 +1,7 @@
 #include "sources/LogWriter.h"
 #include "capture/CaptureTestSupport.h"
 #include "control/CaptureController.h"
+#include "control/CaptureMessageBoxes.h"
 #include "emulation/ConstantRandom.h"
 #include "platform/RecordingMessageBox.h"
 #include "platform/Timer.h"
@@ -58,7 +59,8 @@ protected:
     vexmoor::test::FakeSerialPort port;
     vexmoor::test::FixedClock clock;
     vexmoor::test::ConstantRandom random { 0.0 };
-    CaptureController controller { port, messageBox, clock, CaptureController::Upkeep::Off };
+    CaptureController controller { port, clock, CaptureController::Upkeep::Off };
+    vexmoor::CaptureMessageBoxes messages { controller, messageBox };
 
 private:
     std::int64_t m_arrival = 1'700'000'000'000'000;

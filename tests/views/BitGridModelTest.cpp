@@ -33,7 +33,7 @@ protected:
 
     BitGridModelTest()
     {
-        model.setClock([this] { return nowUs; });
+        model.setClock(framesClock);
         model.setSuppression(&mask);
     }
 
@@ -44,7 +44,7 @@ protected:
 
     void showAt(std::int64_t milliseconds)
     {
-        nowUs = at(milliseconds);
+        framesClock.nowAtUs = at(milliseconds);
         model.refresh();
     }
 
@@ -64,7 +64,7 @@ protected:
         return text;
     }
 
-    std::int64_t nowUs = kStartUs;
+    vexmoor::test::FixedFramesClock framesClock { kStartUs };
     vexmoor::ChangeTracker changes;
     vexmoor::SuppressionMask mask;
     BitGridModel model { changes };
@@ -163,7 +163,7 @@ TEST_F(BitGridModelTest, HeatRisesWithTheFlipsAgainstTheBusiestBitNotSuppressed)
     const std::vector<std::uint8_t> values = { 0x00, 0x01, 0x00, 0x03, 0x02, 0x01, 0x02, 0x07, 0x06, 0x07 };
     for (std::size_t frame = 0; frame < values.size(); ++frame)
         send(static_cast<std::int64_t>(frame) * 10, { values[frame] });
-    nowUs = at(1060);
+    framesClock.nowAtUs = at(1060);
     model.showIdentifier(kId, false);
 
     auto heat = [this](int bit) { return bitCell(0, bit, BitGridModel::HeatRole).toDouble(); };

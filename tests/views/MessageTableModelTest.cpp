@@ -118,7 +118,7 @@ protected:
     ChangeColumnsTest()
     {
         model.setChanges(&session.changes());
-        model.setClock([this] { return nowUs; });
+        model.setClock(framesClock);
     }
 
     void send(std::uint32_t id, std::int64_t milliseconds, std::initializer_list<std::uint8_t> data,
@@ -130,7 +130,7 @@ protected:
     // Reads the clock at the given time, as the refresh timer would.
     void showAt(std::int64_t milliseconds)
     {
-        nowUs = at(milliseconds);
+        framesClock.nowAtUs = at(milliseconds);
         model.refresh();
     }
 
@@ -150,7 +150,7 @@ protected:
         return rows;
     }
 
-    std::int64_t nowUs = kStartUs;
+    vexmoor::test::FixedFramesClock framesClock { kStartUs };
     vexmoor::test::FixedClock clock;
     CaptureSession session { clock };
     MessageTableModel model { session.table() };

@@ -67,8 +67,8 @@ protected:
 
     vexmoor::test::FixedClock clock;
     vexmoor::CaptureSession session { clock };
-    std::int64_t nowUs = kStartUs;
-    PlotPanel panel { session.plotted(), [this] { return nowUs; } };
+    vexmoor::test::FixedFramesClock framesClock { kStartUs };
+    PlotPanel panel { session.plotted(), framesClock };
 };
 
 TEST_F(PlotPanelTest, AnAddedSignalShowsAsASeriesNamedByItsLabelAndThePanelComesUp)
@@ -94,14 +94,14 @@ TEST_F(PlotPanelTest, FramesThroughTheSessionBecomeStepsInSecondsSinceTheFirstVa
     send(2'000'000, { 3 });
     send(2'500'000, { 3 });
     send(2'600'000, { 9 }, 0x3EA);
-    nowUs = kStartUs + 3'000'000;
+    framesClock.nowAtUs = kStartUs + 3'000'000;
     panel.refresh();
 
     EXPECT_EQ(linesOf(panel).first()->points(), (QList<QPointF> { { 0, 1 }, { 2, 1 }, { 2, 3 }, { 2.5, 3 } }));
     EXPECT_EQ(timeAxis().min(), 0);
     EXPECT_EQ(timeAxis().max(), PlotPanel::kDefaultWindowSeconds);
 
-    nowUs = kStartUs + 100'000'000;
+    framesClock.nowAtUs = kStartUs + 100'000'000;
     panel.refresh();
     EXPECT_EQ(timeAxis().min(), 70) << "Follow shows the last 30 s";
     EXPECT_TRUE(linesOf(panel).first()->points().isEmpty()) << "nothing was seen after 2.5 s";
@@ -203,7 +203,7 @@ TEST_F(PlotPanelTest, AZoomStopsFollowingUntilFollowIsPressedAndFitShowsTheWhole
     panel.addSignal(PlotSignal::ofBytes(0x3E9, false, 0));
     send(0, { 1 });
     send(50'000'000, { 2 });
-    nowUs = kStartUs + 60'000'000;
+    framesClock.nowAtUs = kStartUs + 60'000'000;
     panel.refresh();
     auto* follow = child<QPushButton>(panel, "btnPlotFollow");
     ASSERT_TRUE(follow->isChecked());
@@ -217,7 +217,7 @@ TEST_F(PlotPanelTest, AZoomStopsFollowingUntilFollowIsPressedAndFitShowsTheWhole
     EXPECT_FALSE(follow->isChecked());
     const double zoomedWidth = timeAxis().max() - timeAxis().min();
     EXPECT_LT(zoomedWidth, 30);
-    nowUs += 10'000'000;
+    framesClock.nowAtUs += 10'000'000;
     panel.refresh();
     EXPECT_DOUBLE_EQ(timeAxis().max() - timeAxis().min(), zoomedWidth) << "the zoom stays while time goes on";
 
@@ -234,7 +234,8 @@ TEST_F(PlotPanelTest, AZoomStopsFollowingUntilFollowIsPressedAndFitShowsTheWhole
 TEST_F(PlotPanelTest, PointsDroppedFromTheRingAreCounted)
 {
     vexmoor::SignalRecorder small(3);
-    PlotPanel smallPanel(small, [] { return kStartUs; });
+    const vexmoor::test::FixedFramesClock start { kStartUs };
+    PlotPanel smallPanel(small, start);
     ASSERT_EQ(small.add(PlotSignal::ofBytes(0x3E9, false, 0)), vexmoor::SignalRecorder::AddOutcome::Added);
     for (std::uint8_t value = 0; value < 5; ++value)
         small.observe(makeFrame(0x3E9, { value }, { .timestampUs = kStartUs + value }));
@@ -255,7 +256,7 @@ TEST_F(PlotPanelTest, SaysWhereTheFrameHistoryBeginsOnceItLostItsStart)
 
     for (std::int64_t frame = 1; session.history().framesDropped() == 0; ++frame)
         send(frame * 1'000, { 2, 3, 4, 5, 6, 7, 8, 9 }, 0x100);
-    nowUs += 1'000;
+    framesClock.nowAtUs += 1'000;
     panel.refresh();
     const QString expected = QStringLiteral("The frame history begins at %1 s")
                                  .arg(static_cast<double>(*session.history().earliestUs() - kStartUs) / 1e6, 0, 'f', 1);
@@ -286,7 +287,8 @@ TEST_F(PlotInMainWindowTest, TheViewMenuShowsThePanelAndClearAllDataEmptiesIt)
     toggle->trigger();
     EXPECT_TRUE(panel->isVisible());
 
-    panel->setClock([] { return kStartUs + 1'000'000; });
+    const vexmoor::test::FixedFramesClock later { kStartUs + 1'000'000 };
+    panel->setClock(later);
     panel->addSignal(PlotSignal::ofBytes(0x3E9, false, 0));
     window.session().ingestFrame(makeFrame(0x3E9, { 4 }, { .timestampUs = kStartUs }), "can0");
     window.session().ingestFrame(makeFrame(0x3E9, { 5 }, { .timestampUs = kStartUs + 500'000 }), "can0");
@@ -344,7 +346,7 @@ TEST_F(PlotPanelTest, EachMarkIsADashedNumberedLineAtItsTime)
     send(5'000'000, { 7 });
     session.ranking().addMark(kStartUs + 3'500'000);
     session.ranking().addMark(kStartUs + 200'000'000);
-    nowUs = kStartUs + 6'000'000;
+    framesClock.nowAtUs = kStartUs + 6'000'000;
     panel.refresh();
 
     QLineSeries* first = markLine(panel, 1);
@@ -378,7 +380,7 @@ TEST_F(PlotPanelTest, MarkHereAsksForAMarkAtTheTimeUnderThePointer)
 
     panel.addSignal(PlotSignal::ofBytes(0x3E9, false, 0));
     send(0, { 1 });
-    nowUs = kStartUs + 10'000'000;
+    framesClock.nowAtUs = kStartUs + 10'000'000;
     panel.refresh();
     const QPointF atTwelve = panel.chart().mapToPosition(QPointF(12, 1), linesOf(panel).first());
     const QPoint position = view->mapFromScene(panel.chart().mapToScene(atTwelve));

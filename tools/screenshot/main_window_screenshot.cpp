@@ -36,8 +36,8 @@ QWidget* emulatorWindow()
 
 void runEmulators(vexmoor::frmMain& window)
 {
-    window.showInteriorEmulator();
-    window.toggleEmulation();
+    window.findChild<QAction*>(QStringLiteral("mnuEmuInteriour"))->trigger();
+    window.findChild<QAction*>(QStringLiteral("MnuFileToggleEmulation"))->trigger();
     for (int sample = 0; sample < 40; ++sample)
         window.controller().sendRandomSample();
 }

@@ -15,25 +15,13 @@
 #include "capture/record/TextSetting.h"
 
 #include <charconv>
-#include <ctime>
-
 #include <optional>
-#include <time.h>
 
 namespace vexmoor {
 
 namespace {
 
 constexpr std::string_view kChangedPrefix = "Data Changed - ";
-
-// The board's records take the time of the poll that read them, 300 ms apart by default, so the
-// clock's tick of a few milliseconds is fine grained enough, at a fraction of the exact clock's cost.
-std::int64_t coarseSystemMicroseconds()
-{
-    timespec now {};
-    clock_gettime(CLOCK_REALTIME_COARSE, &now);
-    return static_cast<std::int64_t>(now.tv_sec) * 1'000'000 + now.tv_nsec / 1000;
-}
 
 } // namespace
 
@@ -71,7 +59,7 @@ const CanFrame* RecordIngestion::frameOfRecord(std::string_view message)
     if (!frame)
         return nullptr;
     m_recordFrame = *frame;
-    m_recordFrame.timestampUs = m_arrivalClock ? m_arrivalClock() : coarseSystemMicroseconds();
+    m_recordFrame.timestampUs = m_arrivalClock != nullptr ? m_arrivalClock->nowUs() : 0;
     return &m_recordFrame;
 }
 

@@ -1,11 +1,11 @@
 #pragma once
 
 #include "capture/record/CanFrame.h"
+#include "capture/record/FramesClock.h"
 #include "capture/record/RecordSink.h"
 #include "capture/record/TimeOfDaySource.h"
 
 #include <cstdint>
-#include <functional>
 #include <string>
 #include <string_view>
 
@@ -51,10 +51,9 @@ public:
     void setSignalRecorder(SignalRecorder* recorder) { m_recorder = recorder; }
     // Who keeps every frame for what is asked of the past later; nullptr for nobody.
     void setFrameHistory(FrameHistory* history) { m_history = history; }
-    // The time a record without a time stamp of its own arrived (the board's, a generator's), in
-    // microseconds since the epoch; the system clock unless a test sets another.
-    using ArrivalClock = std::function<std::int64_t()>;
-    void setArrivalClock(ArrivalClock clock) { m_arrivalClock = std::move(clock); }
+    // What stamps a record without a time stamp of its own (the board's, a generator's) as it
+    // arrives; without one such records carry time 0. The clock must outlive the ingestion.
+    void setArrivalClock(const FramesClock* clock) { m_arrivalClock = clock; }
 
     // Records with a frame's shape and identifier since the start, counted before the ignore lists
     // and the minimum identifier hold any back: the rate of the bus, not of the table.
@@ -81,7 +80,7 @@ private:
     ChangeTracker* m_tracker = nullptr;
     SignalRecorder* m_recorder = nullptr;
     FrameHistory* m_history = nullptr;
-    ArrivalClock m_arrivalClock;
+    const FramesClock* m_arrivalClock = nullptr;
     // The facts of the record being ingested, while ParseFrame runs.
     const FrameFacts* m_facts = nullptr;
     const CanFrame* m_frame = nullptr;

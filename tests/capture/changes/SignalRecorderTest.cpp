@@ -129,7 +129,8 @@ TEST(SignalRecorderTest, TheSessionFeedsItEveryFrameWithAnIdentifierEvenIgnoredO
 {
     test::FixedClock clock;
     CaptureSession session(clock);
-    session.ingestion().setArrivalClock([] { return std::int64_t { 5'000 }; });
+    const test::FixedFramesClock arrival { 5'000 };
+    session.ingestion().setArrivalClock(&arrival);
     ASSERT_EQ(session.plotted().add(PlotSignal::ofBytes(0x3E9, false, 1)), Outcome::Added);
     session.List2().append("3E9");
 

@@ -273,7 +273,8 @@ namespace {
 // ignored message can still be found.
 TEST_F(RecordIngestionTest, EveryFrameWithAnIdentifierIsTrackedWhateverTheTableHoldsBack)
 {
-    session.ingestion().setArrivalClock([] { return std::int64_t { 1'700'000'000'000'000 }; });
+    const vexmoor::test::FixedFramesClock arrival { 1'700'000'000'000'000 };
+    session.ingestion().setArrivalClock(&arrival);
     session.List2().append("2A8");
     session.ingest("<680,1,>"); // on the identifier ignore list
     session.ingest("<100,7,>"); // below the minimum identifier

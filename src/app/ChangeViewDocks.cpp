@@ -1,0 +1,113 @@
+#include "app/ChangeViewDocks.h"
+
+#include "app/ChangedRowsFilter.h"
+#include "app/FrameHistoryControls.h"
+#include "app/MarkControls.h"
+#include "app/SuppressionControls.h"
+#include "capture/changes/PlotSignal.h"
+#include "capture/ranking/RankedBit.h"
+#include "capture/record/RecordText.h"
+#include "control/CaptureController.h"
+#include "views/BitViewPanel.h"
+#include "views/CandidatesPanel.h"
+#include "views/MarksPanel.h"
+#include "views/MessageTableModel.h"
+#include "views/MessageTableView.h"
+#include "views/PlotPanel.h"
+
+#include <QMainWindow>
+#include <QMenu>
+#include <QStatusBar>
+
+namespace vexmoor {
+
+ChangeViewDocks::ChangeViewDocks(QMainWindow& window, QMenu& viewMenu, CaptureController& controller, Table table,
+                                 UserMessageBox& messageBox, std::function<FileChooser&()> fileChooser)
+    : QObject(&window)
+    , m_window(window)
+    , m_controller(controller)
+    , m_table(std::move(table))
+{
+    setObjectName(QStringLiteral("changeViewDocks"));
+    CaptureSession& session = controller.session();
+    const FramesClock& clock = controller.framesClock();
+    auto* suppression
+        = new SuppressionControls(viewMenu, *window.statusBar(), session.changes(), m_table.model, clock, this);
+    new ChangedRowsFilter(viewMenu, *window.statusBar(), m_table.view, m_table.model, *suppression, this);
+    m_bitView = new BitViewPanel(session.changes(), suppression->mask(), clock, &window);
+    window.addDockWidget(Qt::BottomDockWidgetArea, m_bitView);
+    m_bitView->hide();
+    m_bitView->follow(m_table.view, m_table.model);
+    viewMenu.addAction(m_bitView->toggleViewAction());
+    m_plot = PlotPanel::addTo(window, viewMenu, session.plotted(), clock);
+    m_plot->showHistoryOf(session.history());
+    connect(m_bitView, &BitViewPanel::plotRequested, m_plot, &PlotPanel::addSignal);
+    buildMarking(viewMenu, *suppression, messageBox, std::move(fileChooser));
+    new FrameHistoryControls(viewMenu, session.history(), this);
+}
+
+void ChangeViewDocks::buildMarking(QMenu& viewMenu, SuppressionControls& suppression, UserMessageBox& messageBox,
+                                   std::function<FileChooser&()> fileChooser)
+{
+    BitRanking& ranking = m_controller.session().ranking();
+    auto* marking = new MarkControls(m_window, viewMenu, m_controller, ranking);
+    connect(marking, &MarkControls::markTaken, this, &ChangeViewDocks::markTaken);
+    connect(m_plot, &PlotPanel::markRequested, marking, &MarkControls::takeMark);
+    m_plot->showMarksOf(ranking);
+
+    m_marks = new MarksPanel(ranking, messageBox, std::move(fileChooser), &m_window);
+    m_candidates = new CandidatesPanel(ranking, suppression.mask(), &m_window);
+    // Beside the table, out of the way of the bit view and the plot below it.
+    for (QDockWidget* dock : std::initializer_list<QDockWidget*> { m_marks, m_candidates }) {
+        m_window.addDockWidget(Qt::RightDockWidgetArea, dock);
+        dock->hide();
+        viewMenu.addAction(dock->toggleViewAction());
+    }
+    connect(&suppression, &SuppressionControls::maskChanged, m_candidates, &CandidatesPanel::suppressionChanged);
+    connect(m_candidates, &CandidatesPanel::candidateChosen, this, &ChangeViewDocks::showCandidate);
+}
+
+void ChangeViewDocks::markTaken(std::size_t count)
+{
+    m_marks->refresh();
+    // Each panel comes up once it has something to show: the marks with the first, the candidates
+    // with the second, when a bit can first be told from chance.
+    if (count == 1)
+        m_marks->show();
+    if (count == 2) {
+        m_candidates->show();
+        // The candidates are what the user reads; the marks need a few rows.
+        m_window.resizeDocks({ m_marks, m_candidates }, { 1, 2 }, Qt::Vertical);
+    }
+    m_plot->refresh();
+}
+
+int ChangeViewDocks::positionOf(std::uint32_t id, bool extended) const
+{
+    for (int row = 0; row < m_table.model.rowCount(); ++row) {
+        const auto identifier = m_table.model.identifierOfRow(row);
+        if (identifier && identifier->id == id && identifier->extended == extended)
+            return row + 1;
+    }
+    return 0;
+}
+
+void ChangeViewDocks::showCandidate(const RankedBit& candidate)
+{
+    m_table.model.refresh();
+    m_plot->addSignal(PlotSignal::ofBit(candidate.id, candidate.extended, candidate.byte, candidate.bit));
+    const int position = positionOf(candidate.id, candidate.extended);
+    if (position == 0) {
+        std::string hexId;
+        record::formatHexId(candidate.id, candidate.extended, hexId);
+        m_candidates->showMessage(QStringLiteral("CAN_ID %1 is no longer in the table; its bit is plotted from now on.")
+                                      .arg(QString::fromStdString(hexId)));
+        return;
+    }
+    m_table.selectRow(position);
+    m_table.view.scrollTo(m_table.model.index(position - 1, 0));
+    m_bitView->show();
+    m_bitView->raise();
+}
+
+} // namespace vexmoor

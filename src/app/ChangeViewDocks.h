@@ -1,0 +1,64 @@
+#pragma once
+
+#include <QObject>
+
+#include <cstddef>
+#include <cstdint>
+#include <functional>
+
+class QMainWindow;
+class QMenu;
+
+namespace vexmoor {
+
+class BitViewPanel;
+class CandidatesPanel;
+class CaptureController;
+class FileChooser;
+class MarksPanel;
+class MessageTableModel;
+class MessageTableView;
+class PlotPanel;
+struct RankedBit;
+class SuppressionControls;
+class UserMessageBox;
+
+// The views of change around the table, each a dock behind its View menu entry: the suppression and
+// the changed-rows filter, the bit view of the selected row, the plot, the marks and the candidates
+// they rank, and the frame history's limit. A candidate chosen selects its row and plots its bit.
+class ChangeViewDocks final : public QObject {
+    Q_OBJECT
+
+public:
+    struct Table {
+        MessageTableView& view;
+        MessageTableModel& model;
+        // Selects the row counted from 1.
+        std::function<void(int position)> selectRow;
+    };
+
+    ChangeViewDocks(QMainWindow& window, QMenu& viewMenu, CaptureController& controller, Table table,
+                    UserMessageBox& messageBox, std::function<FileChooser&()> fileChooser);
+    Q_DISABLE_COPY_MOVE(ChangeViewDocks)
+
+    // A candidate of the ranking chosen: its row selected in the table and shown in the bit view, and
+    // its bit plotted.
+    void showCandidate(const RankedBit& candidate);
+
+private:
+    void buildMarking(QMenu& viewMenu, SuppressionControls& suppression, UserMessageBox& messageBox,
+                      std::function<FileChooser&()> fileChooser);
+    void markTaken(std::size_t count);
+    // The row of the identifier counted from 1, or 0 when the table has none.
+    int positionOf(std::uint32_t id, bool extended) const;
+
+    QMainWindow& m_window;
+    CaptureController& m_controller;
+    Table m_table;
+    BitViewPanel* m_bitView = nullptr;
+    PlotPanel* m_plot = nullptr;
+    MarksPanel* m_marks = nullptr;
+    CandidatesPanel* m_candidates = nullptr;
+};
+
+} // namespace vexmoor
