@@ -195,8 +195,8 @@ void BM_ChangeTrackerObserve(benchmark::State& benchmarkState)
     constexpr std::int64_t kFrameSpacingUs = 100;
     vexmoor::ChangeTracker tracker;
     vexmoor::BitRanking ranking(tracker);
-    if (benchmarkState.range(0) > 0)
-        tracker.setFlipListener(&ranking);
+    if (benchmarkState.range(0) == 0)
+        tracker.setFlipListener(nullptr);
     auto frames = realisticFrames(1 << 16);
     std::int64_t timeUs = 1742339025086274;
     for (std::uint32_t identifier = 0; identifier < 2048; ++identifier) {
@@ -229,7 +229,6 @@ void BM_BitRankingRank(benchmark::State& benchmarkState)
 {
     vexmoor::ChangeTracker tracker;
     vexmoor::BitRanking ranking(tracker);
-    tracker.setFlipListener(&ranking);
     auto frames = realisticFrames(1 << 16);
     std::int64_t timeUs = 1742339025086274;
     const auto marks = benchmarkState.range(0);

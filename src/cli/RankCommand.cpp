@@ -26,7 +26,6 @@ int RankCommand::run(const CommandLine::Options& options)
 {
     ChangeTracker tracker;
     BitRanking ranking(tracker);
-    tracker.setFlipListener(&ranking);
     // The marks come first, so that every flip is weighed against all of them as it is heard.
     if (const std::string error = takeMarks(options, ranking); !error.empty())
         return CommandLine::fail(m_err, error);
