@@ -6,7 +6,7 @@
 #include "capture/changes/SignalRecorder.h"
 #include "capture/formats/CandumpLog.h"
 #include "capture/formats/CandumpRecorder.h"
-#include "capture/formats/LogReader.h"
+#include "capture/formats/LogFeed.h"
 #include "capture/ranking/BitRanking.h"
 #include "capture/record/BoardRecord.h"
 #include "capture/record/CaptureSession.h"
@@ -30,6 +30,7 @@ namespace {
 using vexmoor::CanFrame;
 using vexmoor::CaptureSession;
 using vexmoor::FrameHistory;
+using vexmoor::LogFeed;
 using vexmoor::SystemTimeOfDay;
 
 // Frames of 2,048 identifiers with eight data bytes each; about one in four changes its data.
@@ -204,8 +205,8 @@ void BM_ChangeTrackerObserve(benchmark::State& benchmarkState)
     constexpr std::int64_t kFrameSpacingUs = 100;
     vexmoor::ChangeTracker tracker;
     vexmoor::BitRanking ranking(tracker);
-    if (benchmarkState.range(0) > 0)
-        tracker.setFlipListener(&ranking);
+    if (benchmarkState.range(0) == 0)
+        tracker.setFlipListener(nullptr);
     auto frames = realisticFrames(1 << 16);
     std::int64_t timeUs = 1742339025086274;
     for (std::uint32_t identifier = 0; identifier < 2048; ++identifier) {
@@ -238,7 +239,6 @@ void BM_BitRankingRank(benchmark::State& benchmarkState)
 {
     vexmoor::ChangeTracker tracker;
     vexmoor::BitRanking ranking(tracker);
-    tracker.setFlipListener(&ranking);
     auto frames = realisticFrames(1 << 16);
     std::int64_t timeUs = 1742339025086274;
     const auto marks = benchmarkState.range(0);
@@ -358,14 +358,16 @@ void BM_CandumpRead(benchmark::State& benchmarkState)
     constexpr std::size_t kChunk = 64 * 1024; // what a file read hands over at a time
     const std::string log = candumpLog(kLines);
     std::uint64_t checksum = 0;
-    const vexmoor::LogReader::FrameHandler handler
-        = [&checksum](const vexmoor::CanFrame& frame, std::string_view) { checksum += frame.id + frame.data[0]; };
+    const LogFeed::Sink sink {
+        [&checksum](const CanFrame& frame, std::string_view) { checksum += frame.id + frame.data[0]; },
+        [](std::string) {},
+    };
     for (auto _ : benchmarkState) {
-        vexmoor::LogReader reader(vexmoor::LogFormat::Candump);
+        LogFeed feed(sink);
         for (std::size_t offset = 0; offset < log.size(); offset += kChunk)
-            reader.feed(std::string_view(log).substr(offset, kChunk), handler);
-        reader.finish(handler);
-        if (reader.frames() != kLines) {
+            feed.feed(std::string_view(log).substr(offset, kChunk));
+        feed.finish();
+        if (feed.format() != vexmoor::LogFormat::Candump || feed.frames() != kLines) {
             benchmarkState.SkipWithError("the generated log did not read back whole");
             break;
         }

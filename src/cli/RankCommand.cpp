@@ -1,11 +1,11 @@
 #include "cli/RankCommand.h"
 
-#include "capture/changes/ChangeTracker.h"
-#include "capture/formats/LogFormat.h"
-#include "capture/formats/LogReader.h"
+#include "capture/formats/LogFeed.h"
 #include "capture/ranking/BitRanking.h"
 #include "capture/ranking/MarksFile.h"
+#include "capture/record/CaptureSession.h"
 #include "capture/record/RecordText.h"
+#include "capture/record/SystemTimeOfDay.h"
 #include "cli/ReplayInput.h"
 
 #include <cmath>
@@ -24,48 +24,40 @@ RankCommand::RankCommand(std::istream& standardInput, std::ostream& standardOutp
 
 int RankCommand::run(const CommandLine::Options& options)
 {
-    ChangeTracker tracker;
-    BitRanking ranking(tracker);
-    tracker.setFlipListener(&ranking);
+    // The frames go the way a replay's go, through a session whose ranking hears its tracker; the
+    // table's times of day have no part in the answer.
+    SystemTimeOfDay clock;
+    CaptureSession session(clock);
+    // The ranking looks at no frame twice: a history of every frame would only hold memory.
+    session.ingestion().setFrameHistory(nullptr);
     // The marks come first, so that every flip is weighed against all of them as it is heard.
-    if (const std::string error = takeMarks(options, ranking); !error.empty())
+    if (const std::string error = takeMarks(options, session.ranking()); !error.empty())
         return CommandLine::fail(m_err, error);
 
     ReplayInput input(options.source, m_in);
     if (!input.open())
         return CommandLine::fail(m_err, "cannot read " + input.name() + ": " + input.reason());
-    std::string head;
-    if (!input.read(head, kLogDetectionBytes))
+    LogFeed feed(session, options.interfaceName);
+    constexpr std::size_t kReadBytes = std::size_t { 1 } << 16;
+    if (!input.feedUntilDecided(feed, kReadBytes))
         return CommandLine::fail(m_err, "cannot read " + input.name() + ": " + input.reason());
-    const LogFormat format = head.empty() ? LogFormat::BoardText : detectLogFormat(head);
-    if (format == LogFormat::BoardText)
+    if (feed.format() == LogFormat::BoardText)
         return CommandLine::fail(
             m_err,
             "cannot rank " + input.name()
                 + ": a board stream has no time stamps to set beside the marks; rank a candump log or a GVRET CSV");
-    if (format == LogFormat::Unknown)
+    if (feed.format() == LogFormat::Unknown)
         return CommandLine::fail(m_err, "cannot rank " + input.name() + ": it is not a candump log or a GVRET CSV");
 
-    LogReader reader(format, options.interfaceName);
-    const LogReader::FrameHandler toTracker
-        = [&tracker](const CanFrame& frame, std::string_view) { tracker.observe(frame); };
-    reader.feed(head, toTracker);
-    std::string chunk;
-    for (;;) {
-        if (!input.read(chunk, std::size_t { 1 } << 16))
-            return CommandLine::fail(m_err, "cannot read " + input.name() + ": " + input.reason());
-        if (chunk.empty())
-            break;
-        reader.feed(chunk, toTracker);
-    }
-    reader.finish(toTracker);
-    if (reader.frames() == 0)
+    if (!input.feedToEnd(feed, kReadBytes))
+        return CommandLine::fail(m_err, "cannot read " + input.name() + ": " + input.reason());
+    if (feed.frames() == 0)
         return CommandLine::fail(
             m_err,
             "cannot rank " + input.name() + ": it holds no frames"
                 + (options.interfaceName.empty() ? std::string() : " of interface '" + options.interfaceName + "'"));
 
-    writeRanking(ranking, options);
+    writeRanking(session.ranking(), options);
     if (!m_out.flush())
         return CommandLine::fail(m_err, "cannot write standard output");
     return 0;

@@ -10,8 +10,8 @@ namespace vexmoor {
 class BitRanking;
 
 // The headless ranking: the marks of a file, then every frame of a log (candump or GVRET CSV) through
-// the change tracker to the ranking, and the ranked bits to standard output as CSV. Only the tracker
-// and the ranking see the frames: the table has no part in the answer, so it is left out.
+// a capture session, as a replay's frames go, and the ranked bits of its ranking to standard output
+// as CSV.
 class RankCommand final {
 public:
     RankCommand(std::istream& standardInput, std::ostream& standardOutput, std::ostream& standardError);

@@ -5,13 +5,13 @@
 #include "cli/CsvDestination.h"
 #include "cli/ReplayInput.h"
 
-#include "capture/formats/LogFormat.h"
-#include "capture/formats/LogReader.h"
+#include "capture/formats/LogFeed.h"
 #include "capture/formats/TableCsvWriter.h"
 #include "capture/record/CaptureSession.h"
 
 #include <algorithm>
 #include <ostream>
+#include <vector>
 
 namespace vexmoor {
 
@@ -59,35 +59,28 @@ int ReplayCommand::run(const CommandLine::Options& options)
             return CommandLine::fail(m_err, "cannot write '" + options.bitStatsPath + "': " + bitStats->reason());
     }
 
-    // The format is read from the content: the first chunks, kept whole so that a board stream still
-    // reaches the serial scan in polls of exactly the chosen size.
-    std::vector<std::string> head;
-    std::size_t headBytes = 0;
-    std::string chunk;
-    while (headBytes < kLogDetectionBytes) {
-        if (!input.read(chunk, options.chunkBytes))
-            return CommandLine::fail(m_err, "cannot read " + input.name() + ": " + input.reason());
-        if (chunk.empty())
-            break;
-        headBytes += chunk.size();
-        head.push_back(std::move(chunk));
-    }
-    std::string firstBytes;
-    for (const auto& part : head)
-        firstBytes.append(part, 0, kLogDetectionBytes - std::min(firstBytes.size(), kLogDetectionBytes));
-    const LogFormat format = firstBytes.empty() ? LogFormat::BoardText : detectLogFormat(firstBytes);
-    if (format == LogFormat::Unknown)
+    // The format is read from the content. Until it is known the feed keeps the chunks whole, so that a
+    // board stream still reaches the serial scan in polls of exactly the chosen size.
+    LogFeed feed(session, options.interfaceName);
+    if (!input.feedUntilDecided(feed, options.chunkBytes))
+        return CommandLine::fail(m_err, "cannot read " + input.name() + ": " + input.reason());
+    if (feed.format() == LogFormat::Unknown)
         return CommandLine::fail(
             m_err, "cannot replay " + input.name() + ": it is not a candump log, a GVRET CSV or a board stream");
-    if (format == LogFormat::BoardText && !options.interfaceName.empty())
+    const bool boardText = feed.format() == LogFormat::BoardText;
+    if (boardText && !options.interfaceName.empty())
         return CommandLine::fail(
             m_err, "cannot replay " + input.name() + " with --interface: a board stream has no interfaces");
 
-    const std::string error = format == LogFormat::BoardText
-        ? replayBoardStream(input, std::move(head), options.chunkBytes, session)
-        : replayLog(input, format, head, options, session);
-    if (!error.empty())
-        return CommandLine::fail(m_err, error);
+    // A log is read in larger pieces than a serial poll: its lines do not depend on where reads cut.
+    const std::size_t readBytes
+        = boardText ? options.chunkBytes : std::max<std::size_t>(options.chunkBytes, std::size_t { 1 } << 16);
+    if (!input.feedToEnd(feed, readBytes))
+        return CommandLine::fail(m_err, "cannot read " + input.name() + ": " + input.reason());
+    if (!boardText) {
+        if (const std::string error = reportLog(feed, input.name(), options); !error.empty())
+            return CommandLine::fail(m_err, error);
+    }
 
     TableCsvWriter::write(session.table(), destination.stream(m_out));
     if (!destination.commit(m_out))
@@ -106,49 +99,15 @@ int ReplayCommand::failToWrite(const std::string& path, const std::string& reaso
         m_err, "cannot write " + (path == "-" ? std::string("standard output") : "'" + path + "'") + ": " + reason);
 }
 
-std::string ReplayCommand::replayBoardStream(ReplayInput& input, std::vector<std::string> head, std::size_t chunkBytes,
-                                             CaptureSession& session)
+std::string ReplayCommand::reportLog(const LogFeed& feed, const std::string& inputName,
+                                     const CommandLine::Options& options)
 {
-    for (auto& poll : head)
-        session.assembly().poll(std::move(poll));
-    std::string chunk;
-    for (;;) {
-        if (!input.read(chunk, chunkBytes))
-            return "cannot read " + input.name() + ": " + input.reason();
-        if (chunk.empty())
-            return {};
-        session.assembly().poll(chunk);
-    }
-}
-
-std::string ReplayCommand::replayLog(ReplayInput& input, LogFormat format, const std::vector<std::string>& head,
-                                     const CommandLine::Options& options, CaptureSession& session)
-{
-    LogReader reader(format, options.interfaceName);
-    const LogReader::FrameHandler toTable = [&session](const CanFrame& frame, std::string_view interfaceName) {
-        session.ingestFrame(frame, interfaceName);
-    };
-    for (const auto& part : head)
-        reader.feed(part, toTable);
-    // A log is read in larger pieces than a serial poll: its lines do not depend on where reads cut.
-    const std::size_t readBytes = std::max<std::size_t>(options.chunkBytes, std::size_t { 1 } << 16);
-    std::string chunk;
-    for (;;) {
-        if (!input.read(chunk, readBytes))
-            return "cannot read " + input.name() + ": " + input.reason();
-        if (chunk.empty())
-            break;
-        reader.feed(chunk, toTable);
-    }
-    reader.finish(toTable);
-
-    if (!options.interfaceName.empty() && reader.frames() == 0 && reader.filteredFrames() > 0)
-        return "cannot replay " + input.name() + ": it holds no frames of interface '" + options.interfaceName
-            + "', only of " + joined(reader.interfaces());
-    if (reader.malformedLines() > 0 || reader.skippedFrames() > 0)
-        m_err << "vexmoor: " << input.name() << ": " << reader.frames() << " frames replayed, "
-              << reader.malformedLines() << " malformed lines and " << reader.skippedFrames()
-              << " CAN FD or error frames skipped\n";
+    if (!options.interfaceName.empty() && feed.frames() == 0 && feed.filteredFrames() > 0)
+        return "cannot replay " + inputName + ": it holds no frames of interface '" + options.interfaceName
+            + "', only of " + joined(feed.interfaces());
+    if (feed.malformedLines() > 0 || feed.skippedFrames() > 0)
+        m_err << "vexmoor: " << inputName << ": " << feed.frames() << " frames replayed, " << feed.malformedLines()
+              << " malformed lines and " << feed.skippedFrames() << " CAN FD or error frames skipped\n";
     return {};
 }
 

@@ -2,16 +2,12 @@
 
 #include "cli/CommandLine.h"
 
-#include <cstddef>
 #include <iosfwd>
 #include <string>
-#include <vector>
 
 namespace vexmoor {
 
-class CaptureSession;
-enum class LogFormat;
-class ReplayInput;
+class LogFeed;
 class TimeOfDaySource;
 
 // The headless replay: a candump log or GVRET CSV goes frame by frame through the one ingestion
@@ -26,11 +22,9 @@ public:
     int run(const CommandLine::Options& options);
 
 private:
-    // Each returns an error message, or an empty text when the input was replayed to its end.
-    std::string replayBoardStream(ReplayInput& input, std::vector<std::string> head, std::size_t chunkBytes,
-                                  CaptureSession& session);
-    std::string replayLog(ReplayInput& input, LogFormat format, const std::vector<std::string>& head,
-                          const CommandLine::Options& options, CaptureSession& session);
+    // What a log's reading left to say: an error message when the chosen interface sent nothing,
+    // else empty, after a note of the lines passed over.
+    std::string reportLog(const LogFeed& feed, const std::string& inputName, const CommandLine::Options& options);
     int failToWrite(const std::string& path, const std::string& reason);
 
     std::istream& m_in;

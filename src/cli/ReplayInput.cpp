@@ -1,5 +1,7 @@
 #include "cli/ReplayInput.h"
 
+#include "capture/formats/LogFeed.h"
+
 #include <filesystem>
 #include <istream>
 #include <system_error>
@@ -38,6 +40,37 @@ bool ReplayInput::read(std::string& buffer, std::size_t wanted)
     if (received < 0)
         return failWith(m_file.errorString().toStdString());
     buffer.resize(static_cast<std::size_t>(received));
+    return true;
+}
+
+bool ReplayInput::feedUntilDecided(LogFeed& feed, std::size_t chunkBytes)
+{
+    while (!feed.decided()) {
+        if (!feedChunk(feed, chunkBytes))
+            return false;
+    }
+    return true;
+}
+
+bool ReplayInput::feedToEnd(LogFeed& feed, std::size_t chunkBytes)
+{
+    while (!m_ended) {
+        if (!feedChunk(feed, chunkBytes))
+            return false;
+    }
+    return true;
+}
+
+bool ReplayInput::feedChunk(LogFeed& feed, std::size_t chunkBytes)
+{
+    if (!read(m_chunk, chunkBytes))
+        return false;
+    if (m_chunk.empty()) {
+        m_ended = true;
+        feed.finish();
+    } else {
+        feed.feed(m_chunk);
+    }
     return true;
 }
 

@@ -1,6 +1,6 @@
 #include "sources/LogReplay.h"
 
-#include "capture/formats/LogReader.h"
+#include "capture/formats/LogFeed.h"
 #include "capture/record/BusyFlag.h"
 #include "capture/record/CaptureSession.h"
 #include "platform/MonotonicClock.h"
@@ -22,8 +22,10 @@ QString cannotRead(const QString& path, const QString& reason)
     return QStringLiteral("Cannot read %1: %2").arg(QDir::toNativeSeparators(path), reason);
 }
 
-// Opens the file and decides its format from its first bytes; a refusal gives the message for it.
-LogFormat openLog(QFile& file, const QString& path, QString& error)
+// Opens the file and lets the feed decide the format from the file's first bytes, looked at before
+// they are read, so that the replay hands on every piece as it reads it; a refusal gives the message
+// for it.
+LogFormat openLog(QFile& file, const QString& path, LogFeed& feed, QString& error)
 {
     file.setFileName(path);
     if (!file.open(QIODevice::ReadOnly)) {
@@ -39,7 +41,7 @@ LogFormat openLog(QFile& file, const QString& path, QString& error)
         error = QStringLiteral("%1 is empty: there is nothing to replay.").arg(QDir::toNativeSeparators(path));
         return LogFormat::Unknown;
     }
-    const LogFormat format = detectLogFormat(std::string_view(head.constData(), static_cast<std::size_t>(head.size())));
+    const LogFormat format = feed.decideFrom(std::string_view(head.constData(), static_cast<std::size_t>(head.size())));
     if (format == LogFormat::Unknown)
         error = QStringLiteral("%1 is not a candump log, a GVRET CSV or a board stream.")
                     .arg(QDir::toNativeSeparators(path));
@@ -60,14 +62,13 @@ LogReplay::Preview LogReplay::preview(const QString& path)
 {
     Preview preview;
     QFile file;
-    preview.format = openLog(file, path, preview.error);
+    LogFeed feed(LogFeed::Sink { [](const CanFrame&, std::string_view) {}, [](std::string) {} });
+    preview.format = openLog(file, path, feed, preview.error);
     if (preview.format != LogFormat::Candump && preview.format != LogFormat::Gvret)
         return preview;
     const QByteArray head = file.read(kPreviewBytes);
-    LogReader reader(preview.format);
-    reader.feed(std::string_view(head.constData(), static_cast<std::size_t>(head.size())),
-                [](const CanFrame&, std::string_view) {});
-    preview.interfaces = toQStringList(reader.interfaces());
+    feed.feed(std::string_view(head.constData(), static_cast<std::size_t>(head.size())));
+    preview.interfaces = toQStringList(feed.interfaces());
     return preview;
 }
 
@@ -89,14 +90,22 @@ LogReplay::~LogReplay() = default;
 bool LogReplay::open(const QString& path, const QString& interfaceName)
 {
     m_error.clear();
-    m_format = openLog(m_file, path, m_error);
+    // Frames go to the session at once, or wait for their time; board text goes to the assembly as it
+    // is read, paced (in time) by how much is read.
+    const auto frameRead = [this](const CanFrame& frame, std::string_view name) {
+        if (m_mode == Mode::AtOnce)
+            handOn(frame, name);
+        else
+            queueFrame(frame, name);
+    };
+    const auto boardTextRead = [this](std::string bytes) { pollBoard(std::move(bytes)); };
+    m_feed = std::make_unique<LogFeed>(LogFeed::Sink { frameRead, boardTextRead }, interfaceName.toStdString());
+    m_format = openLog(m_file, path, *m_feed, m_error);
     if (m_format == LogFormat::Unknown) {
         m_file.close();
         return false;
     }
     m_fileSize = m_file.size();
-    if (m_format != LogFormat::BoardText)
-        m_reader = std::make_unique<LogReader>(m_format, interfaceName.toStdString());
     return true;
 }
 
@@ -183,7 +192,7 @@ bool LogReplay::readAndFeedChunk()
     std::string bytes;
     if (!readChunk(m_chunkBytes, bytes))
         return false;
-    feed(bytes);
+    m_feed->feed(bytes);
     if (m_file.atEnd())
         endOfFile();
     return true;
@@ -198,7 +207,8 @@ void LogReplay::readChunkAtOnce()
     if (!readAndFeedChunk())
         return;
     emit progressed(m_bytesRead, m_fileSize);
-    if (m_stopAsked || m_atEnd)
+    // Board text that found the assembly busy is still to be scanned: the end comes on a later turn.
+    if (m_stopAsked || (m_atEnd && m_unscanned.empty()))
         finish();
 }
 
@@ -219,20 +229,6 @@ bool LogReplay::readChunk(qint64 maxBytes, std::string& bytes)
         return false;
     }
     return true;
-}
-
-void LogReplay::feed(const std::string& bytes)
-{
-    if (m_format == LogFormat::BoardText) {
-        pollBoard(bytes);
-        return;
-    }
-    if (m_mode == Mode::AtOnce) {
-        m_reader->feed(bytes,
-                       [this](const CanFrame& frame, std::string_view interfaceName) { handOn(frame, interfaceName); });
-    } else {
-        m_reader->feed(bytes, [this](const CanFrame& frame, std::string_view name) { queueFrame(frame, name); });
-    }
 }
 
 bool LogReplay::pollBoard(std::string bytes)
@@ -303,7 +299,9 @@ void LogReplay::handOnDueBoardText()
         std::string bytes;
         if (!readChunk(std::min<qint64>(due - m_bytesRead, m_chunkBytes), bytes))
             return;
-        if (!pollBoard(std::move(bytes)))
+        m_feed->feed(bytes);
+        // The assembly was busy with another stream: the text waits for the next turn.
+        if (!m_unscanned.empty())
             return;
         if (m_file.atEnd()) {
             endOfFile();
@@ -318,15 +316,8 @@ void LogReplay::endOfFile()
     if (m_atEnd)
         return;
     m_atEnd = true;
-    if (m_reader == nullptr)
-        return;
     // The last line of a file that does not end with a line end.
-    if (m_mode == Mode::AtOnce) {
-        m_reader->finish(
-            [this](const CanFrame& frame, std::string_view interfaceName) { handOn(frame, interfaceName); });
-    } else {
-        m_reader->finish([this](const CanFrame& frame, std::string_view name) { queueFrame(frame, name); });
-    }
+    m_feed->finish();
 }
 
 void LogReplay::finish()
@@ -354,17 +345,17 @@ void LogReplay::finish()
 
 std::uint64_t LogReplay::malformedLines() const
 {
-    return m_reader != nullptr ? m_reader->malformedLines() : 0;
+    return m_feed != nullptr ? m_feed->malformedLines() : 0;
 }
 
 std::uint64_t LogReplay::skippedFrames() const
 {
-    return m_reader != nullptr ? m_reader->skippedFrames() : 0;
+    return m_feed != nullptr ? m_feed->skippedFrames() : 0;
 }
 
 QStringList LogReplay::interfaces() const
 {
-    return m_reader != nullptr ? toQStringList(m_reader->interfaces()) : QStringList();
+    return m_feed != nullptr ? toQStringList(m_feed->interfaces()) : QStringList();
 }
 
 } // namespace vexmoor

@@ -20,10 +20,10 @@
 namespace vexmoor {
 
 class CaptureSession;
-class LogReader;
+class LogFeed;
 class MonotonicClock;
 
-// A log file as a source of frames: a candump log or a GVRET CSV goes through LogReader into the
+// A log file as a source of frames: a candump log or a GVRET CSV goes through LogFeed into the
 // session's frame ingestion, board text through the session's serial assembly as if the board had
 // sent it. Either all at once, a chunk per turn of the event loop so that the window stays usable,
 // or in time: each frame when its recorded gap has passed on the replay's clock, which runs at the
@@ -110,11 +110,10 @@ private:
     };
 
     void readChunkAtOnce();
-    // The next chunk into the readers; false at the end of the file or at a read error.
+    // The next chunk into the feed; false at the end of the file or at a read error.
     bool readAndFeedChunk();
     // Reads up to maxBytes; false at the end of the file or at a read error.
     bool readChunk(qint64 maxBytes, std::string& bytes);
-    void feed(const std::string& bytes);
     bool pollBoard(std::string bytes);
     void queueFrame(const CanFrame& frame, std::string_view interfaceName);
     void handOn(const CanFrame& frame, std::string_view interfaceName);
@@ -130,7 +129,7 @@ private:
     QFile m_file;
     QString m_error;
     LogFormat m_format = LogFormat::Unknown;
-    std::unique_ptr<LogReader> m_reader;
+    std::unique_ptr<LogFeed> m_feed;
     QTimer m_timer;
     qint64 m_chunkBytes = kDefaultChunkBytes;
 

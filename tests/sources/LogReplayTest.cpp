@@ -5,6 +5,7 @@
 #include "platform/Eventually.h"
 #include "platform/ManualClock.h"
 
+#include <QCoreApplication>
 #include <QFile>
 #include <QSignalSpy>
 #include <QTemporaryDir>
@@ -179,6 +180,22 @@ TEST_F(LogReplayTest, ACancelKeepsWhatWasReplayedAndReadsNoFurther)
     EXPECT_EQ(session.table().rowCount(), rows);
     EXPECT_EQ(finished.count(), 1);
     EXPECT_TRUE(replay.isFinished());
+}
+
+// The serial port's scan lets the event loop run, and the replay's turn may come inside it: the
+// board text it read then waits for the assembly, and still arrives when that was the end of the file.
+TEST_F(LogReplayTest, BoardTextThatFindsTheAssemblyBusyWaitsForItToTheEnd)
+{
+    session.assembly().setYieldHook([] { QCoreApplication::processEvents(); });
+    LogReplay replay(session);
+    ASSERT_TRUE(replay.open(writeFile("board.txt", "<680,1,>\r\n<1000,2,>\r\n")));
+    QSignalSpy finished(&replay, &LogReplay::finished);
+    replay.start(LogReplay::Mode::AtOnce);
+
+    session.assembly().poll(std::string(200, ' ') + "<700,5,>");
+    ASSERT_TRUE(vexmoor::test::eventually([&] { return finished.count() > 0; }));
+    EXPECT_EQ(session.table().rowCount(), 3);
+    EXPECT_EQ(replay.frames(), 2u);
 }
 
 // Gaps of 0.5 ms and 99.5 ms, then a clock that jumps back 1.1 s, then 50 ms; each frame its own row.

@@ -1,7 +1,9 @@
 // libFuzzer target for the capture core: the record operations, ingestion, the serial scan and the
 // log readers. The first byte picks the poll size, the rest is the serial stream; every record the
-// scan cuts also goes through the record operations on its own, and the same bytes are read as a
-// candump log, as a GVRET CSV and as an slcan adapter's bytes, in chunks of the same size.
+// scan cuts also goes through the record operations on its own, and the same bytes are read as a log
+// of the kind they look like, as a candump log, as a GVRET CSV and as an slcan adapter's bytes, in
+// chunks of the same size.
+#include "capture/formats/LogFeed.h"
 #include "capture/formats/LogFormat.h"
 #include "capture/formats/LogReader.h"
 #include "capture/formats/SlcanDecoder.h"
@@ -54,7 +56,15 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         session.assembly().poll(std::string(stream.substr(offset, pollSize)));
     checkTable(session);
 
-    (void)vexmoor::detectLogFormat(stream);
+    // The same bytes as a log of whatever kind they read as, in pieces of the poll size.
+    vexmoor::CaptureSession feedSession(clock);
+    feedSession.txtMinID().setText("0");
+    vexmoor::LogFeed feed(feedSession);
+    for (std::size_t offset = 0; offset < stream.size(); offset += pollSize)
+        feed.feed(stream.substr(offset, pollSize));
+    feed.finish();
+    checkTable(feedSession);
+
     (void)vexmoor::BoardRecord::toFrame(stream);
     for (const auto format : { vexmoor::LogFormat::Candump, vexmoor::LogFormat::Gvret }) {
         vexmoor::CaptureSession logSession(clock);

@@ -35,6 +35,7 @@ public:
     void clear();
     // Who hears of every frame that flipped bits; nullptr for nobody.
     void setFlipListener(FlipListener* listener) { m_flipListener = listener; }
+    FlipListener* flipListener() const { return m_flipListener; }
 
     // The identifiers in the order their first frame came. A reference stays valid until clear():
     // later identifiers never move the earlier ones.

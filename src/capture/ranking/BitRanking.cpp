@@ -63,9 +63,16 @@ double scoreOf(const NearMarks& near, int marks, std::uint64_t elsewhere, double
 
 } // namespace
 
-BitRanking::BitRanking(const ChangeTracker& tracker)
+BitRanking::BitRanking(ChangeTracker& tracker)
     : m_tracker(tracker)
 {
+    m_tracker.setFlipListener(this);
+}
+
+BitRanking::~BitRanking()
+{
+    if (m_tracker.flipListener() == this)
+        m_tracker.setFlipListener(nullptr);
 }
 
 bool BitRanking::setWindow(std::int64_t beforeUs, std::int64_t afterUs)

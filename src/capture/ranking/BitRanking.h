@@ -30,7 +30,12 @@ public:
     static constexpr std::int64_t kDefaultAfterUs = 3'000'000;
     static constexpr std::int64_t kMaxWindowUs = 60'000'000;
 
-    explicit BitRanking(const ChangeTracker& tracker);
+    // Listens to the tracker's flips from the start; a tracker that should go unheard for a while is
+    // given another listener, or none. Leaving, it stops the tracker calling on it.
+    explicit BitRanking(ChangeTracker& tracker);
+    ~BitRanking() override;
+    BitRanking(const BitRanking&) = delete;
+    BitRanking& operator=(const BitRanking&) = delete;
 
     // The window around each mark in which a flip counts as following it: from beforeUs before the
     // mark to afterUs after it. Refused (false) when a side is negative or past kMaxWindowUs, or both
@@ -78,7 +83,7 @@ private:
     // How much of the time from fromUs to toUs the marks' windows cover.
     std::int64_t windowsWithin(std::int64_t fromUs, std::int64_t toUs) const;
 
-    const ChangeTracker& m_tracker;
+    ChangeTracker& m_tracker;
     std::int64_t m_beforeUs = kDefaultBeforeUs;
     std::int64_t m_afterUs = kDefaultAfterUs;
     std::vector<Mark> m_marks;

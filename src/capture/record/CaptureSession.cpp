@@ -10,7 +10,6 @@ CaptureSession::CaptureSession(TimeOfDaySource& clock)
     , m_assembly(m_state, m_ingestion)
 {
     m_ingestion.setChangeTracker(&m_changes);
-    m_changes.setFlipListener(&m_ranking);
     m_ingestion.setSignalRecorder(&m_plotted);
     m_ingestion.setFrameHistory(&m_history);
     m_plotted.setHistory(&m_history);

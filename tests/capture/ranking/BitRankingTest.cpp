@@ -104,7 +104,6 @@ protected:
 
 TEST_P(BitRankingTest, TheSwitchesComeFirstAndWhatFlipsEverywhereOrNearSomeMarksComesLater)
 {
-    tracker.setFlipListener(&ranking);
     const std::vector<RankedBit> ranked = rankDrive();
 
     ASSERT_GE(ranked.size(), 4U);
@@ -135,7 +134,6 @@ TEST_P(BitRankingTest, TheSwitchesComeFirstAndWhatFlipsEverywhereOrNearSomeMarks
 
 TEST_P(BitRankingTest, SuppressedBitsLeaveTheRanking)
 {
-    tracker.setFlipListener(&ranking);
     vexmoor::SuppressionMask mask;
     ChangeTracker togglesOnly;
     togglesOnly.observe(makeFrame(0x100, { 0 }, { .timestampUs = kStartUs }));
@@ -161,7 +159,6 @@ TEST(BitRankingMarksTest, MarksAreBoundedRemovableAndClearedAndTheWindowIsChecke
 {
     ChangeTracker tracker;
     BitRanking ranking { tracker };
-    tracker.setFlipListener(&ranking);
     tracker.observe(makeFrame(0x100, { 0 }, { .timestampUs = kStartUs }));
     tracker.observe(makeFrame(0x100, { 1 }, { .timestampUs = kStartUs + kSecond }));
     EXPECT_TRUE(ranking.rank().empty()) << "no marks, no ranking";
@@ -198,6 +195,11 @@ TEST(BitRankingMarksTest, MarksAreBoundedRemovableAndClearedAndTheWindowIsChecke
     EXPECT_EQ(ranking.marks().size(), BitRanking::kMaxMarks);
     ranking.clear();
     EXPECT_TRUE(ranking.marks().empty());
+
+    {
+        const BitRanking passing { tracker };
+    }
+    EXPECT_EQ(tracker.flipListener(), nullptr) << "a ranking that is gone is never called on";
 }
 
 } // namespace
@@ -210,7 +212,6 @@ TEST(BitRankingMarksTest, PressesCloseTogetherStillPutTheSwitchFirst)
 {
     ChangeTracker tracker;
     BitRanking ranking { tracker };
-    tracker.setFlipListener(&ranking);
     const std::vector<std::int64_t> pressesUs { 5 * kSecond, 6'500 * kMs, 8 * kSecond };
     for (const std::int64_t pressUs : pressesUs)
         ranking.addMark(kStartUs + pressUs);
