@@ -8,6 +8,7 @@
 #include "capture/formats/LogFeed.h"
 #include "capture/formats/TableCsvWriter.h"
 #include "capture/record/CaptureSession.h"
+#include "platform/WallClock.h"
 
 #include <algorithm>
 #include <ostream>
@@ -39,6 +40,9 @@ ReplayCommand::ReplayCommand(std::istream& standardInput, std::ostream& standard
 int ReplayCommand::run(const CommandLine::Options& options)
 {
     CaptureSession session(m_clock);
+    // A board stream's records are stamped as the serial scan hands them on, as they are live.
+    const WallClock arrivalClock(WallClock::Precision::Coarse);
+    session.ingestion().setArrivalClock(&arrivalClock);
     if (options.minimumId)
         session.txtMinID().setText(*options.minimumId);
 
