@@ -7,7 +7,6 @@
 #include "platform/Eventually.h"
 #include "platform/RecordingMessageBox.h"
 #include "platform/Timer.h"
-#include "platform/Twips.h"
 #include "serial/FakeSerialPort.h"
 #include "serial/frmComSettings.h"
 #include "sources/LogWriter.h"
@@ -113,47 +112,41 @@ void PrintTo(const TooSmallCase& testCase, std::ostream* out)
 
 class TooSmallTest : public frmMainTest, public testing::WithParamInterface<TooSmallCase> { };
 
-// The table's rule takes the window's outer size, less the status bar below the table and the tool bar
-// of marks above it.
-TEST_P(TooSmallTest, PlacesTheTableFromTheOuterSizeAndKeepsASizeThatWouldGoNegative)
+// The table follows the window: it grows and shrinks by as much as the window does, stays clear of the
+// status bar, and a window too small for it leaves the size that would go below nothing as it was.
+TEST_P(TooSmallTest, TheTableFollowsTheWindowAndKeepsASizeThatWouldGoNegative)
 {
     window.show();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
-    const double dpi = vexmoor::Twips::logicalDpiOf(window);
-    auto twips = [dpi](int pixels) { return static_cast<int>(pixels * 1440.0 / dpi); };
-    auto pixels = [dpi](int twipsValue) { return vexmoor::Twips::toPixels(twipsValue, dpi); };
     auto* table = window.findChild<QWidget*>(QStringLiteral("ListView1"));
     auto* statusBar = window.findChild<QStatusBar*>(QStringLiteral("statusBar"));
-    auto* marksBar = window.findChild<QWidget*>(QStringLiteral("tbMarks"));
     ASSERT_NE(statusBar, nullptr);
-    ASSERT_NE(marksBar, nullptr);
-    auto roomHeight = [&](QSize outer) { return outer.height() - statusBar->height() - marksBar->height(); };
+    auto resizeTo = [&](QSize size) {
+        window.resize(size);
+        return vexmoor::test::eventually([&] { return window.size() == size; });
+    };
 
-    window.resize(900, 600);
-    EXPECT_TRUE(vexmoor::test::eventually([&] { return window.size() == QSize(900, 600); }));
-    const QSize outer = window.frameGeometry().size();
-    ASSERT_GT(statusBar->height(), 0);
-    EXPECT_EQ(
-        table->geometry(),
-        QRect(pixels(10), pixels(480), pixels(twips(outer.width()) - 220), pixels(twips(roomHeight(outer)) - 1590)));
-    EXPECT_LE(table->geometry().bottom(), statusBar->geometry().top()) << "the status bar stays clear of the table";
-
+    ASSERT_TRUE(resizeTo(QSize(900, 600)));
     const QRect before = table->geometry();
+    EXPECT_LE(before.bottom(), statusBar->geometry().top()) << "the status bar stays clear of the table";
+    EXPECT_LE(before.right(), window.centralWidget()->width());
+    ASSERT_TRUE(resizeTo(QSize(1000, 650)));
+    EXPECT_EQ(table->pos(), before.topLeft());
+    EXPECT_NEAR(table->width() - before.width(), 100, 1);
+    EXPECT_NEAR(table->height() - before.height(), 50, 1);
+    ASSERT_TRUE(resizeTo(QSize(900, 600)));
+    EXPECT_EQ(table->geometry(), before);
+
     const QSize small = GetParam().size;
     window.setMinimumSize(1, 1);
-    window.resize(small);
-    EXPECT_TRUE(vexmoor::test::eventually([&] { return window.size() == small; }))
-        << window.size().width() << "x" << window.size().height();
-    const QSize smallOuter = window.frameGeometry().size();
+    ASSERT_TRUE(resizeTo(small)) << window.size().width() << "x" << window.size().height();
     EXPECT_EQ(table->pos(), before.topLeft());
     if (GetParam().keepsWidth) {
-        ASSERT_LT(twips(smallOuter.width()), 220) << "the frame alone is wider than 220 twips";
-        EXPECT_EQ(table->width(), before.width());
-        EXPECT_EQ(table->height(), pixels(twips(roomHeight(smallOuter)) - 1590));
-    } else {
-        ASSERT_LT(twips(roomHeight(smallOuter)), 1590) << "the frame and menu bar alone are higher than 1590 twips";
+        EXPECT_EQ(table->width(), before.width()) << "the window is far narrower than the table";
         EXPECT_EQ(table->height(), before.height());
-        EXPECT_EQ(table->width(), pixels(twips(smallOuter.width()) - 220));
+    } else {
+        EXPECT_EQ(table->height(), before.height());
+        EXPECT_LT(table->width(), before.width());
     }
 }
 

@@ -11,12 +11,15 @@
 #include "sources/VirtualCanTestBus.h"
 
 #include <QCanBusFrame>
-
+#include <QFile>
 #include <QSignalSpy>
+#include <QTemporaryDir>
 
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <memory>
+#include <ostream>
 #include <string>
 
 namespace {
@@ -43,6 +46,120 @@ protected:
     vexmoor::CaptureMessageBoxes messages { *controller, messageBox };
     QSignalSpy lost { controller, &CaptureController::sourceLost };
 };
+
+// What a kind of source needs around it: a device or file that opens, and an attempt that is refused.
+struct SourceRig {
+    virtual ~SourceRig() = default;
+    virtual bool openWorking(CaptureController& controller) = 0;
+    virtual bool openRefused(CaptureController& controller) = 0;
+};
+
+struct BoardRig final : SourceRig {
+    PseudoTerminal line;
+    bool openWorking(CaptureController& controller) override
+    {
+        controller.connection().setPortText(line.devicePath());
+        return controller.connectToCom();
+    }
+    // The board's connect refuses the port it holds open.
+    bool openRefused(CaptureController& controller) override { return controller.connectToCom(); }
+};
+
+struct SlcanRig final : SourceRig {
+    PseudoTerminal line;
+    ScriptedSlcanAdapter adapter { line, &ScriptedSlcanAdapter::willingAdapter };
+    bool openWorking(CaptureController& controller) override
+    {
+        return controller.connectTo(slcanOn(line.devicePath()));
+    }
+    bool openRefused(CaptureController& controller) override
+    {
+        return controller.connectTo(slcanOn(QStringLiteral("/nonexistent/ttyACM9")));
+    }
+};
+
+struct CanBusRig final : SourceRig {
+    vexmoor::test::VirtualCanTestBus bus;
+    bool openWorking(CaptureController& controller) override
+    {
+        return controller.connectTo(SourceAddress::canBus("virtualcan", bus.url().toStdString()));
+    }
+    bool openRefused(CaptureController& controller) override
+    {
+        return controller.connectTo(SourceAddress::canBus("nosuchplugin", "vcan9"));
+    }
+};
+
+struct ReplayRig final : SourceRig {
+    QTemporaryDir directory;
+    bool openWorking(CaptureController& controller) override
+    {
+        const QString path = directory.filePath(QStringLiteral("drive.log"));
+        QFile file(path);
+        if (!file.open(QIODevice::WriteOnly) || file.write("(1.000000) can0 300#01\n(9.000000) can0 301#01\n") < 0)
+            return false;
+        file.close();
+        return controller.openLog(path, vexmoor::LogReplay::Mode::InTime);
+    }
+    bool openRefused(CaptureController& controller) override
+    {
+        return controller.openLog(directory.filePath(QStringLiteral("missing.log")), vexmoor::LogReplay::Mode::AtOnce);
+    }
+};
+
+struct SourceKindCase {
+    const char* name;
+    vexmoor::CaptureSource::Kind kind;
+    const char* refusalTitle;
+    std::function<std::unique_ptr<SourceRig>()> makeRig;
+};
+
+void PrintTo(const SourceKindCase& testCase, std::ostream* out)
+{
+    *out << testCase.name;
+}
+
+class SourceKindTest : public CaptureSourceControllerTest, public testing::WithParamInterface<SourceKindCase> { };
+
+// Every kind opens, is refused and closes the same way: a refusal is told in the box of its command
+// and leaves the open source as it was; closing names what closed.
+TEST_P(SourceKindTest, OpensIsRefusedWithoutLosingTheOpenOneAndCloses)
+{
+    const std::unique_ptr<SourceRig> rig = GetParam().makeRig();
+    ASSERT_TRUE(rig->openWorking(*controller))
+        << (messageBox.shown.empty() ? "" : messageBox.shown[0].text.toStdString());
+    ASSERT_NE(controller->source(), nullptr);
+    EXPECT_EQ(controller->source()->kind(), GetParam().kind);
+    const QString description = controller->activeSourceDescription();
+    EXPECT_FALSE(description.isEmpty());
+
+    EXPECT_FALSE(rig->openRefused(*controller));
+    ASSERT_EQ(messageBox.shown.size(), 1u);
+    EXPECT_EQ(messageBox.shown[0].title, QString::fromLatin1(GetParam().refusalTitle));
+    EXPECT_FALSE(messageBox.shown[0].text.isEmpty());
+    EXPECT_EQ(controller->activeSourceDescription(), description);
+    ASSERT_NE(controller->source(), nullptr);
+    EXPECT_TRUE(controller->source()->isOpen());
+
+    QSignalSpy closed(controller, &CaptureController::sourceClosed);
+    controller->closeSource();
+    ASSERT_EQ(closed.count(), 1);
+    EXPECT_EQ(closed[0][0].toString(), description);
+    EXPECT_FALSE(controller->hasSource());
+    EXPECT_EQ(lost.count(), 0);
+}
+
+using Kind = vexmoor::CaptureSource::Kind;
+INSTANTIATE_TEST_SUITE_P(Kinds, SourceKindTest,
+                         testing::Values(SourceKindCase { "Board", Kind::Board, "Invalid Port",
+                                                          [] { return std::make_unique<BoardRig>(); } },
+                                         SourceKindCase { "Slcan", Kind::Slcan, "Connect to CAN Interface",
+                                                          [] { return std::make_unique<SlcanRig>(); } },
+                                         SourceKindCase { "CanBus", Kind::CanBus, "Connect to CAN Interface",
+                                                          [] { return std::make_unique<CanBusRig>(); } },
+                                         SourceKindCase { "Replay", Kind::Replay, "Open Log",
+                                                          [] { return std::make_unique<ReplayRig>(); } }),
+                         [](const auto& testCase) { return std::string(testCase.param.name); });
 
 TEST_F(CaptureSourceControllerTest, AnSlcanAdapterIsTheSourceUntilDisconnectLeavesItClosed)
 {
