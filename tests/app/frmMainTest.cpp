@@ -52,45 +52,51 @@ protected:
     frmMain window { messageBox, port, clock };
 };
 
-// What the user reads in the menu bar: each menu with its entries in order, "-" for a separator.
-std::vector<std::string> menuBarText(frmMain& window)
+// A menu's own entries, "-" for a separator, as "name caption".
+struct OwnMenu {
+    const char* name;
+    std::vector<std::string> entries;
+};
+
+std::string entryText(const QAction* entry)
 {
-    std::vector<std::string> lines;
-    for (QAction* entry : window.menuBar()->actions()) {
-        std::string line = entry->objectName().toStdString() + " " + entry->text().toStdString();
-        if (QMenu* menu = entry->menu()) {
-            for (QAction* item : menu->actions())
-                line += " | "
-                    + (item->isSeparator() ? "-" : item->objectName().toStdString() + " " + item->text().toStdString());
-        }
-        lines.push_back(line);
-    }
-    return lines;
+    return entry->isSeparator() ? std::string("-")
+                                : (entry->objectName() + QLatin1Char(' ') + entry->text()).toStdString();
 }
 
 TEST_F(frmMainTest, ShowsItsCaptionStatusLineMenusAndTimersAsTheyStart)
 {
     EXPECT_EQ(window.windowTitle(), QStringLiteral("CAN-BUS Vexmoor - By Pemberlowe V1.06"));
     EXPECT_EQ(statusLabel()->text(), QStringLiteral("Auto Filter CAN-IDs on 1000 counts"));
-    EXPECT_EQ(
-        menuBarText(window),
-        (std::vector<std::string> {
-            "MnuFile &File | MnuFileDumData Dump Data to CSV | - | MnuFileExit &Exit | - | mnuFileOpenLog Open Log... "
-            "| - | mnuFileStartLogging Start Logging... | mnuFileStopLogging Stop Logging",
-            "MnuView View | mnuTglIgnoreList Toggle Ignore List | - | mnuViewSuppress Suppress Current Changes | "
-            "mnuViewClearSuppression Clear Suppression | mnuViewSuppressionWindow Suppression Window... | "
-            "mnuViewOnlyChangedRows Only Rows With Unsuppressed Changes | mnuViewBitView Bit View | mnuViewPlot Plot | "
-            "mnuViewMark Mark | mnuViewMarks Marks | mnuViewCandidates Candidates | - | mnuViewFrameHistoryLimit Frame "
-            "History Limit...",
-            "MnuFinder Finder/Filter | MnuToolsFind Find ID/FilterTool",
-            "Tools &Tools | mnuToolsCommConnect Connect To COM | MnuToolsComSettings Com Settings | MnuToolsOptions "
-            "Options | - | MnuToolsClearIDIngoreList Clear ID Ignore List | MnuToolsClearIgnore Clear Message  Ignore "
-            "List | MnuToolsClear &Clear All Data in the List | - | mnuToolsConnectInterface Connect to CAN "
-            "Interface... | mnuToolsDisconnect Disconnect",
-            "MnuEmulator Emulator | MnuFileToggleEmulation &Turn Emulation On | MnuEmulatorSendSample Send Random "
-            "Sample "
-            "Message | MnuSendUnimplemented Send (Unimplemented) | mnuEmuInteriour Interiour Controls",
-            "MnuArduinoSketch Arduino Sketch", "About &About" }));
+    // Each menu starts with its own entries in their order; whatever was added comes behind a
+    // separator after them, and the menu bar ends with its two entries of its own.
+    const std::vector<OwnMenu> menus {
+        { "MnuFile &File", { "MnuFileDumData Dump Data to CSV", "-", "MnuFileExit &Exit" } },
+        { "MnuView View", { "mnuTglIgnoreList Toggle Ignore List" } },
+        { "MnuFinder Finder/Filter", { "MnuToolsFind Find ID/FilterTool" } },
+        { "Tools &Tools",
+          { "mnuToolsCommConnect Connect To COM", "MnuToolsComSettings Com Settings", "MnuToolsOptions Options", "-",
+            "MnuToolsClearIDIngoreList Clear ID Ignore List", "MnuToolsClearIgnore Clear Message  Ignore List",
+            "MnuToolsClear &Clear All Data in the List" } },
+        { "MnuEmulator Emulator",
+          { "MnuFileToggleEmulation &Turn Emulation On", "MnuEmulatorSendSample Send Random Sample Message",
+            "MnuSendUnimplemented Send (Unimplemented)", "mnuEmuInteriour Interiour Controls" } },
+    };
+    const QList<QAction*> bar = window.menuBar()->actions();
+    ASSERT_EQ(bar.size(), static_cast<qsizetype>(menus.size() + 2));
+    for (std::size_t index = 0; index < menus.size(); ++index) {
+        EXPECT_EQ(entryText(bar[static_cast<qsizetype>(index)]), menus[index].name);
+        const QList<QAction*> entries = bar[static_cast<qsizetype>(index)]->menu()->actions();
+        const auto& own = menus[index].entries;
+        ASSERT_GE(entries.size(), static_cast<qsizetype>(own.size())) << menus[index].name;
+        for (std::size_t entry = 0; entry < own.size(); ++entry)
+            EXPECT_EQ(entryText(entries[static_cast<qsizetype>(entry)]), own[entry]) << menus[index].name;
+        if (entries.size() > static_cast<qsizetype>(own.size())) {
+            EXPECT_TRUE(entries[static_cast<qsizetype>(own.size())]->isSeparator()) << menus[index].name;
+        }
+    }
+    EXPECT_EQ(entryText(bar[5]), "MnuArduinoSketch Arduino Sketch");
+    EXPECT_EQ(entryText(bar[6]), "About &About");
     EXPECT_EQ(action("MnuToolsFind")->shortcut(), QKeySequence(Qt::CTRL | Qt::Key_F));
     EXPECT_EQ(action("mnuViewSuppress")->shortcut(), QKeySequence(Qt::Key_F8));
 
