@@ -1,5 +1,5 @@
 // Speed of the capture core: ingestion on a busy table (with and without a log running), the serial
-// scan on a long stream, and the reading of a candump log.
+// scan on a long stream, the reading of a candump log and the decoding of signals.
 //   build/bench/vexmoor_capture_bench   (use a Release build for figures)
 #include "capture/changes/ChangeTracker.h"
 #include "capture/changes/FrameHistory.h"
@@ -11,6 +11,8 @@
 #include "capture/record/BoardRecord.h"
 #include "capture/record/CaptureSession.h"
 #include "capture/record/SystemTimeOfDay.h"
+#include "capture/signals/FrameDecoder.h"
+#include "capture/signals/SignalDecoder.h"
 #include "platform/WallClock.h"
 
 #include "BoardStreamGenerator.h"
@@ -288,6 +290,67 @@ void BM_SignalRecorderObserve(benchmark::State& benchmarkState)
     benchmarkState.counters["revision"] = static_cast<double>(recorder.revision());
 }
 BENCHMARK(BM_SignalRecorderObserve)->Arg(0)->Arg(4)->Arg(1);
+
+// One signal out of 8-byte frames whose data varies: a flag (range 0), 12 bits little endian across
+// two bytes (1), 16 bits big endian signed (2), all 64 bits (3).
+void BM_DecodeSignal(benchmark::State& benchmarkState)
+{
+    vexmoor::SignalDefinition signal;
+    signal.factor = 0.25;
+    signal.offset = -40;
+    const auto shape = benchmarkState.range(0);
+    signal.startBit = shape == 0 ? 13 : shape == 1 ? 12 : shape == 2 ? 23 : 0;
+    signal.length = shape == 0 ? 1 : shape == 1 ? 12 : shape == 2 ? 16 : 64;
+    signal.byteOrder = shape == 2 ? vexmoor::ByteOrder::BigEndian : vexmoor::ByteOrder::LittleEndian;
+    signal.valueType = shape == 2 ? vexmoor::SignalValueType::Signed : vexmoor::SignalValueType::Unsigned;
+    const vexmoor::SignalDecoder decoder(signal);
+    const auto frames = realisticFrames(1 << 10);
+
+    std::size_t next = 0;
+    for (auto _ : benchmarkState) {
+        benchmark::DoNotOptimize(decoder.decode(frames[next].data));
+        next = (next + 1) & (frames.size() - 1);
+    }
+    benchmarkState.SetItemsProcessed(benchmarkState.iterations());
+    benchmarkState.SetLabel(shape == 0       ? "1-bit flag"
+                                : shape == 1 ? "12-bit little endian"
+                                : shape == 2 ? "16-bit big endian signed"
+                                             : "64-bit");
+}
+BENCHMARK(BM_DecodeSignal)->DenseRange(0, 3);
+
+// What a database adds to each frame of a bus where most identifiers have no definition: 20 of the
+// 2,048 identifiers are defined, with four signals each.
+void BM_DecodeFrame(benchmark::State& benchmarkState)
+{
+    std::vector<vexmoor::MessageDefinition> messages;
+    for (std::uint32_t id = 0; id < 2048; id += 100) {
+        vexmoor::MessageDefinition message;
+        message.id = id;
+        for (std::uint16_t startBit : { 0, 12, 24, 40 }) {
+            vexmoor::SignalDefinition signal;
+            signal.startBit = startBit;
+            signal.length = 12;
+            message.signals.push_back(signal);
+        }
+        messages.push_back(message);
+    }
+    const vexmoor::FrameDecoder decoder(messages);
+    const auto frames = realisticFrames(1 << 16);
+
+    double sum = 0;
+    std::size_t next = 0;
+    for (auto _ : benchmarkState) {
+        decoder.decode(frames[next],
+                       [&sum](const vexmoor::MessageDecoder&, std::size_t, const vexmoor::SignalValue& value) {
+                           sum += value.physical;
+                       });
+        next = (next + 1) & (frames.size() - 1);
+    }
+    benchmark::DoNotOptimize(sum);
+    benchmarkState.SetItemsProcessed(benchmarkState.iterations());
+}
+BENCHMARK(BM_DecodeFrame);
 
 void BM_ReadMessages(benchmark::State& benchmarkState)
 {
