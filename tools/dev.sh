@@ -54,7 +54,8 @@ fuzz() {
     local corpus="$root/build/sanitize/corpus"
     mkdir -p "$corpus"
     cp "$root/samples/board-sample.txt" "$corpus/board-sample.txt"
-    "$root/build/sanitize/tools/vexmoor-capture-fuzzer" -max_total_time="$1" -print_final_stats=1 "$corpus"
+    "$root/build/sanitize/tools/vexmoor-capture-fuzzer" -max_total_time="$1" -print_final_stats=1 \
+        -dict="$root/tools/fuzz/dbc.dict" "$corpus"
 }
 
 # When each step ends, so that a slow one shows.
