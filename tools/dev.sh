@@ -12,7 +12,7 @@ jobs=$(nproc 2>/dev/null || echo 2)
 # Debian's qt6-charts-dev needs the OpenGL module's CMake files without depending on their package.
 packages=(build-essential cmake ninja-build googletest libgtest-dev libgmock-dev libbenchmark-dev
     qt6-base-dev qt6-serialport-dev qt6-serialbus-dev qt6-charts-dev libqt6opengl6-dev python3 clang
-    libclang-rt-14-dev)
+    libclang-rt-14-dev python3-canmatrix)
 
 install_missing_packages() {
     local missing=() package
@@ -54,7 +54,8 @@ fuzz() {
     local corpus="$root/build/sanitize/corpus"
     mkdir -p "$corpus"
     cp "$root/samples/board-sample.txt" "$corpus/board-sample.txt"
-    "$root/build/sanitize/tools/vexmoor-capture-fuzzer" -max_total_time="$1" -print_final_stats=1 "$corpus"
+    "$root/build/sanitize/tools/vexmoor-capture-fuzzer" -max_total_time="$1" -print_final_stats=1 \
+        -dict="$root/tools/fuzz/dbc.dict" "$corpus"
 }
 
 # When each step ends, so that a slow one shows.

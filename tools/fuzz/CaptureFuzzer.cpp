@@ -2,7 +2,9 @@
 // log readers. The first byte picks the poll size, the rest is the serial stream; every record the
 // scan cuts also goes through the record operations on its own, and the same bytes are read as a log
 // of the kind they look like, as a candump log, as a GVRET CSV and as an slcan adapter's bytes, in
-// chunks of the same size.
+// chunks of the same size, and whole as a DBC file.
+#include "capture/formats/DbcReader.h"
+#include "capture/formats/DbcWriter.h"
 #include "capture/formats/LogFeed.h"
 #include "capture/formats/LogFormat.h"
 #include "capture/formats/LogReader.h"
@@ -34,6 +36,18 @@ void checkTable(vexmoor::CaptureSession& session)
         if (rows.size() != 1 || rows.front() != &table.row(position))
             std::abort();
     }
+}
+
+// A DBC file that reads must write a file that reads again, and that writes the very same bytes.
+void checkDbc(std::string_view bytes)
+{
+    const auto read = vexmoor::DbcReader::read(bytes);
+    if (!read.database)
+        return;
+    const std::string written = vexmoor::DbcWriter::write(*read.database);
+    const auto again = vexmoor::DbcReader::read(written);
+    if (!again.database || vexmoor::DbcWriter::write(*again.database) != written)
+        std::abort();
 }
 
 } // namespace
@@ -97,5 +111,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     }
     if (slcan.carriedBytes() > vexmoor::SlcanDecoder::kMaxMessageLength)
         std::abort();
+
+    checkDbc(stream);
     return 0;
 }

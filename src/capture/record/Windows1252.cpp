@@ -1,5 +1,7 @@
 #include "capture/record/Windows1252.h"
 
+#include "capture/record/Utf8.h"
+
 #include <array>
 
 namespace vexmoor::windows1252 {
@@ -12,21 +14,6 @@ constexpr std::array<char32_t, 32> kHighControlRange = {
     0x2039, 0x0152, 0x008D, 0x017D, 0x008F, 0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022,
     0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178,
 };
-
-void appendCodePoint(char32_t codePoint, std::string& utf8)
-{
-    if (codePoint < 0x80) {
-        utf8.push_back(static_cast<char>(codePoint));
-    } else if (codePoint < 0x800) {
-        utf8.push_back(static_cast<char>(0xC0 | (codePoint >> 6)));
-        utf8.push_back(static_cast<char>(0x80 | (codePoint & 0x3F)));
-    } else {
-        // The code page reaches no code point beyond the Basic Multilingual Plane.
-        utf8.push_back(static_cast<char>(0xE0 | (codePoint >> 12)));
-        utf8.push_back(static_cast<char>(0x80 | ((codePoint >> 6) & 0x3F)));
-        utf8.push_back(static_cast<char>(0x80 | (codePoint & 0x3F)));
-    }
-}
 
 } // namespace
 
@@ -51,7 +38,7 @@ std::optional<char> fromCodePoint(char32_t codePoint)
 void appendAsUtf8(std::string_view windows1252Text, std::string& utf8)
 {
     for (const char c : windows1252Text)
-        appendCodePoint(toCodePoint(static_cast<unsigned char>(c)), utf8);
+        utf8::appendCodePoint(toCodePoint(static_cast<unsigned char>(c)), utf8);
 }
 
 std::string toUtf8(std::string_view windows1252Text)
@@ -60,6 +47,21 @@ std::string toUtf8(std::string_view windows1252Text)
     utf8.reserve(windows1252Text.size());
     appendAsUtf8(windows1252Text, utf8);
     return utf8;
+}
+
+std::optional<std::string> fromUtf8(std::string_view utf8Text)
+{
+    std::string text;
+    text.reserve(utf8Text.size());
+    std::size_t index = 0;
+    while (index < utf8Text.size()) {
+        const auto codePoint = utf8::decode(utf8Text, index);
+        const auto byte = codePoint ? fromCodePoint(*codePoint) : std::nullopt;
+        if (!byte)
+            return std::nullopt;
+        text.push_back(*byte);
+    }
+    return text;
 }
 
 } // namespace vexmoor::windows1252

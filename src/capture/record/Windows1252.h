@@ -18,4 +18,8 @@ std::optional<char> fromCodePoint(char32_t codePoint);
 void appendAsUtf8(std::string_view windows1252Text, std::string& utf8);
 std::string toUtf8(std::string_view windows1252Text);
 
+// The Windows-1252 bytes of UTF-8 text; nothing when the text is not well-formed UTF-8 or holds a
+// character that the code page lacks.
+std::optional<std::string> fromUtf8(std::string_view utf8Text);
+
 } // namespace vexmoor::windows1252

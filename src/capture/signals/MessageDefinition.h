@@ -20,6 +20,9 @@ struct MessageDefinition {
     std::string comment;
     std::optional<std::uint32_t> cycleTimeMs; // GenMsgCycleTime, where the file gives one
     std::vector<SignalDefinition> signals;
+    std::vector<std::string> transmitters; // further nodes that send it (BO_TX_BU_)
+
+    bool operator==(const MessageDefinition&) const = default;
 };
 
 } // namespace vexmoor

@@ -22,6 +22,8 @@ enum class MultiplexRole { None, Multiplexor, Multiplexed };
 struct ValueDescription {
     std::int64_t raw = 0;
     std::string text;
+
+    bool operator==(const ValueDescription&) const = default;
 };
 
 // One named field of a message, as a DBC SG_ line and the statements about it give it.
@@ -41,6 +43,8 @@ struct SignalDefinition {
     std::vector<ValueDescription> valueDescriptions;
     std::vector<std::string> receivers;
     std::string comment;
+
+    bool operator==(const SignalDefinition&) const = default;
 };
 
 } // namespace vexmoor
