@@ -331,7 +331,7 @@ void BM_DecodeFrame(benchmark::State& benchmarkState)
             vexmoor::SignalDefinition signal;
             signal.startBit = startBit;
             signal.length = 12;
-            message.signals.push_back(signal);
+            message.signalDefinitions.push_back(signal);
         }
         messages.push_back(message);
     }

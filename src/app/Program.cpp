@@ -4,6 +4,7 @@
 #include "capture/record/SystemTimeOfDay.h"
 #include "cli/CaptureCommand.h"
 #include "cli/CommandLine.h"
+#include "cli/DbcCommand.h"
 #include "cli/RankCommand.h"
 #include "cli/ReplayCommand.h"
 #include "platform/QtSerialPort.h"
@@ -36,6 +37,8 @@ int Program::run(int argc, char** argv)
         return ReplayCommand(std::cin, std::cout, std::cerr, clock).run(options);
     case CommandLine::Mode::Rank:
         return RankCommand(std::cin, std::cout, std::cerr).run(options);
+    case CommandLine::Mode::Dbc:
+        return DbcCommand(std::cout, std::cerr).run(options);
     case CommandLine::Mode::Capture: {
         QCoreApplication application(argc, argv);
         QtSerialPort port;

@@ -13,9 +13,10 @@ namespace {
 constexpr std::string_view kUsage
     = "Usage: vexmoor\n"
       "       vexmoor --replay FILE [--interface NAME] [--chunk BYTES] [--min-id TEXT] [--csv OUT]\n"
-      "                     [--bit-stats OUT]\n"
+      "                     [--bit-stats OUT] [--dbc FILE --decode OUT]\n"
       "       vexmoor --capture SOURCE [--seconds S] [--log OUT] [--min-id TEXT] [--csv OUT]\n"
       "       vexmoor --rank LOG --marks FILE [--top N] [--window BEFORE,AFTER] [--interface NAME]\n"
+      "       vexmoor --dbc FILE [--save-dbc OUT]\n"
       "\n"
       "Without arguments, opens the message table window.\n"
       "\n"
@@ -42,6 +43,11 @@ constexpr std::string_view kUsage
       "  --top N         write only the N best bits (default: every bit that flipped near a mark)\n"
       "  --window BEFORE,AFTER  seconds before and after each mark in which a flip follows it\n"
       "                  (default 1,3; each 0 to 60)\n"
+      "  --dbc FILE      a DBC signal database: alone, it is checked and summed up in one line\n"
+      "  --save-dbc OUT  write the checked database again to OUT (\"-\" for standard output)\n"
+      "  --decode OUT    with --replay and --dbc: every signal value of every frame whose identifier\n"
+      "                  the database defines, as CSV:\n"
+      "                  time,interface,id,message,signal,raw,value,unit,text\n"
       "  --min-id TEXT   minimum identifier for a new row (default 250)\n"
       "  --csv OUT       where the table goes when done (default \"-\", standard output)\n"
       "  --help          show this text\n"
@@ -102,6 +108,28 @@ std::optional<double> duration(const std::string& text)
     return value;
 }
 
+// The database alone is its own mode; with a replay it decodes the frames.
+std::string checkDbcOptions(CommandLine::Options& options)
+{
+    using Mode = CommandLine::Mode;
+    if (!options.dbcPath.empty() && options.mode == Mode::Window)
+        options.mode = Mode::Dbc;
+    if (!options.dbcPath.empty() && options.mode != Mode::Dbc && options.mode != Mode::Replay)
+        return "--dbc reads a signal database alone or decodes a replay: use it alone or with --replay";
+    if (!options.saveDbcPath.empty() && options.mode != Mode::Dbc)
+        return "--save-dbc writes the database that --dbc reads: use it with --dbc alone";
+    if (!options.decodePath.empty() && (options.mode != Mode::Replay || options.dbcPath.empty()))
+        return "--decode writes the signals of a replay: use it with --replay and --dbc";
+    if (options.mode == Mode::Replay && !options.dbcPath.empty() && options.decodePath.empty())
+        return "--dbc with --replay decodes the frames: say where with --decode OUT";
+    if (!options.decodePath.empty() && options.decodePath == options.csvPath)
+        return options.csvPath == "-" ? "--decode and --csv cannot both write to standard output: give --csv OUT"
+                                      : "--decode and --csv cannot both write to '" + options.csvPath + "'";
+    if (!options.decodePath.empty() && options.decodePath == options.bitStatsPath)
+        return "--decode and --bit-stats cannot both write to '" + options.decodePath + "'";
+    return {};
+}
+
 CommandLine::Parsed failure(std::string error)
 {
     return { std::nullopt, std::move(error) };
@@ -136,7 +164,8 @@ CommandLine::Parsed CommandLine::parse(const std::vector<std::string>& arguments
         }
         if (name != "--replay" && name != "--capture" && name != "--chunk" && name != "--seconds" && name != "--min-id"
             && name != "--csv" && name != "--interface" && name != "--log" && name != "--bit-stats" && name != "--rank"
-            && name != "--marks" && name != "--top" && name != "--window")
+            && name != "--marks" && name != "--top" && name != "--window" && name != "--dbc" && name != "--save-dbc"
+            && name != "--decode")
             return failure("unknown argument '" + arguments[index] + "' (see --help)");
         if (!value) {
             if (index + 1 == arguments.size())
@@ -167,6 +196,12 @@ CommandLine::Parsed CommandLine::parse(const std::vector<std::string>& arguments
             options.logPath = *value;
         } else if (name == "--bit-stats") {
             options.bitStatsPath = *value;
+        } else if (name == "--dbc") {
+            options.dbcPath = *value;
+        } else if (name == "--save-dbc") {
+            options.saveDbcPath = *value;
+        } else if (name == "--decode") {
+            options.decodePath = *value;
         } else if (name == "--marks") {
             options.marksPath = *value;
         } else if (name == "--top") {
@@ -195,6 +230,8 @@ CommandLine::Parsed CommandLine::parse(const std::vector<std::string>& arguments
         return failure("--bit-stats counts the flips of a replayed file: use it with --replay");
     if (!options.bitStatsPath.empty() && options.bitStatsPath == options.csvPath)
         return failure("--bit-stats and --csv cannot both write to '" + options.csvPath + "'");
+    if (const std::string error = checkDbcOptions(options); !error.empty())
+        return failure(error);
     if (options.mode == Mode::Capture) {
         if (const auto address = SourceAddress::parse(options.source); !address.address)
             return failure("--capture " + address.error);

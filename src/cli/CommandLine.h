@@ -15,7 +15,7 @@ namespace vexmoor {
 // as CSV, or rank the bits of a log against marks.
 class CommandLine final {
 public:
-    enum class Mode { Window, Help, Version, Replay, Capture, Rank };
+    enum class Mode { Window, Help, Version, Replay, Capture, Rank, Dbc };
 
     static constexpr std::size_t kDefaultChunkBytes = 4096;
     static constexpr std::size_t kMaxChunkBytes = std::size_t { 1 } << 30;
@@ -40,6 +40,11 @@ public:
         std::string marksPath;
         std::optional<std::size_t> top;
         std::optional<std::pair<double, double>> window;
+        // The signal database: read and checked alone, written again to saveDbcPath, or the replay's
+        // frames decoded with it to decodePath. Empty: none.
+        std::string dbcPath;
+        std::string saveDbcPath;
+        std::string decodePath;
     };
 
     struct Parsed {

@@ -2,8 +2,8 @@
 
 #include "platform/OutputFile.h"
 
-#include <iosfwd>
-#include <sstream>
+#include <ostream>
+#include <streambuf>
 #include <string>
 
 namespace vexmoor {
@@ -27,12 +27,32 @@ public:
     const std::string& reason() const { return m_reason; }
 
 private:
+    // Hands the stream's bytes to the file a buffer at a time, so that a long output never waits in
+    // memory whole; the file still takes its name only at the commit.
+    class FileBuffer final : public std::streambuf {
+    public:
+        explicit FileBuffer(OutputFile& file);
+        bool failed() const { return m_failed; }
+
+    protected:
+        int_type overflow(int_type c) override;
+        int sync() override;
+
+    private:
+        bool drain();
+
+        OutputFile& m_file;
+        std::string m_buffer;
+        bool m_failed = false;
+    };
+
     bool toStandardOutput() const { return m_path == "-"; }
     bool failWith(std::string reason);
 
     std::string m_path;
     OutputFile m_file;
-    std::ostringstream m_text;
+    FileBuffer m_buffer { m_file };
+    std::ostream m_text { &m_buffer };
     std::string m_reason;
 };
 

@@ -3,8 +3,10 @@
 #include "capture/formats/BitStatsWriter.h"
 
 #include "cli/CsvDestination.h"
+#include "cli/DbcFile.h"
 #include "cli/ReplayInput.h"
 
+#include "capture/formats/DecodedSignalsCsv.h"
 #include "capture/formats/LogFeed.h"
 #include "capture/formats/TableCsvWriter.h"
 #include "capture/record/CaptureSession.h"
@@ -15,6 +17,16 @@
 #include <vector>
 
 namespace vexmoor {
+
+namespace {
+
+// The decoding goes before the session does: the session must not hear of it after.
+struct ListenerRemoval {
+    CaptureSession& session;
+    ~ListenerRemoval() { session.ingestion().setFrameListener(nullptr); }
+};
+
+} // namespace
 
 namespace {
 
@@ -63,6 +75,25 @@ int ReplayCommand::run(const CommandLine::Options& options)
             return CommandLine::fail(m_err, "cannot write '" + options.bitStatsPath + "': " + bitStats->reason());
     }
 
+    // The signal database is read before the replay, so that a file with errors stops the run at once.
+    std::optional<FrameDecoder> decoder;
+    std::optional<CsvDestination> decoded;
+    std::optional<DecodedSignalsCsv> decodedCsv;
+    if (!options.dbcPath.empty()) {
+        std::string error;
+        const std::optional<SignalDatabase> database = DbcFile::load(options.dbcPath, error);
+        if (!database)
+            return CommandLine::fail(m_err, error);
+        decoded.emplace(options.decodePath);
+        if (!decoded->open())
+            return CommandLine::fail(m_err, "cannot write '" + options.decodePath + "': " + decoded->reason());
+        decoder.emplace(database->messages());
+        decodedCsv.emplace(*decoder, decoded->stream(m_out));
+        decodedCsv->writeHeader();
+        session.ingestion().setFrameListener(&*decodedCsv);
+    }
+    const ListenerRemoval removal { session };
+
     // The format is read from the content. Until it is known the feed keeps the chunks whole, so that a
     // board stream still reaches the serial scan in polls of exactly the chosen size.
     LogFeed feed(session, options.interfaceName);
@@ -94,6 +125,8 @@ int ReplayCommand::run(const CommandLine::Options& options)
         if (!bitStats->commit(m_out))
             return failToWrite(options.bitStatsPath, bitStats->reason());
     }
+    if (decoded && !decoded->commit(m_out))
+        return failToWrite(options.decodePath, decoded->reason());
     return 0;
 }
 

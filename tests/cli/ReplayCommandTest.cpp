@@ -179,6 +179,50 @@ TEST_F(ReplayCommandTest, AnEmptyFileIsAnEmptyTableAndAFileThatIsNoLogIsRefused)
     EXPECT_EQ(run({ "--replay", write("board.txt", "<680,1,>\r\n"), "--interface", "can0" }), 2);
 }
 
+// A little database of one message below the minimum identifier: its frames are decoded all the
+// same, a frame too short for a signal gives that signal no line, and a frame without a definition none.
+constexpr std::string_view kDoorsDbc = "BO_ 160 Doors: 2 BCM\n"
+                                       " SG_ Open : 0|1@1+ (1,0) [0|1] \"\" Vector__XXX\n"
+                                       " SG_ Temp : 8|8@1- (0.5,-10) [-74|53.5] \"\xC2\xB0"
+                                       "C\" Vector__XXX\n"
+                                       "\n"
+                                       "VAL_ 160 Open 0 \"Closed\" 1 \"Open, latched\" ;\n";
+
+TEST_F(ReplayCommandTest, DecodesEveryFrameOfADefinedIdentifierWhateverTheTableKeeps)
+{
+    const std::string dbc = write("doors.dbc", std::string(kDoorsDbc));
+    const std::string log = write("drive.log",
+                                  "(1.000000) can0 0A0#0114\n(1.500000) can0 0A0#01\n"
+                                  "(2.000000) can0 123#00\n(2.250000) can0 0A0#00F0\n");
+    const std::string decoded = (folder / "decoded.csv").string();
+    ASSERT_EQ(run({ "--replay", log, "--dbc", dbc, "--decode", decoded }), 0) << err.str();
+    EXPECT_EQ(read(decoded),
+              "time,interface,id,message,signal,raw,value,unit,text\r\n"
+              "1.000000,can0,A0,Doors,Open,1,1,,\"Open, latched\"\r\n"
+              "1.000000,can0,A0,Doors,Temp,20,0,\xC2\xB0"
+              "C,\r\n"
+              "1.500000,can0,A0,Doors,Open,1,1,,\"Open, latched\"\r\n"
+              "2.250000,can0,A0,Doors,Open,0,0,,Closed\r\n"
+              "2.250000,can0,A0,Doors,Temp,-16,-18,\xC2\xB0"
+              "C,\r\n");
+
+    // Board text has neither time stamps nor interfaces.
+    ASSERT_EQ(run({ "--replay", write("board.txt", "<160,1,20,>\r\n"), "--dbc", dbc, "--decode", "-", "--csv",
+                    (folder / "table.csv").string() }),
+              0)
+        << err.str();
+    EXPECT_EQ(out.str(),
+              "time,interface,id,message,signal,raw,value,unit,text\r\n"
+              ",board,A0,Doors,Open,1,1,,\"Open, latched\"\r\n"
+              ",board,A0,Doors,Temp,20,0,\xC2\xB0"
+              "C,\r\n");
+
+    // A database with an error stops the run before it starts, and names where.
+    const std::string broken = write("broken.dbc", "BO_ 160 Doors: 2 BCM\n SG_ Open : 0|1@3+ (1,0) [0|1] \"\" X\n");
+    EXPECT_EQ(run({ "--replay", log, "--dbc", broken, "--decode", decoded, "--csv", "-" }), 2);
+    EXPECT_NE(err.str().find("broken.dbc: line 2, column "), std::string::npos) << err.str();
+}
+
 struct FailureCase {
     std::string name;
     std::vector<std::string> arguments; // "@" stands for the test's folder

@@ -288,7 +288,7 @@ void DbcReader::readSignal(const Statement& statement)
         DbcCursor::refuseAt(startAt,
                             "signal " + signal.name + " lies beyond the message's " + std::to_string(m_message->length)
                                 + " bytes");
-    m_message->signals.push_back(std::move(signal));
+    m_message->signalDefinitions.push_back(std::move(signal));
 }
 
 void DbcReader::readMultiplexIndicator(SignalDefinition& signal)

@@ -15,7 +15,7 @@ SignalDefinition* findSignal(SignalDatabase& database, DbcReferences::MessageKey
     MessageDefinition* message = database.message(key.id, key.extended);
     if (!message)
         return nullptr;
-    auto& signals = message->signals;
+    auto& signals = message->signalDefinitions;
     const auto found = std::find_if(signals.begin(), signals.end(), [&name](const auto& s) { return s.name == name; });
     return found == signals.end() ? nullptr : &*found;
 }

@@ -195,7 +195,7 @@ std::string DbcWriter::message(const MessageDefinition& message)
     out.push_back(' ');
     appendNode(message.sender, out);
     out.push_back('\n');
-    for (const auto& signal : message.signals)
+    for (const auto& signal : message.signalDefinitions)
         appendSignal(signal, out);
     return out;
 }
@@ -274,7 +274,7 @@ std::string DbcWriter::comments(const SignalDatabase& database)
             out.push_back(' ');
             appendComment(message.comment);
         }
-        for (const auto& signal : message.signals) {
+        for (const auto& signal : message.signalDefinitions) {
             if (signal.comment.empty())
                 continue;
             out.append("CM_ SG_ ");
@@ -362,7 +362,7 @@ std::string DbcWriter::valueDescriptions(const SignalDatabase& database)
 {
     std::string out;
     for (const auto& message : database.messages()) {
-        for (const auto& signal : message.signals) {
+        for (const auto& signal : message.signalDefinitions) {
             if (signal.valueDescriptions.empty())
                 continue;
             out.append("VAL_ ");
@@ -378,7 +378,7 @@ std::string DbcWriter::valueTypes(const SignalDatabase& database)
 {
     std::string out;
     for (const auto& message : database.messages()) {
-        for (const auto& signal : message.signals) {
+        for (const auto& signal : message.signalDefinitions) {
             if (signal.valueType != SignalValueType::Float && signal.valueType != SignalValueType::Double)
                 continue;
             out.append("SIG_VALTYPE_ ");

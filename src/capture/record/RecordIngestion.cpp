@@ -7,6 +7,7 @@
 #include "capture/record/CaptureState.h"
 #include "capture/record/DecimalText.h"
 #include "capture/record/FrameFacts.h"
+#include "capture/record/FrameListener.h"
 #include "capture/record/IgnoreList.h"
 #include "capture/record/MessageNotesLog.h"
 #include "capture/record/MessageTable.h"
@@ -51,7 +52,8 @@ const CanFrame* RecordIngestion::frameOfRecord(std::string_view message)
         return &m_facts->frame;
     // A record is read back into a frame only for someone who follows frames: with no tracker, no
     // history and nothing plotted, it costs nothing.
-    if (m_tracker == nullptr && m_history == nullptr && (m_recorder == nullptr || m_recorder->count() == 0))
+    if (m_tracker == nullptr && m_history == nullptr && m_listener == nullptr
+        && (m_recorder == nullptr || m_recorder->count() == 0))
         return nullptr;
     // A record that is no CAN frame (more than eight data fields, a field that is no byte) has no
     // bytes to follow.
@@ -90,6 +92,8 @@ void RecordIngestion::ParseData()
             m_recorder->observe(*m_frame);
         if (m_history != nullptr)
             m_history->observe(*m_frame);
+        if (m_listener != nullptr)
+            m_listener->frameIngested(*m_frame, m_facts);
     }
 
     if (m_messageIgnoreList.contains(message) || m_idIgnoreList.contains(m_state.HexID))

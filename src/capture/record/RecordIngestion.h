@@ -15,6 +15,7 @@ struct CanFrame;
 struct CaptureState;
 class ChangeTracker;
 class FrameHistory;
+class FrameListener;
 struct FrameFacts;
 class RecordTap;
 class SignalRecorder;
@@ -51,6 +52,8 @@ public:
     void setSignalRecorder(SignalRecorder* recorder) { m_recorder = recorder; }
     // Who keeps every frame for what is asked of the past later; nullptr for nobody.
     void setFrameHistory(FrameHistory* history) { m_history = history; }
+    // Who else hears every frame with an identifier (the signal decoding); nullptr for nobody.
+    void setFrameListener(FrameListener* listener) { m_listener = listener; }
     // What stamps a record without a time stamp of its own (the board's, a generator's) as it
     // arrives; without one such records carry time 0. The clock must outlive the ingestion.
     void setArrivalClock(const FramesClock* clock) { m_arrivalClock = clock; }
@@ -80,6 +83,7 @@ private:
     ChangeTracker* m_tracker = nullptr;
     SignalRecorder* m_recorder = nullptr;
     FrameHistory* m_history = nullptr;
+    FrameListener* m_listener = nullptr;
     const FramesClock* m_arrivalClock = nullptr;
     // The facts of the record being ingested, while ParseFrame runs.
     const FrameFacts* m_facts = nullptr;

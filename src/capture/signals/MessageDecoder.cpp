@@ -10,8 +10,8 @@ namespace vexmoor {
 MessageDecoder::MessageDecoder(MessageDefinition definition)
     : m_definition(std::move(definition))
 {
-    m_signals.reserve(m_definition.signals.size());
-    for (const SignalDefinition& signal : m_definition.signals) {
+    m_signals.reserve(m_definition.signalDefinitions.size());
+    for (const SignalDefinition& signal : m_definition.signalDefinitions) {
         m_signals.push_back(
             { SignalDecoder(signal), signal.multiplexRole == MultiplexRole::Multiplexed, signal.multiplexValue });
         if (signal.multiplexRole == MultiplexRole::Multiplexor && !m_multiplexor)

@@ -19,7 +19,8 @@ struct MessageDefinition {
     std::string sender;
     std::string comment;
     std::optional<std::uint32_t> cycleTimeMs; // GenMsgCycleTime, where the file gives one
-    std::vector<SignalDefinition> signals;
+    // Not "signals": Qt code that includes this would read its keyword there.
+    std::vector<SignalDefinition> signalDefinitions;
     std::vector<std::string> transmitters; // further nodes that send it (BO_TX_BU_)
 
     bool operator==(const MessageDefinition&) const = default;

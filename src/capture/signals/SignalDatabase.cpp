@@ -39,7 +39,7 @@ bool SignalDatabase::addMessage(MessageDefinition message)
     if (found != m_messages.end() && found->id == message.id && found->extended == message.extended)
         return false;
     const auto index = found - m_messages.begin();
-    m_ownSignalCounts.insert(m_ownSignalCounts.begin() + index, message.signals.size());
+    m_ownSignalCounts.insert(m_ownSignalCounts.begin() + index, message.signalDefinitions.size());
     m_messages.insert(found, std::move(message));
     return true;
 }
@@ -49,7 +49,7 @@ bool SignalDatabase::addSignal(std::uint32_t id, bool extended, SignalDefinition
     MessageDefinition* held = message(id, extended);
     if (!held)
         return false;
-    auto& signals = held->signals;
+    auto& signals = held->signalDefinitions;
     // The message's own signals may have been taken away since it was added.
     const auto ownCount
         = std::min(m_ownSignalCounts[static_cast<std::size_t>(held - m_messages.data())], signals.size());

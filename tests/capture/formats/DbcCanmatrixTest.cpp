@@ -32,14 +32,14 @@ struct ListedMessage {
     std::uint32_t id = 0;
     bool extended = false;
     std::string name;
-    std::vector<ListedSignal> signals;
+    std::vector<ListedSignal> signalDefinitions;
     bool operator==(const ListedMessage&) const = default;
 };
 
 void PrintTo(const ListedMessage& message, std::ostream* out)
 {
     *out << message.id << (message.extended ? "x " : " ") << message.name << ":";
-    for (const auto& signal : message.signals)
+    for (const auto& signal : message.signalDefinitions)
         *out << " " << signal.name << " " << signal.startBit << "|" << signal.length << "@" << signal.littleEndian
              << (signal.isSigned ? "-" : "+") << " (" << signal.factor << "," << signal.offset << ")";
 }
@@ -73,7 +73,7 @@ std::vector<ListedMessage> parseListing(const std::string& listing)
             ListedSignal signal;
             lines >> signal.name >> signal.startBit >> signal.length >> signal.littleEndian >> signal.isSigned
                 >> signal.factor >> signal.offset;
-            messages.back().signals.push_back(signal);
+            messages.back().signalDefinitions.push_back(signal);
         }
     }
     sortById(messages);
@@ -116,10 +116,10 @@ std::vector<ListedMessage> ourListing(const SignalDatabase& database)
     std::vector<ListedMessage> messages;
     for (const auto& message : database.messages()) {
         ListedMessage& listed = messages.emplace_back(ListedMessage { message.id, message.extended, message.name, {} });
-        for (const auto& signal : message.signals)
-            listed.signals.push_back({ signal.name, signal.startBit, signal.length,
-                                       signal.byteOrder == ByteOrder::LittleEndian,
-                                       signal.valueType != SignalValueType::Unsigned, signal.factor, signal.offset });
+        for (const auto& signal : message.signalDefinitions)
+            listed.signalDefinitions.push_back(
+                { signal.name, signal.startBit, signal.length, signal.byteOrder == ByteOrder::LittleEndian,
+                  signal.valueType != SignalValueType::Unsigned, signal.factor, signal.offset });
     }
     return messages;
 }

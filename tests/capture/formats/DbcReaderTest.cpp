@@ -25,7 +25,7 @@ const SignalDefinition& signalOf(const SignalDatabase& database, std::uint32_t i
                                  bool extended = false)
 {
     static const SignalDefinition kNone;
-    for (const auto& signal : messageOf(database, id, extended).signals) {
+    for (const auto& signal : messageOf(database, id, extended).signalDefinitions) {
         if (signal.name == name)
             return signal;
     }

@@ -63,7 +63,7 @@ TEST(DbcWriterTest, ADatabaseMadeHereGetsTheOpeningSectionsAndWhatItsAttributesN
     extended.cycleTimeMs = 100;
     MessageDefinition standard = messageNamed("Early", 5, false);
     standard.length = 2;
-    standard.signals.push_back(signalAt("Own", 12, 4));
+    standard.signalDefinitions.push_back(signalAt("Own", 12, 4));
     ASSERT_TRUE(database.addMessage(extended));
     ASSERT_TRUE(database.addMessage(standard));
     EXPECT_FALSE(database.addMessage(standard));
@@ -133,7 +133,7 @@ TEST(DbcRealFileTest, HoldsKnownMessagesAndSignals)
     const auto eps = chryslerDatabase.message(492, false);
     ASSERT_NE(eps, nullptr);
     EXPECT_EQ(eps->name, "EPS_STATUS");
-    const auto& torque = eps->signals.front();
+    const auto& torque = eps->signalDefinitions.front();
     EXPECT_EQ(torque.name, "TORQUE_DRIVER");
     EXPECT_EQ(std::tie(torque.startBit, torque.length, torque.byteOrder, torque.factor, torque.offset),
               std::make_tuple(3, 12, ByteOrder::BigEndian, 1.0, -1024.0));
@@ -143,7 +143,7 @@ TEST(DbcRealFileTest, HoldsKnownMessagesAndSignals)
     const auto kinematics = hondaDatabase.message(148, false);
     ASSERT_NE(kinematics, nullptr);
     EXPECT_EQ(kinematics->name, "KINEMATICS");
-    const auto& acceleration = kinematics->signals.at(1);
+    const auto& acceleration = kinematics->signalDefinitions.at(1);
     EXPECT_EQ(acceleration.name, "LONG_ACCEL");
     EXPECT_EQ(std::tie(acceleration.startBit, acceleration.length, acceleration.valueType, acceleration.factor),
               std::make_tuple(24, 9, SignalValueType::Signed, -0.02));

@@ -94,7 +94,7 @@ MessageDefinition messageOf(std::uint32_t id, bool extended, std::vector<SignalD
     MessageDefinition message;
     message.id = id;
     message.extended = extended;
-    message.signals = std::move(signals);
+    message.signalDefinitions = std::move(signals);
     return message;
 }
 
@@ -203,7 +203,7 @@ TEST(CanmatrixCrossCheckTest, DecodesAsCanmatrixDoes)
         std::size_t decoded = 0;
         ASSERT_TRUE(decoder.decode(
             frameOf(text), [&](const MessageDecoder& message, std::size_t index, const SignalValue& value) {
-                const std::string& name = message.definition().signals[index].name;
+                const std::string& name = message.definition().signalDefinitions[index].name;
                 ASSERT_EQ(theirs[text].count(name), 1U) << name << " is not among canmatrix's values";
                 const auto& [raw, physical] = theirs[text][name];
                 EXPECT_TRUE(sameRaw(value.raw, raw)) << name << ": canmatrix reads " << raw;

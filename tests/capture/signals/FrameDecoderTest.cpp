@@ -21,7 +21,7 @@ MessageDefinition messageOf(std::uint32_t id, bool extended, std::string name)
     SignalDefinition first;
     first.name = "First";
     first.length = 8;
-    message.signals = { first };
+    message.signalDefinitions = { first };
     return message;
 }
 
@@ -56,7 +56,7 @@ TEST(FrameDecoderTest, DecodesAFrameOnlyWhereItsIdentifierHasADefinition)
     const FrameDecoder decoder({ messageOf(0x100, true, "Extended") });
     std::vector<std::string> seen;
     const auto visit = [&seen](const MessageDecoder& message, std::size_t index, const SignalValue& value) {
-        seen.push_back(message.definition().name + "." + message.definition().signals.at(index).name + "="
+        seen.push_back(message.definition().name + "." + message.definition().signalDefinitions.at(index).name + "="
                        + std::to_string(std::get<std::uint64_t>(value.raw)));
     };
 

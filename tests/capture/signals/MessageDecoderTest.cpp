@@ -44,7 +44,7 @@ MessageDefinition multiplexedMessage()
     message.name = "Drive";
     SignalDefinition mode = signalOf("Mode", 0, 4, ByteOrder::LittleEndian);
     mode.multiplexRole = MultiplexRole::Multiplexor;
-    message.signals = {
+    message.signalDefinitions = {
         multiplexed(signalOf("Speed", 8, 16, ByteOrder::LittleEndian), 1),
         mode,
         multiplexed(signalOf("Torque", 15, 16, ByteOrder::BigEndian, SignalValueType::Signed), 2),
@@ -85,7 +85,7 @@ TEST_P(MessageDecoderFrameTest, DecodesWhatTheFrameCarries)
     EXPECT_EQ(decodedOf(decoder, GetParam().data), GetParam().decoded);
 
     Decoded oneByOne;
-    for (std::size_t index = 0; index < decoder.definition().signals.size() + 1; ++index) {
+    for (std::size_t index = 0; index < decoder.definition().signalDefinitions.size() + 1; ++index) {
         if (const std::optional<SignalValue> value = decoder.decode(GetParam().data, index))
             oneByOne.emplace_back(index, value->raw);
     }
@@ -115,8 +115,8 @@ INSTANTIATE_TEST_SUITE_P(
 TEST(MessageDecoderTest, AMultiplexedSignalWithoutAMultiplexorHasNoValue)
 {
     MessageDefinition message;
-    message.signals = { multiplexed(signalOf("Lost", 0, 8, ByteOrder::LittleEndian), 0),
-                        signalOf("Plain", 8, 8, ByteOrder::LittleEndian) };
+    message.signalDefinitions = { multiplexed(signalOf("Lost", 0, 8, ByteOrder::LittleEndian), 0),
+                                  signalOf("Plain", 8, 8, ByteOrder::LittleEndian) };
     const std::vector<std::uint8_t> data { 0, 5 };
     EXPECT_EQ(decodedOf(MessageDecoder(message), data), (Decoded { { 1, U { 5 } } }));
 }
