@@ -2,6 +2,7 @@
 
 #include "app/ChangeViewDocks.h"
 #include "app/ConnectionControls.h"
+#include "app/DbcControls.h"
 #include "app/EmulatorControls.h"
 #include "app/IgnoreListControls.h"
 #include "app/LoggingControls.h"
@@ -177,6 +178,7 @@ void frmMain::buildToolsMenu()
 
 void frmMain::buildControls()
 {
+    const auto chooser = [this]() -> FileChooser& { return *m_fileChooser; };
     statusBar()->setObjectName(QStringLiteral("statusBar"));
     new StatusBarControls(*statusBar(), *m_controller, this);
     new LoggingControls(
@@ -186,13 +188,14 @@ void frmMain::buildControls()
                                              QStringLiteral("candump logs (*.log);;All files (*)"));
         },
         this);
+    new DbcControls(*m_fileMenu, *statusBar(), m_controller->dbc(), *m_tableModel, m_messageBox, chooser, *this);
     new ConnectionControls(
         *m_toolsMenu, *m_controller,
         [this](const SourceAddress& last) { return ConnectionControls::askWithDialog(this, last); }, this);
     new ChangeViewDocks(
         *this, *m_viewMenu, *m_controller,
         ChangeViewDocks::Table { *m_tableView, *m_tableModel, [this](int position) { selectRow(position); } },
-        m_messageBox, [this]() -> FileChooser& { return *m_fileChooser; });
+        m_messageBox, chooser);
 }
 
 void frmMain::showAutoFilterThreshold()

@@ -3,6 +3,7 @@
 #include "capture/formats/SourceAddress.h"
 #include "capture/record/CaptureSession.h"
 #include "capture/record/FramesClock.h"
+#include "control/DbcDocument.h"
 #include "emulation/ClockSeededRandom.h"
 #include "emulation/InteriorEmulatorSlots.h"
 #include "platform/EventLoopYield.h"
@@ -61,6 +62,8 @@ public:
     CaptureSession& session() { return m_session; }
     SerialConnection& connection() { return m_connection; }
     InteriorEmulatorSlots& emulatorSlots() { return m_emulatorSlots; }
+    // The signal database open in the window, if any.
+    DbcDocument& dbc() { return m_dbc; }
     Timer& emulationTimer() { return *m_timer1; }
     Timer& pollTimer() { return *m_timer2; }
     Timer& purgeTimer() { return *m_timer3; }
@@ -214,6 +217,7 @@ private:
     ClockSeededRandom m_clockRandom;
     RandomSource* m_random = &m_clockRandom;
     InteriorEmulatorSlots m_emulatorSlots;
+    DbcDocument m_dbc;
 
     CaptureSource* m_source = nullptr;
     QString m_sourceDescription;

@@ -4,6 +4,7 @@
 
 #include "capture/changes/ChangeTracker.h"
 #include "capture/changes/SuppressionMask.h"
+#include "capture/signals/SignalDatabase.h"
 #include "platform/CodePageText.h"
 
 #include <algorithm>
@@ -111,6 +112,8 @@ QVariant MessageTableModel::data(const QModelIndex& index, int role) const
 {
     if (!index.isValid() || !m_table.hasRow(index.row() + 1))
         return {};
+    if (index.column() == kDbcMessageColumn)
+        return role == Qt::DisplayRole ? messageNameOfRow(index.row()) : QVariant();
     if (index.column() >= kDataColumn) {
         const IdentifierChanges* changes = changesOfRow(index.row());
         return changes != nullptr ? trackedData(*changes, index.column(), role) : QVariant();
@@ -132,11 +135,28 @@ QVariant MessageTableModel::headerData(int section, Qt::Orientation orientation,
         return QStringLiteral("Period (ms)");
     case kRateColumn:
         return QStringLiteral("Rate (Hz)");
+    case kDbcMessageColumn:
+        return QStringLiteral("DBC Message");
     default:
         break;
     }
     const auto title = MessageTable::kColumnTitles[static_cast<std::size_t>(section)];
     return QString::fromLatin1(title.data(), static_cast<qsizetype>(title.size()));
+}
+
+void MessageTableModel::setSignalDatabase(const SignalDatabase* database)
+{
+    m_database = database;
+    if (m_shownRows > 0)
+        emit dataChanged(index(0, kDbcMessageColumn), index(m_shownRows - 1, kDbcMessageColumn), { Qt::DisplayRole });
+}
+
+QVariant MessageTableModel::messageNameOfRow(int row) const
+{
+    const auto identifier = identifierOfRow(row);
+    const MessageDefinition* message
+        = m_database != nullptr && identifier ? m_database->message(identifier->id, identifier->extended) : nullptr;
+    return message != nullptr ? QVariant(QString::fromStdString(message->name)) : QVariant();
 }
 
 std::optional<MessageTableModel::TrackedIdentifier> MessageTableModel::identifierOfRow(int row) const

@@ -14,6 +14,7 @@
 namespace vexmoor {
 
 class FramesClock;
+class SignalDatabase;
 
 class ChangeTracker;
 class IdentifierChanges;
@@ -38,7 +39,9 @@ public:
     static constexpr int kDataColumn = static_cast<int>(MessageColumn::Count);
     static constexpr int kPeriodColumn = kDataColumn + 1;
     static constexpr int kRateColumn = kDataColumn + 2;
-    static constexpr int kColumnCount = kDataColumn + 3;
+    // The name of the row's message in the open signal database.
+    static constexpr int kDbcMessageColumn = kDataColumn + 3;
+    static constexpr int kColumnCount = kDataColumn + 4;
 
     // How long a changed byte stays marked, fading out, and above which share of its identifier's
     // recent frames a byte counts as busy: its changes tell little and are shown in grey.
@@ -74,6 +77,9 @@ public:
     void setSuppression(const SuppressionMask* suppression);
     // Repaints the Data column after the mask changed.
     void suppressionChanged();
+    // The database whose message names the DBC Message column shows; nullptr for none. It must
+    // outlive the model or be taken away first.
+    void setSignalDatabase(const SignalDatabase* database);
     // Microseconds since the epoch on the frames' clock; the wall clock unless told otherwise.
     void setClock(const FramesClock& clock);
     // The moment the columns show: the clock's reading at the last refresh.
@@ -105,6 +111,7 @@ private:
     void repaintChangedRows(std::int64_t previousNowUs);
     bool trackedColumnsMoved(int row, std::int64_t previousNowUs);
     QVariant trackedData(const IdentifierChanges& changes, int column, int role) const;
+    QVariant messageNameOfRow(int row) const;
     QVariantList byteBackgrounds(const IdentifierChanges& changes) const;
     QStringList byteMarks(const IdentifierChanges& changes) const;
     // How the byte is painted at the shown moment, from the flips of its bits not suppressed.
@@ -122,6 +129,7 @@ private:
 
     MessageTable& m_table;
     const ChangeTracker* m_changes = nullptr;
+    const SignalDatabase* m_database = nullptr;
     const SuppressionMask* m_suppression = nullptr;
     const FramesClock* m_clock;
     std::int64_t m_nowUs = 0;

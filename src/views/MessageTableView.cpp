@@ -21,6 +21,7 @@ namespace {
 constexpr std::array<double, 8> kColumnWidthsMm = { 25.40, 52.92, 17.64, 17.64, 25.40, 61.74, 52.92, 25.40 };
 constexpr double kPeriodWidthMm = 22.0;
 constexpr double kRateWidthMm = 20.0;
+constexpr double kDbcMessageWidthMm = 40.0;
 constexpr int kHintMarginPx = 12;
 
 // The columns that can be hidden, with the setting that remembers each and its entry's objectName.
@@ -29,10 +30,11 @@ struct OptionalColumn {
     const char* setting;
     const char* actionName;
 };
-constexpr std::array<OptionalColumn, 3> kOptionalColumns = { {
+constexpr std::array<OptionalColumn, 4> kOptionalColumns = { {
     { MessageTableModel::kDataColumn, "messageTable/showData", "mnuColumnData" },
     { MessageTableModel::kPeriodColumn, "messageTable/showPeriod", "mnuColumnPeriod" },
     { MessageTableModel::kRateColumn, "messageTable/showRate", "mnuColumnRate" },
+    { MessageTableModel::kDbcMessageColumn, "messageTable/showDbcMessage", "mnuColumnDbcMessage" },
 } };
 
 int pixels(double millimetres, double dpi)
@@ -127,6 +129,7 @@ void MessageTableView::applyColumnWidths()
     setColumnWidth(MessageTableModel::kDataColumn, ChangedBytesDelegate::columnWidth(font()));
     setColumnWidth(MessageTableModel::kPeriodColumn, pixels(kPeriodWidthMm, dpi));
     setColumnWidth(MessageTableModel::kRateColumn, pixels(kRateWidthMm, dpi));
+    setColumnWidth(MessageTableModel::kDbcMessageColumn, pixels(kDbcMessageWidthMm, dpi));
 }
 
 void MessageTableView::paintEvent(QPaintEvent* event)

@@ -163,10 +163,10 @@ TEST_F(ChangeColumnsTest, TheEightColumnsComeFirstAsTheyWereAndTheCsvKeepsOnlyTh
     std::vector<std::string> titles;
     for (int column = 0; column < model.columnCount(); ++column)
         titles.push_back(model.headerData(column, Qt::Horizontal).toString().toStdString());
-    EXPECT_EQ(
-        titles,
-        (std::vector<std::string> { "CAN_ID", "CAN Messages (Includding CAN_ID)", "Msg Count", "Message Name", "TIME",
-                                    "Change", "ASCII", "Change Count", "Data", "Period (ms)", "Rate (Hz)" }));
+    EXPECT_EQ(titles,
+              (std::vector<std::string> { "CAN_ID", "CAN Messages (Includding CAN_ID)", "Msg Count", "Message Name",
+                                          "TIME", "Change", "ASCII", "Change Count", "Data", "Period (ms)", "Rate (Hz)",
+                                          "DBC Message" }));
 
     send(0x3A1, 0, { 1, 2 });
     send(0x3A1, 10, { 1, 3 });

@@ -58,7 +58,7 @@ TEST_F(MessageTableViewTest, TheHeaderMenuHidesOnlyTheTrackedColumnsAndTheNextVi
     EXPECT_EQ(view->columnMenu()->objectName(), QStringLiteral("mnuTableColumns"));
     EXPECT_EQ(menuText(*view),
               (std::vector<std::string> { "mnuColumnData Data [x]", "mnuColumnPeriod Period (ms) [x]",
-                                          "mnuColumnRate Rate (Hz) [x]" }));
+                                          "mnuColumnRate Rate (Hz) [x]", "mnuColumnDbcMessage DBC Message [x]" }));
     for (int column = 0; column < model.columnCount(); ++column)
         EXPECT_FALSE(view->isColumnHidden(column)) << column;
 
@@ -71,7 +71,7 @@ TEST_F(MessageTableViewTest, TheHeaderMenuHidesOnlyTheTrackedColumnsAndTheNextVi
     auto next = makeView();
     EXPECT_EQ(menuText(*next),
               (std::vector<std::string> { "mnuColumnData Data [ ]", "mnuColumnPeriod Period (ms) [x]",
-                                          "mnuColumnRate Rate (Hz) [ ]" }));
+                                          "mnuColumnRate Rate (Hz) [ ]", "mnuColumnDbcMessage DBC Message [x]" }));
     for (int column = 0; column < model.columnCount(); ++column)
         EXPECT_EQ(next->isColumnHidden(column),
                   column == MessageTableModel::kDataColumn || column == MessageTableModel::kRateColumn)

@@ -1,0 +1,76 @@
+#include "control/DbcDocument.h"
+
+#include "capture/formats/DbcReader.h"
+#include "capture/formats/DbcWriter.h"
+#include "platform/OutputFile.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+
+namespace vexmoor {
+
+DbcDocument::DbcDocument(QObject* parent)
+    : QObject(parent)
+{
+    setObjectName(QStringLiteral("dbcDocument"));
+}
+
+QString DbcDocument::open(const QString& path)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return QStringLiteral("Cannot read %1: %2").arg(QDir::toNativeSeparators(path), file.errorString());
+    const QByteArray bytes = file.readAll();
+    if (file.error() != QFileDevice::NoError)
+        return QStringLiteral("Cannot read %1: %2").arg(QDir::toNativeSeparators(path), file.errorString());
+    DbcReader::Result read
+        = DbcReader::read(std::string_view(bytes.constData(), static_cast<std::size_t>(bytes.size())));
+    if (!read.database)
+        return QStringLiteral("%1: %2").arg(QFileInfo(path).fileName(), QString::fromStdString(read.error.text()));
+    m_database = std::move(read.database);
+    m_decoder = FrameDecoder(m_database->messages());
+    m_path = path;
+    m_modified = false;
+    emit changed();
+    return {};
+}
+
+QString DbcDocument::save()
+{
+    return saveAs(m_path);
+}
+
+QString DbcDocument::saveAs(const QString& path)
+{
+    if (!m_database)
+        return {};
+    // Replaced only when whole, as every file the program writes.
+    const QString error = OutputFile::write(path, OutputFile::Mode::ReplaceWhole, DbcWriter::write(*m_database));
+    if (!error.isEmpty())
+        return QStringLiteral("Cannot write %1: %2").arg(QDir::toNativeSeparators(path), error);
+    m_path = path;
+    m_modified = false;
+    emit changed();
+    return {};
+}
+
+void DbcDocument::close()
+{
+    if (!m_database)
+        return;
+    m_database.reset();
+    m_decoder = FrameDecoder();
+    m_path.clear();
+    m_modified = false;
+    emit changed();
+}
+
+void DbcDocument::markModified()
+{
+    m_modified = true;
+    m_decoder = FrameDecoder(m_database ? m_database->messages() : std::vector<MessageDefinition> {});
+    emit changed();
+}
+
+} // namespace vexmoor

@@ -1,0 +1,48 @@
+#pragma once
+
+#include "capture/signals/FrameDecoder.h"
+#include "capture/signals/SignalDatabase.h"
+
+#include <QObject>
+#include <QString>
+
+#include <optional>
+
+namespace vexmoor {
+
+// The signal database the window works with: the DBC file it was opened from, whether it holds edits
+// not yet saved, and the decoder made from it. A file that cannot be read, or has an error, is refused
+// whole and the document stays as it was.
+class DbcDocument final : public QObject {
+    Q_OBJECT
+
+public:
+    explicit DbcDocument(QObject* parent = nullptr);
+
+    // Each returns why it failed, as the user is told ("civic.dbc: line 41, column 18: expected ..."),
+    // or an empty text.
+    QString open(const QString& path);
+    QString save();
+    QString saveAs(const QString& path);
+    void close();
+
+    bool isOpen() const { return m_database.has_value(); }
+    bool isModified() const { return m_modified; }
+    QString path() const { return m_path; }
+    const SignalDatabase* database() const { return m_database ? &*m_database : nullptr; }
+    const FrameDecoder& decoder() const { return m_decoder; }
+    // The database changed in memory (an edit): it must be saved to keep it.
+    void markModified();
+
+signals:
+    // Opened, closed, saved or edited.
+    void changed();
+
+private:
+    std::optional<SignalDatabase> m_database;
+    FrameDecoder m_decoder;
+    QString m_path;
+    bool m_modified = false;
+};
+
+} // namespace vexmoor

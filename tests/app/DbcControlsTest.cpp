@@ -1,0 +1,78 @@
+#include "app/frmMain.h"
+#include "capture/FixedClock.h"
+#include "control/CaptureController.h"
+#include "platform/AnsweringFileChooser.h"
+#include "platform/RecordingMessageBox.h"
+#include "serial/FakeSerialPort.h"
+#include "views/MessageTableModel.h"
+
+#include <QAction>
+#include <QLabel>
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+#include <fstream>
+
+namespace {
+
+using vexmoor::MessageTableModel;
+
+class DbcControlsTest : public testing::Test {
+protected:
+    DbcControlsTest() { window.setFileChooser(chooser); }
+
+    QString write(const std::string& name, const std::string& text)
+    {
+        const QString path = folder.filePath(QString::fromStdString(name));
+        std::ofstream(path.toStdString(), std::ios::binary) << text;
+        return path;
+    }
+    void trigger(const char* name) { window.findChild<QAction*>(QString::fromLatin1(name))->trigger(); }
+    QString status() { return window.findChild<QLabel*>(QStringLiteral("statusDbc"))->text(); }
+    QString messageOfRow(int row)
+    {
+        return window.tableModel().index(row, MessageTableModel::kDbcMessageColumn).data().toString();
+    }
+
+    QTemporaryDir folder;
+    vexmoor::test::RecordingMessageBox messageBox;
+    vexmoor::test::AnsweringFileChooser chooser;
+    vexmoor::test::FakeSerialPort port;
+    vexmoor::test::FixedClock clock;
+    vexmoor::frmMain window { messageBox, port, clock };
+};
+
+// Opened, a database names the rows' messages and the status bar names the file; a broken one is
+// refused with the reader's line and column and leaves the open one as it was; closing with unsaved
+// edits asks first, and saves when told to.
+TEST_F(DbcControlsTest, OpensRefusesABrokenFileAndAsksBeforeClosingEdits)
+{
+    window.session().ingest("<680,1,2,>");
+    window.tableModel().refresh();
+    chooser.openPath = write("doors.dbc", "BO_ 680 DOORS: 2 BCM\n SG_ OPEN : 0|1@1+ (1,0) [0|1] \"\" Vector__XXX\n");
+    trigger("mnuFileOpenDbc");
+    ASSERT_TRUE(messageBox.shown.empty()) << messageBox.shown[0].text.toStdString();
+    EXPECT_EQ(messageOfRow(0), QStringLiteral("DOORS"));
+    EXPECT_EQ(status(), QStringLiteral("DBC: doors.dbc"));
+
+    chooser.openPath = write("broken.dbc", "BO_ 680 DOORS: 2 BCM\n SG_ OPEN : 0|1@7+ (1,0) [0|1] \"\" X\n");
+    trigger("mnuFileOpenDbc");
+    ASSERT_EQ(messageBox.shown.size(), 1u);
+    EXPECT_EQ(messageBox.shown[0].title, QStringLiteral("Open DBC"));
+    EXPECT_TRUE(messageBox.shown[0].text.startsWith(QStringLiteral("broken.dbc: line 2, column ")))
+        << messageBox.shown[0].text.toStdString();
+    EXPECT_EQ(messageOfRow(0), QStringLiteral("DOORS"));
+    EXPECT_EQ(status(), QStringLiteral("DBC: doors.dbc"));
+
+    window.controller().dbc().markModified();
+    EXPECT_EQ(status(), QStringLiteral("DBC: doors.dbc *"));
+    messageBox.answer = false;
+    trigger("mnuFileCloseDbc");
+    ASSERT_EQ(messageBox.asked.size(), 1u);
+    EXPECT_EQ(messageBox.asked[0].text, QStringLiteral("Save the changes to doors.dbc first?"));
+    EXPECT_FALSE(window.controller().dbc().isOpen());
+    EXPECT_TRUE(messageOfRow(0).isEmpty());
+}
+
+} // namespace
