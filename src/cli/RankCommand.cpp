@@ -24,12 +24,10 @@ RankCommand::RankCommand(std::istream& standardInput, std::ostream& standardOutp
 
 int RankCommand::run(const CommandLine::Options& options)
 {
-    // The frames go the way a replay's go, through a session whose ranking hears its tracker; the
-    // table's times of day have no part in the answer.
+    // A session whose ranking hears its tracker. The ranking asks nothing of the table, so the frames
+    // go to the tracker alone: building rows no one reads would take most of the time.
     SystemTimeOfDay clock;
     CaptureSession session(clock);
-    // The ranking looks at no frame twice: a history of every frame would only hold memory.
-    session.ingestion().setFrameHistory(nullptr);
     // The marks come first, so that every flip is weighed against all of them as it is heard.
     if (const std::string error = takeMarks(options, session.ranking()); !error.empty())
         return CommandLine::fail(m_err, error);
@@ -37,7 +35,10 @@ int RankCommand::run(const CommandLine::Options& options)
     ReplayInput input(options.source, m_in);
     if (!input.open())
         return CommandLine::fail(m_err, "cannot read " + input.name() + ": " + input.reason());
-    LogFeed feed(session, options.interfaceName);
+    LogFeed feed(
+        LogFeed::Sink { [&session](const CanFrame& frame, std::string_view) { session.changes().observe(frame); },
+                        [](std::string) {} },
+        options.interfaceName);
     constexpr std::size_t kReadBytes = std::size_t { 1 } << 16;
     if (!input.feedUntilDecided(feed, kReadBytes))
         return CommandLine::fail(m_err, "cannot read " + input.name() + ": " + input.reason());
