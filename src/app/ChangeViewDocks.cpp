@@ -14,6 +14,7 @@
 #include "views/MessageTableModel.h"
 #include "views/MessageTableView.h"
 #include "views/PlotPanel.h"
+#include "views/SignalsPanel.h"
 
 #include <QMainWindow>
 #include <QMenu>
@@ -43,6 +44,7 @@ ChangeViewDocks::ChangeViewDocks(QMainWindow& window, QMenu& viewMenu, CaptureCo
     m_plot->showHistoryOf(session.history());
     connect(m_bitView, &BitViewPanel::plotRequested, m_plot, &PlotPanel::addSignal);
     buildMarking(viewMenu, *suppression, messageBox, std::move(fileChooser));
+    buildSignals(viewMenu);
     new FrameHistoryControls(viewMenu, session.history(), this);
 }
 
@@ -65,6 +67,18 @@ void ChangeViewDocks::buildMarking(QMenu& viewMenu, SuppressionControls& suppres
     }
     connect(&suppression, &SuppressionControls::maskChanged, m_candidates, &CandidatesPanel::suppressionChanged);
     connect(m_candidates, &CandidatesPanel::candidateChosen, this, &ChangeViewDocks::showCandidate);
+}
+
+void ChangeViewDocks::buildSignals(QMenu& viewMenu)
+{
+    auto* signalsPanel = new SignalsPanel(m_controller.latestSignalValues(), m_controller.framesClock(), &m_window);
+    m_window.addDockWidget(Qt::RightDockWidgetArea, signalsPanel);
+    signalsPanel->hide();
+    viewMenu.addAction(signalsPanel->toggleViewAction());
+    DbcDocument& dbc = m_controller.dbc();
+    // After the controller, which takes the new decoder's values first.
+    connect(&dbc, &DbcDocument::changed, signalsPanel,
+            [signalsPanel, &dbc] { signalsPanel->showDatabase(dbc.isOpen() ? &dbc.decoder() : nullptr); });
 }
 
 void ChangeViewDocks::markTaken(std::size_t count)

@@ -48,6 +48,7 @@ public:
 private:
     void buildMarking(QMenu& viewMenu, SuppressionControls& suppression, UserMessageBox& messageBox,
                       std::function<FileChooser&()> fileChooser);
+    void buildSignals(QMenu& viewMenu);
     void markTaken(std::size_t count);
     // The row of the identifier counted from 1, or 0 when the table has none.
     int positionOf(std::uint32_t id, bool extended) const;

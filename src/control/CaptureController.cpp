@@ -36,6 +36,7 @@ CaptureController::CaptureController(SerialPort& port, TimeOfDaySource& clock, U
     m_session.ingestion().setArrivalClock(&m_coarseWallClock);
     wireTimers();
     wireLogging();
+    connect(&m_dbc, &DbcDocument::changed, this, &CaptureController::followDbc);
 
     m_frameRateTimer.setInterval(kFrameRateIntervalMs);
     connect(&m_frameRateTimer, &QTimer::timeout, this,
@@ -49,6 +50,7 @@ CaptureController::~CaptureController()
     m_session.assembly().setYieldHook({});
     m_purge.setYieldHook({});
     m_session.ingestion().setNotesLog(nullptr);
+    m_session.ingestion().setFrameListener(nullptr);
     // Before the session it hands on to. The board's port is not closed: it belongs to the caller.
     delete std::exchange(m_source, nullptr);
 }
@@ -59,6 +61,14 @@ void CaptureController::setWallClock(const FramesClock& clock)
     m_session.ingestion().setArrivalClock(&clock);
     if (m_source != nullptr)
         m_source->setClock(clock);
+}
+
+void CaptureController::followDbc()
+{
+    // The decoder was made anew: the values are taken again from what the history kept.
+    m_latestValues.setDecoder(m_dbc.isOpen() ? &m_dbc.decoder() : nullptr);
+    m_latestValues.takePast(m_session.history());
+    m_session.ingestion().setFrameListener(m_dbc.isOpen() ? &m_latestValues : nullptr);
 }
 
 void CaptureController::wireTimers()
@@ -235,6 +245,7 @@ void CaptureController::setReplayCounts(std::optional<ReplayCounts> counts)
 void CaptureController::clearData()
 {
     m_session.clear();
+    m_latestValues.setDecoder(m_dbc.isOpen() ? &m_dbc.decoder() : nullptr);
     if (replay() == nullptr)
         setReplayCounts(std::nullopt);
 }

@@ -3,6 +3,7 @@
 #include "capture/formats/SourceAddress.h"
 #include "capture/record/CaptureSession.h"
 #include "capture/record/FramesClock.h"
+#include "capture/signals/LatestSignalValues.h"
 #include "control/DbcDocument.h"
 #include "emulation/ClockSeededRandom.h"
 #include "emulation/InteriorEmulatorSlots.h"
@@ -62,8 +63,10 @@ public:
     CaptureSession& session() { return m_session; }
     SerialConnection& connection() { return m_connection; }
     InteriorEmulatorSlots& emulatorSlots() { return m_emulatorSlots; }
-    // The signal database open in the window, if any.
+    // The signal database open in the window, if any, and the latest value of each of its signals,
+    // decoded as the frames are ingested and, when it opens, from the frame history.
     DbcDocument& dbc() { return m_dbc; }
+    const LatestSignalValues& latestSignalValues() const { return m_latestValues; }
     Timer& emulationTimer() { return *m_timer1; }
     Timer& pollTimer() { return *m_timer2; }
     Timer& purgeTimer() { return *m_timer3; }
@@ -184,6 +187,7 @@ private:
     };
 
     void wireTimers();
+    void followDbc();
     void wireLogging();
     void ingestInteriorSlots();
     CaptureSource* makeLiveSource(const SourceAddress& address);
@@ -218,6 +222,7 @@ private:
     RandomSource* m_random = &m_clockRandom;
     InteriorEmulatorSlots m_emulatorSlots;
     DbcDocument m_dbc;
+    LatestSignalValues m_latestValues;
 
     CaptureSource* m_source = nullptr;
     QString m_sourceDescription;

@@ -5,6 +5,7 @@
 #include "platform/RecordingMessageBox.h"
 #include "serial/FakeSerialPort.h"
 #include "views/MessageTableModel.h"
+#include "views/SignalTreeModel.h"
 
 #include <QAction>
 #include <QLabel>
@@ -73,6 +74,32 @@ TEST_F(DbcControlsTest, OpensRefusesABrokenFileAndAsksBeforeClosingEdits)
     EXPECT_EQ(messageBox.asked[0].text, QStringLiteral("Save the changes to doors.dbc first?"));
     EXPECT_FALSE(window.controller().dbc().isOpen());
     EXPECT_TRUE(messageOfRow(0).isEmpty());
+}
+
+// The Signals dock reads what the frames carried before the database was opened, from the history,
+// and what they carry after, live; a frame too short for a signal leaves its last value.
+TEST_F(DbcControlsTest, TheSignalsDockShowsThePastAndTheLiveValues)
+{
+    window.session().ingest("<680,1,3,>");
+    chooser.openPath = write("doors.dbc", "BO_ 680 DOORS: 2 BCM\n"
+                                          " SG_ OPEN : 0|1@1+ (1,0) [0|1] \"\" Vector__XXX\n"
+                                          " SG_ TEMP : 8|8@1- (0.5,-10) [-74|53.5] \"C\" Vector__XXX\n\n"
+                                          "VAL_ 680 OPEN 0 \"Closed\" 1 \"Open\" ;\n");
+    trigger("mnuFileOpenDbc");
+    auto& model = *window.findChild<vexmoor::SignalTreeModel*>();
+    ASSERT_EQ(model.rowCount(), 1);
+    const QModelIndex doors = model.index(0, 0);
+    EXPECT_EQ(doors.data().toString(), QStringLiteral("DOORS (2A8)"));
+    ASSERT_EQ(model.rowCount(doors), 2);
+    auto cell = [&](int row, int column) { return model.index(row, column, doors).data().toString(); };
+    EXPECT_EQ(cell(0, vexmoor::SignalTreeModel::ValueColumn), QStringLiteral("1"));
+    EXPECT_EQ(cell(0, vexmoor::SignalTreeModel::DescriptionColumn), QStringLiteral("Open"));
+    EXPECT_EQ(cell(1, vexmoor::SignalTreeModel::ValueColumn), QStringLiteral("-8.5 C"));
+
+    window.session().ingest("<680,0,>");
+    EXPECT_EQ(cell(0, vexmoor::SignalTreeModel::DescriptionColumn), QStringLiteral("Closed"));
+    EXPECT_EQ(cell(0, vexmoor::SignalTreeModel::RawColumn), QStringLiteral("0"));
+    EXPECT_EQ(cell(1, vexmoor::SignalTreeModel::ValueColumn), QStringLiteral("-8.5 C"));
 }
 
 } // namespace

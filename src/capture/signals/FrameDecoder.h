@@ -23,6 +23,8 @@ public:
     // nullptr for an identifier without a definition.
     const MessageDecoder* find(std::uint32_t id, bool extended) const;
     std::size_t messageCount() const { return m_messages.size(); }
+    // Every message, in the database's order.
+    const std::vector<MessageDecoder>& messages() const { return m_messages; }
 
     // Hands visit(message, signalIndex, value) each value the frame carries; false when its identifier
     // has no definition.
