@@ -8,6 +8,7 @@
 #include "capture/ranking/RankedBit.h"
 #include "capture/record/RecordText.h"
 #include "control/CaptureController.h"
+#include "dialogs/frmSignalEditor.h"
 #include "views/BitViewPanel.h"
 #include "views/CandidatesPanel.h"
 #include "views/MarksPanel.h"
@@ -67,6 +68,7 @@ void ChangeViewDocks::buildMarking(QMenu& viewMenu, SuppressionControls& suppres
     }
     connect(&suppression, &SuppressionControls::maskChanged, m_candidates, &CandidatesPanel::suppressionChanged);
     connect(m_candidates, &CandidatesPanel::candidateChosen, this, &ChangeViewDocks::showCandidate);
+    connect(m_candidates, &CandidatesPanel::defineSignalRequested, this, &ChangeViewDocks::defineSignal);
 }
 
 void ChangeViewDocks::buildSignals(QMenu& viewMenu)
@@ -79,6 +81,39 @@ void ChangeViewDocks::buildSignals(QMenu& viewMenu)
     // After the controller, which takes the new decoder's values first.
     connect(&dbc, &DbcDocument::changed, signalsPanel,
             [signalsPanel, &dbc] { signalsPanel->showDatabase(dbc.isOpen() ? &dbc.decoder() : nullptr); });
+}
+
+void ChangeViewDocks::defineSignal(const RankedBit& candidate)
+{
+    DbcDocument& dbc = m_controller.dbc();
+    const MessageDefinition* known
+        = dbc.database() != nullptr ? dbc.database()->message(candidate.id, candidate.extended) : nullptr;
+    const IdentifierChanges* changes = m_controller.session().changes().find(candidate.id, candidate.extended);
+    std::vector<std::uint8_t> latest;
+    for (int byte = 0; changes != nullptr && byte < changes->length(); ++byte)
+        latest.push_back(changes->byte(byte));
+    MessageDefinition message;
+    if (known != nullptr) {
+        message = *known;
+    } else {
+        std::string hexId;
+        record::formatHexId(candidate.id, candidate.extended, hexId);
+        message.id = candidate.id;
+        message.extended = candidate.extended;
+        message.name = "MSG_" + hexId;
+        message.length = latest.empty() ? 8 : static_cast<std::uint8_t>(latest.size());
+        message.sender = "Vector__XXX";
+    }
+    // The candidate's bit alone, as a flag; the editor widens it where the user sees more.
+    SignalDefinition draft;
+    draft.name = "BIT_" + std::to_string(candidate.byte) + "_" + std::to_string(candidate.bit);
+    draft.startBit = static_cast<std::uint16_t>(candidate.byte * 8 + candidate.bit);
+    draft.length = 1;
+    auto* editor = new frmSignalEditor(message, known == nullptr, draft, latest, &m_window);
+    editor->setAttribute(Qt::WA_DeleteOnClose);
+    connect(editor, &QDialog::accepted, this,
+            [this, editor] { m_controller.dbc().addSignal(editor->message(), editor->signal()); });
+    editor->show();
 }
 
 void ChangeViewDocks::markTaken(std::size_t count)

@@ -44,6 +44,8 @@ public:
     // A candidate of the ranking chosen: its row selected in the table and shown in the bit view, and
     // its bit plotted.
     void showCandidate(const RankedBit& candidate);
+    // "Define Signal..." on a candidate: the editor, starting from its bit as a signal of its own.
+    void defineSignal(const RankedBit& candidate);
 
 private:
     void buildMarking(QMenu& viewMenu, SuppressionControls& suppression, UserMessageBox& messageBox,

@@ -72,6 +72,11 @@ void DbcControls::openDbc()
 
 void DbcControls::saveDbc()
 {
+    // A database begun here has no file yet.
+    if (m_document.path().isEmpty()) {
+        saveDbcAs();
+        return;
+    }
     if (const QString error = m_document.save(); !error.isEmpty())
         m_messageBox.show(error, QStringLiteral("Save DBC"), UserMessageBox::Icon::Error);
 }
@@ -96,10 +101,14 @@ bool DbcControls::offerToSave(const QString& title)
 {
     if (!m_document.isOpen() || !m_document.isModified())
         return true;
-    const QString question
-        = QStringLiteral("Save the changes to %1 first?").arg(QFileInfo(m_document.path()).fileName());
-    if (!m_messageBox.askYesNo(question, title, true))
+    const QString name
+        = m_document.path().isEmpty() ? QStringLiteral("untitled.dbc") : QFileInfo(m_document.path()).fileName();
+    if (!m_messageBox.askYesNo(QStringLiteral("Save the changes to %1 first?").arg(name), title, true))
         return true;
+    if (m_document.path().isEmpty()) {
+        saveDbcAs();
+        return !m_document.isModified();
+    }
     const QString error = m_document.save();
     if (!error.isEmpty())
         m_messageBox.show(error, title, UserMessageBox::Icon::Error);
@@ -118,7 +127,8 @@ void DbcControls::showState()
         return;
     }
     const QFileInfo file(m_document.path());
-    m_status->setText(statusText(file.fileName(), m_document.isModified()));
+    m_status->setText(statusText(m_document.path().isEmpty() ? QStringLiteral("untitled.dbc") : file.fileName(),
+                                 m_document.isModified()));
     m_status->setToolTip(file.absoluteFilePath());
 }
 

@@ -66,6 +66,21 @@ void DbcDocument::close()
     emit changed();
 }
 
+bool DbcDocument::addSignal(const MessageDefinition& message, SignalDefinition signal)
+{
+    if (!m_database)
+        m_database.emplace();
+    if (m_database->message(message.id, message.extended) == nullptr) {
+        MessageDefinition added = message;
+        added.signalDefinitions.clear();
+        m_database->addMessage(std::move(added));
+    }
+    if (!m_database->addSignal(message.id, message.extended, std::move(signal)))
+        return false;
+    markModified();
+    return true;
+}
+
 void DbcDocument::markModified()
 {
     m_modified = true;

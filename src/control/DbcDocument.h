@@ -33,6 +33,10 @@ public:
     const FrameDecoder& decoder() const { return m_decoder; }
     // The database changed in memory (an edit): it must be saved to keep it.
     void markModified();
+    // Adds a signal to its message, and the message (named and sized as given) when the database has
+    // none of that identifier yet; without an open database a new one is begun. False when the
+    // message refuses the signal.
+    bool addSignal(const MessageDefinition& message, SignalDefinition signal);
 
 signals:
     // Opened, closed, saved or edited.

@@ -8,6 +8,7 @@
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QLabel>
+#include <QMenu>
 #include <QStyle>
 #include <QTableView>
 #include <QVBoxLayout>
@@ -61,6 +62,7 @@ CandidatesPanel::CandidatesPanel(BitRanking& ranking, const SuppressionMask& sup
     m_table->horizontalHeader()->setSectionResizeMode(QHeaderView::ResizeToContents);
     m_table->horizontalHeader()->setStretchLastSection(true);
     connect(m_table, &QTableView::doubleClicked, this, &CandidatesPanel::chooseRow);
+    buildContextMenu();
     // Every column in sight, the score last of all, beside a table that takes the rest of the width.
     int width = 2 * m_table->frameWidth() + m_table->style()->pixelMetric(QStyle::PM_ScrollBarExtent);
     for (int column = 0; column < CandidatesModel::Count; ++column)
@@ -144,6 +146,28 @@ void CandidatesPanel::chooseRow(const QModelIndex& index)
         showMessage({});
         emit candidateChosen(*candidate);
     }
+}
+
+void CandidatesPanel::buildContextMenu()
+{
+    m_contextMenu = new QMenu(this);
+    QAction* define = m_contextMenu->addAction(QStringLiteral("Define Signal..."));
+    define->setObjectName(QStringLiteral("mnuCandidateDefineSignal"));
+    connect(define, &QAction::triggered, this, [this] { defineSignalOfRow(m_table->currentIndex().row()); });
+    m_table->setContextMenuPolicy(Qt::CustomContextMenu);
+    connect(m_table, &QWidget::customContextMenuRequested, this, [this](const QPoint& position) {
+        const QModelIndex index = m_table->indexAt(position);
+        if (m_model->candidate(index.row()) == nullptr)
+            return;
+        m_table->setCurrentIndex(index);
+        m_contextMenu->popup(m_table->viewport()->mapToGlobal(position));
+    });
+}
+
+void CandidatesPanel::defineSignalOfRow(int row)
+{
+    if (const RankedBit* candidate = m_model->candidate(row); candidate != nullptr)
+        emit defineSignalRequested(*candidate);
 }
 
 void CandidatesPanel::showEvent(QShowEvent* event)

@@ -9,6 +9,7 @@
 
 class QDoubleSpinBox;
 class QLabel;
+class QMenu;
 class QTableView;
 
 namespace vexmoor {
@@ -43,6 +44,8 @@ public:
 signals:
     // A double click on a candidate: the window shows its row, bits and plot.
     void candidateChosen(vexmoor::RankedBit candidate);
+    // "Define Signal..." on a candidate's right-click menu: its bit as a signal of its own.
+    void defineSignalRequested(vexmoor::RankedBit candidate);
 
 protected:
     void showEvent(QShowEvent* event) override;
@@ -53,12 +56,15 @@ private:
     void applyWindow();
     void showWindow();
     void chooseRow(const QModelIndex& index);
+    void buildContextMenu();
+    void defineSignalOfRow(int row);
 
     BitRanking& m_ranking;
     const SuppressionMask& m_suppression;
     CandidatesModel* m_model;
     QLabel* m_hint;
     QTableView* m_table;
+    QMenu* m_contextMenu = nullptr;
     QDoubleSpinBox* m_before = nullptr;
     QDoubleSpinBox* m_after = nullptr;
     QLabel* m_message;

@@ -1,6 +1,9 @@
+#include "app/ChangeViewDocks.h"
 #include "app/frmMain.h"
 #include "capture/FixedClock.h"
+#include "capture/ranking/RankedBit.h"
 #include "control/CaptureController.h"
+#include "dialogs/frmSignalEditor.h"
 #include "platform/AnsweringFileChooser.h"
 #include "platform/RecordingMessageBox.h"
 #include "serial/FakeSerialPort.h"
@@ -8,7 +11,11 @@
 #include "views/SignalTreeModel.h"
 
 #include <QAction>
+#include <QDialogButtonBox>
 #include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QSpinBox>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
@@ -81,10 +88,11 @@ TEST_F(DbcControlsTest, OpensRefusesABrokenFileAndAsksBeforeClosingEdits)
 TEST_F(DbcControlsTest, TheSignalsDockShowsThePastAndTheLiveValues)
 {
     window.session().ingest("<680,1,3,>");
-    chooser.openPath = write("doors.dbc", "BO_ 680 DOORS: 2 BCM\n"
-                                          " SG_ OPEN : 0|1@1+ (1,0) [0|1] \"\" Vector__XXX\n"
-                                          " SG_ TEMP : 8|8@1- (0.5,-10) [-74|53.5] \"C\" Vector__XXX\n\n"
-                                          "VAL_ 680 OPEN 0 \"Closed\" 1 \"Open\" ;\n");
+    chooser.openPath = write("doors.dbc",
+                             "BO_ 680 DOORS: 2 BCM\n"
+                             " SG_ OPEN : 0|1@1+ (1,0) [0|1] \"\" Vector__XXX\n"
+                             " SG_ TEMP : 8|8@1- (0.5,-10) [-74|53.5] \"C\" Vector__XXX\n\n"
+                             "VAL_ 680 OPEN 0 \"Closed\" 1 \"Open\" ;\n");
     trigger("mnuFileOpenDbc");
     auto& model = *window.findChild<vexmoor::SignalTreeModel*>();
     ASSERT_EQ(model.rowCount(), 1);
@@ -100,6 +108,47 @@ TEST_F(DbcControlsTest, TheSignalsDockShowsThePastAndTheLiveValues)
     EXPECT_EQ(cell(0, vexmoor::SignalTreeModel::DescriptionColumn), QStringLiteral("Closed"));
     EXPECT_EQ(cell(0, vexmoor::SignalTreeModel::RawColumn), QStringLiteral("0"));
     EXPECT_EQ(cell(1, vexmoor::SignalTreeModel::ValueColumn), QStringLiteral("-8.5 C"));
+}
+
+// A candidate's bit becomes a signal in one gesture: the editor starts from the bit, shows what the
+// latest frame gives, refuses a name DBC cannot hold, and the signal joins a database begun for it.
+TEST_F(DbcControlsTest, ACandidatesBitIsDefinedAsASignalOfANewDatabase)
+{
+    window.session().ingest("<680,0,5,>");
+    vexmoor::RankedBit candidate;
+    candidate.id = 0x2A8;
+    candidate.byte = 1;
+    candidate.bit = 2;
+    window.findChild<vexmoor::ChangeViewDocks*>()->defineSignal(candidate);
+    auto* editor = window.findChild<vexmoor::frmSignalEditor*>();
+    ASSERT_NE(editor, nullptr);
+    auto* name = editor->findChild<QLineEdit*>(QStringLiteral("txtSignalName"));
+    auto* preview = editor->findChild<QLabel*>(QStringLiteral("lblPreview"));
+    auto* ok = editor->findChild<QDialogButtonBox*>()->button(QDialogButtonBox::Ok);
+    EXPECT_EQ(editor->signal().startBit, 10);
+    EXPECT_EQ(preview->text(), QStringLiteral("1")) << "bit 2 of 5";
+
+    name->setText(QStringLiteral("2nd light"));
+    EXPECT_FALSE(ok->isEnabled());
+    EXPECT_FALSE(editor->findChild<QLabel*>(QStringLiteral("lblProblem"))->text().isEmpty());
+    name->setText(QStringLiteral("LIGHT"));
+    editor->findChild<QSpinBox*>(QStringLiteral("spnLength"))->setValue(3);
+    EXPECT_EQ(preview->text(), QStringLiteral("1")) << "bits 2 to 4 of 5";
+    ASSERT_TRUE(ok->isEnabled());
+    ok->click();
+
+    const vexmoor::SignalDatabase* database = window.controller().dbc().database();
+    ASSERT_NE(database, nullptr);
+    const vexmoor::MessageDefinition* message = database->message(0x2A8, false);
+    ASSERT_NE(message, nullptr);
+    EXPECT_EQ(message->name, "MSG_2A8");
+    ASSERT_EQ(message->signalDefinitions.size(), 1u);
+    EXPECT_EQ(message->signalDefinitions[0].name, "LIGHT");
+    EXPECT_EQ(status(), QStringLiteral("DBC: untitled.dbc *"));
+    auto& signalTree = *window.findChild<vexmoor::SignalTreeModel*>();
+    EXPECT_EQ(signalTree.index(0, vexmoor::SignalTreeModel::ValueColumn, signalTree.index(0, 0)).data().toString(),
+              QStringLiteral("1"))
+        << "its value from the frame that came before it was defined";
 }
 
 } // namespace
