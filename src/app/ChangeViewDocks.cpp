@@ -9,6 +9,7 @@
 #include "capture/record/RecordText.h"
 #include "control/CaptureController.h"
 #include "dialogs/frmSignalEditor.h"
+#include "platform/UserMessageBox.h"
 #include "views/BitViewPanel.h"
 #include "views/CandidatesPanel.h"
 #include "views/MarksPanel.h"
@@ -29,6 +30,7 @@ ChangeViewDocks::ChangeViewDocks(QMainWindow& window, QMenu& viewMenu, CaptureCo
     , m_window(window)
     , m_controller(controller)
     , m_table(std::move(table))
+    , m_messageBox(messageBox)
 {
     setObjectName(QStringLiteral("changeViewDocks"));
     CaptureSession& session = controller.session();
@@ -81,6 +83,9 @@ void ChangeViewDocks::buildSignals(QMenu& viewMenu)
     // After the controller, which takes the new decoder's values first.
     connect(&dbc, &DbcDocument::changed, signalsPanel,
             [signalsPanel, &dbc] { signalsPanel->showDatabase(dbc.isOpen() ? &dbc.decoder() : nullptr); });
+    connect(signalsPanel, &SignalsPanel::addSignalRequested, this, &ChangeViewDocks::addSignalTo);
+    connect(signalsPanel, &SignalsPanel::editSignalRequested, this, &ChangeViewDocks::editSignal);
+    connect(signalsPanel, &SignalsPanel::deleteSignalRequested, this, &ChangeViewDocks::deleteSignal);
 }
 
 void ChangeViewDocks::defineSignal(const RankedBit& candidate)
@@ -89,9 +94,6 @@ void ChangeViewDocks::defineSignal(const RankedBit& candidate)
     const MessageDefinition* known
         = dbc.database() != nullptr ? dbc.database()->message(candidate.id, candidate.extended) : nullptr;
     const IdentifierChanges* changes = m_controller.session().changes().find(candidate.id, candidate.extended);
-    std::vector<std::uint8_t> latest;
-    for (int byte = 0; changes != nullptr && byte < changes->length(); ++byte)
-        latest.push_back(changes->byte(byte));
     MessageDefinition message;
     if (known != nullptr) {
         message = *known;
@@ -101,7 +103,7 @@ void ChangeViewDocks::defineSignal(const RankedBit& candidate)
         message.id = candidate.id;
         message.extended = candidate.extended;
         message.name = "MSG_" + hexId;
-        message.length = latest.empty() ? 8 : static_cast<std::uint8_t>(latest.size());
+        message.length = changes == nullptr || changes->length() == 0 ? 8 : changes->length();
         message.sender = "Vector__XXX";
     }
     // The candidate's bit alone, as a flag; the editor widens it where the user sees more.
@@ -109,11 +111,84 @@ void ChangeViewDocks::defineSignal(const RankedBit& candidate)
     draft.name = "BIT_" + std::to_string(candidate.byte) + "_" + std::to_string(candidate.bit);
     draft.startBit = static_cast<std::uint16_t>(candidate.byte * 8 + candidate.bit);
     draft.length = 1;
-    auto* editor = new frmSignalEditor(message, known == nullptr, draft, latest, &m_window);
-    editor->setAttribute(Qt::WA_DeleteOnClose);
+    auto* editor = openEditor(message, known == nullptr, draft);
     connect(editor, &QDialog::accepted, this,
             [this, editor] { m_controller.dbc().addSignal(editor->message(), editor->signal()); });
+}
+
+frmSignalEditor* ChangeViewDocks::openEditor(const MessageDefinition& message, bool newMessage,
+                                             const SignalDefinition& draft)
+{
+    const IdentifierChanges* changes = m_controller.session().changes().find(message.id, message.extended);
+    std::vector<std::uint8_t> latest;
+    for (int byte = 0; changes != nullptr && byte < changes->length(); ++byte)
+        latest.push_back(changes->byte(byte));
+    auto* editor = new frmSignalEditor(message, newMessage, draft, latest, &m_window);
+    editor->setAttribute(Qt::WA_DeleteOnClose);
     editor->show();
+    return editor;
+}
+
+const MessageDefinition* ChangeViewDocks::shownMessage(int messageRow) const
+{
+    DbcDocument& dbc = m_controller.dbc();
+    const auto& shown = dbc.decoder().messages();
+    if (dbc.database() == nullptr || messageRow < 0 || static_cast<std::size_t>(messageRow) >= shown.size())
+        return nullptr;
+    const MessageDefinition& definition = shown[static_cast<std::size_t>(messageRow)].definition();
+    return dbc.database()->message(definition.id, definition.extended);
+}
+
+void ChangeViewDocks::addSignalTo(int messageRow)
+{
+    const MessageDefinition* message = shownMessage(messageRow);
+    if (message == nullptr)
+        return;
+    SignalDefinition draft;
+    draft.name = "SIGNAL_" + std::to_string(message->signalDefinitions.size() + 1);
+    auto* editor = openEditor(*message, false, draft);
+    connect(editor, &QDialog::accepted, this,
+            [this, editor] { m_controller.dbc().addSignal(editor->message(), editor->signal()); });
+}
+
+void ChangeViewDocks::editSignal(int messageRow, int signalRow)
+{
+    const MessageDefinition* message = shownMessage(messageRow);
+    if (message == nullptr || signalRow < 0 || static_cast<std::size_t>(signalRow) >= message->signalDefinitions.size())
+        return;
+    // Checked against the message's other signals only: its own name and bits are no clash.
+    MessageDefinition others = *message;
+    const SignalDefinition original = others.signalDefinitions[static_cast<std::size_t>(signalRow)];
+    others.signalDefinitions.erase(others.signalDefinitions.begin() + signalRow);
+    auto* editor = openEditor(others, false, original);
+    editor->setWindowTitle(QStringLiteral("Edit Signal"));
+    connect(editor, &QDialog::accepted, this, [this, editor, others, original, signalRow] {
+        // What the editor does not show (value descriptions, receivers, comment, range) stays.
+        SignalDefinition edited = original;
+        const SignalDefinition typed = editor->signal();
+        edited.name = typed.name;
+        edited.startBit = typed.startBit;
+        edited.length = typed.length;
+        edited.byteOrder = typed.byteOrder;
+        if (original.valueType == SignalValueType::Unsigned || original.valueType == SignalValueType::Signed)
+            edited.valueType = typed.valueType;
+        edited.factor = typed.factor;
+        edited.offset = typed.offset;
+        edited.unit = typed.unit;
+        m_controller.dbc().replaceSignal(others.id, others.extended, static_cast<std::size_t>(signalRow), edited);
+    });
+}
+
+void ChangeViewDocks::deleteSignal(int messageRow, int signalRow)
+{
+    const MessageDefinition* message = shownMessage(messageRow);
+    if (message == nullptr || signalRow < 0 || static_cast<std::size_t>(signalRow) >= message->signalDefinitions.size())
+        return;
+    const QString name = QString::fromStdString(message->signalDefinitions[static_cast<std::size_t>(signalRow)].name);
+    if (!m_messageBox.askYesNo(QStringLiteral("Delete the signal %1?").arg(name), QStringLiteral("Delete Signal"),
+                               false))
+        return;
+    m_controller.dbc().removeSignal(message->id, message->extended, static_cast<std::size_t>(signalRow));
 }
 
 void ChangeViewDocks::markTaken(std::size_t count)

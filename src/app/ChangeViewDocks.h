@@ -15,6 +15,9 @@ class BitViewPanel;
 class CandidatesPanel;
 class CaptureController;
 class FileChooser;
+struct MessageDefinition;
+struct SignalDefinition;
+class frmSignalEditor;
 class MarksPanel;
 class MessageTableModel;
 class MessageTableView;
@@ -46,11 +49,19 @@ public:
     void showCandidate(const RankedBit& candidate);
     // "Define Signal..." on a candidate: the editor, starting from its bit as a signal of its own.
     void defineSignal(const RankedBit& candidate);
+    // The Signals dock's right-click entries.
+    void addSignalTo(int messageRow);
+    void editSignal(int messageRow, int signalRow);
+    void deleteSignal(int messageRow, int signalRow);
 
 private:
     void buildMarking(QMenu& viewMenu, SuppressionControls& suppression, UserMessageBox& messageBox,
                       std::function<FileChooser&()> fileChooser);
     void buildSignals(QMenu& viewMenu);
+    // The editor for a signal of the message, shown; it goes when closed.
+    frmSignalEditor* openEditor(const MessageDefinition& message, bool newMessage, const SignalDefinition& draft);
+    // The database's message on the Signals dock's row; nullptr for none.
+    const MessageDefinition* shownMessage(int messageRow) const;
     void markTaken(std::size_t count);
     // The row of the identifier counted from 1, or 0 when the table has none.
     int positionOf(std::uint32_t id, bool extended) const;
@@ -58,6 +69,7 @@ private:
     QMainWindow& m_window;
     CaptureController& m_controller;
     Table m_table;
+    UserMessageBox& m_messageBox;
     BitViewPanel* m_bitView = nullptr;
     PlotPanel* m_plot = nullptr;
     MarksPanel* m_marks = nullptr;

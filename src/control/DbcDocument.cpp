@@ -81,6 +81,26 @@ bool DbcDocument::addSignal(const MessageDefinition& message, SignalDefinition s
     return true;
 }
 
+bool DbcDocument::replaceSignal(std::uint32_t id, bool extended, std::size_t index, SignalDefinition signal)
+{
+    MessageDefinition* message = m_database ? m_database->message(id, extended) : nullptr;
+    if (message == nullptr || index >= message->signalDefinitions.size())
+        return false;
+    message->signalDefinitions[index] = std::move(signal);
+    markModified();
+    return true;
+}
+
+bool DbcDocument::removeSignal(std::uint32_t id, bool extended, std::size_t index)
+{
+    MessageDefinition* message = m_database ? m_database->message(id, extended) : nullptr;
+    if (message == nullptr || index >= message->signalDefinitions.size())
+        return false;
+    message->signalDefinitions.erase(message->signalDefinitions.begin() + static_cast<std::ptrdiff_t>(index));
+    markModified();
+    return true;
+}
+
 void DbcDocument::markModified()
 {
     m_modified = true;

@@ -37,6 +37,9 @@ public:
     // none of that identifier yet; without an open database a new one is begun. False when the
     // message refuses the signal.
     bool addSignal(const MessageDefinition& message, SignalDefinition signal);
+    // The message's signal at index, in its order, replaced or taken away; false when there is none.
+    bool replaceSignal(std::uint32_t id, bool extended, std::size_t index, SignalDefinition signal);
+    bool removeSignal(std::uint32_t id, bool extended, std::size_t index);
 
 signals:
     // Opened, closed, saved or edited.

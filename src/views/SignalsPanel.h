@@ -2,6 +2,8 @@
 
 #include <QDockWidget>
 
+class QAction;
+class QMenu;
 class QTreeView;
 
 namespace vexmoor {
@@ -23,9 +25,23 @@ public:
     void showDatabase(const FrameDecoder* decoder);
     SignalTreeModel& model() { return *m_model; }
 
+signals:
+    // The right-click menu of a row: a new signal for the message, or the signal edited or deleted.
+    // Rows count in the database's order of messages and each message's order of signals.
+    void addSignalRequested(int messageRow);
+    void editSignalRequested(int messageRow, int signalRow);
+    void deleteSignalRequested(int messageRow, int signalRow);
+
 private:
+    void buildContextMenu();
+    void openContextMenu(const QPoint& position);
+
     SignalTreeModel* m_model;
     QTreeView* m_tree;
+    QMenu* m_contextMenu = nullptr;
+    QAction* m_add = nullptr;
+    QAction* m_edit = nullptr;
+    QAction* m_delete = nullptr;
 };
 
 } // namespace vexmoor

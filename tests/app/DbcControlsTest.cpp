@@ -17,6 +17,7 @@
 #include <QPushButton>
 #include <QSpinBox>
 #include <QTemporaryDir>
+#include <QTreeView>
 
 #include <gtest/gtest.h>
 
@@ -149,6 +150,46 @@ TEST_F(DbcControlsTest, ACandidatesBitIsDefinedAsASignalOfANewDatabase)
     EXPECT_EQ(signalTree.index(0, vexmoor::SignalTreeModel::ValueColumn, signalTree.index(0, 0)).data().toString(),
               QStringLiteral("1"))
         << "its value from the frame that came before it was defined";
+}
+
+// The Signals dock's right-click menu edits a signal in place, keeping what the editor does not show,
+// and deletes one after asking.
+TEST_F(DbcControlsTest, TheSignalsDockEditsAndDeletesSignals)
+{
+    chooser.openPath = write("doors.dbc",
+                             "BO_ 680 DOORS: 2 BCM\n"
+                             " SG_ OPEN : 0|1@1+ (1,0) [0|1] \"\" Vector__XXX\n"
+                             " SG_ TEMP : 8|8@1- (0.5,-10) [-74|53.5] \"C\" Vector__XXX\n\n"
+                             "VAL_ 680 OPEN 0 \"Closed\" 1 \"Open\" ;\n");
+    trigger("mnuFileOpenDbc");
+    auto* tree = window.findChild<QTreeView*>(QStringLiteral("treeSignals"));
+    ASSERT_NE(tree, nullptr);
+    auto signalRow = [&](int row) { return tree->model()->index(row, 0, tree->model()->index(0, 0)); };
+    auto signalsOfDoors
+        = [&] { return window.controller().dbc().database()->message(0x2A8, false)->signalDefinitions; };
+
+    tree->setCurrentIndex(signalRow(0));
+    trigger("mnuSignalsEdit");
+    auto* editor = window.findChild<vexmoor::frmSignalEditor*>();
+    ASSERT_NE(editor, nullptr);
+    editor->findChild<QLineEdit*>(QStringLiteral("txtSignalName"))->setText(QStringLiteral("DOOR_OPEN"));
+    editor->findChild<QSpinBox*>(QStringLiteral("spnLength"))->setValue(2);
+    editor->findChild<QDialogButtonBox*>()->button(QDialogButtonBox::Ok)->click();
+    ASSERT_EQ(signalsOfDoors().size(), 2u);
+    EXPECT_EQ(signalsOfDoors()[0].name, "DOOR_OPEN");
+    EXPECT_EQ(signalsOfDoors()[0].length, 2);
+    EXPECT_EQ(signalsOfDoors()[0].valueDescriptions.size(), 2u) << "kept from the file";
+    EXPECT_EQ(status(), QStringLiteral("DBC: doors.dbc *"));
+
+    tree->setCurrentIndex(signalRow(1));
+    messageBox.answer = false;
+    trigger("mnuSignalsDelete");
+    EXPECT_EQ(signalsOfDoors().size(), 2u) << "not without a yes";
+    messageBox.answer = true;
+    trigger("mnuSignalsDelete");
+    ASSERT_EQ(signalsOfDoors().size(), 1u);
+    EXPECT_EQ(signalsOfDoors()[0].name, "DOOR_OPEN");
+    EXPECT_EQ(messageBox.asked.back().text, QStringLiteral("Delete the signal TEMP?"));
 }
 
 } // namespace
