@@ -4,6 +4,9 @@
 #include "capture/record/RecordText.h"
 #include "capture/signals/FrameDecoder.h"
 #include "capture/signals/LatestSignalValues.h"
+#include "views/MessageTableModel.h"
+
+#include <QColor>
 
 #include <cstdio>
 #include <variant>
@@ -52,7 +55,8 @@ void SignalTreeModel::setDecoder(const FrameDecoder* decoder)
 
 void SignalTreeModel::refresh()
 {
-    // The ages of the last changes move with the clock; a value only when a frame brought one.
+    // The ages of the last changes and the flashes move with the clock; a value only when a frame
+    // brought one.
     if (m_decoder == nullptr)
         return;
     m_shownGeneration = m_values.generation();
@@ -61,7 +65,7 @@ void SignalTreeModel::refresh()
         const int signalCount = rowCount(parent);
         if (signalCount > 0)
             emit dataChanged(index(0, ValueColumn, parent), index(signalCount - 1, ChangedColumn, parent),
-                             { Qt::DisplayRole });
+                             { Qt::DisplayRole, Qt::BackgroundRole });
     }
 }
 
@@ -98,11 +102,31 @@ int SignalTreeModel::columnCount(const QModelIndex&) const
 
 QVariant SignalTreeModel::data(const QModelIndex& index, int role) const
 {
-    if (!index.isValid() || role != Qt::DisplayRole || m_decoder == nullptr)
+    if (!index.isValid() || m_decoder == nullptr)
+        return {};
+    if (role == Qt::BackgroundRole && index.internalId() != kMessageRow && index.column() == ValueColumn)
+        return flashOf(static_cast<int>(index.internalId() - 1), index.row());
+    if (role != Qt::DisplayRole)
         return {};
     if (index.internalId() == kMessageRow)
         return messageData(index.row(), index.column());
     return signalData(static_cast<int>(index.internalId() - 1), index.row(), index.column());
+}
+
+QVariant SignalTreeModel::flashOf(int messageRow, int signalRow) const
+{
+    // A changed value lights up as the table's bytes do and fades over the same time.
+    const MessageDecoder& message = m_decoder->messages()[static_cast<std::size_t>(messageRow)];
+    const LatestSignalValues::Latest* latest = m_values.latest(message, static_cast<std::size_t>(signalRow));
+    if (latest == nullptr || latest->changedUs == LatestSignalValues::kNever)
+        return {};
+    const std::int64_t age = m_clock.nowUs() - latest->changedUs;
+    if (age < 0 || age >= MessageTableModel::kFadeUs)
+        return {};
+    const double strength = 1.0 - static_cast<double>(age) / static_cast<double>(MessageTableModel::kFadeUs);
+    const QColor& lit = MessageTableModel::kUndirectedColor;
+    auto toward = [strength](int from, int to) { return static_cast<int>(from + (to - from) * strength); };
+    return QColor(toward(255, lit.red()), toward(255, lit.green()), toward(255, lit.blue()));
 }
 
 QVariant SignalTreeModel::messageData(int row, int column) const

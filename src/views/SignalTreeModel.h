@@ -41,6 +41,7 @@ private:
     static constexpr quintptr kMessageRow = 0;
 
     QVariant messageData(int row, int column) const;
+    QVariant flashOf(int messageRow, int signalRow) const;
     QVariant signalData(int messageRow, int signalRow, int column) const;
 
     const LatestSignalValues& m_values;

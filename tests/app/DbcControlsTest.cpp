@@ -107,6 +107,8 @@ TEST_F(DbcControlsTest, TheSignalsDockShowsThePastAndTheLiveValues)
 
     window.session().ingest("<680,0,>");
     EXPECT_EQ(cell(0, vexmoor::SignalTreeModel::DescriptionColumn), QStringLiteral("Closed"));
+    EXPECT_TRUE(model.index(0, vexmoor::SignalTreeModel::ValueColumn, doors).data(Qt::BackgroundRole).isValid())
+        << "a value that just changed flashes";
     EXPECT_EQ(cell(0, vexmoor::SignalTreeModel::RawColumn), QStringLiteral("0"));
     EXPECT_EQ(cell(1, vexmoor::SignalTreeModel::ValueColumn), QStringLiteral("-8.5 C"));
 }

@@ -1,6 +1,6 @@
 // Saves a picture of the main window, filled from a board stream or by the emulators, for the README
 // and for looking at the window where there is no screen:
-//   vexmoor-screenshot STREAM|--emulate|--changes|--marks OUT.png [WIDTH HEIGHT]
+//   vexmoor-screenshot STREAM|--emulate|--changes|--marks|--signals OUT.png [WIDTH HEIGHT]
 // --changes shows the hunt for a switch: the emulators run, the busy bits are suppressed, "Head
 // Lights" is switched on, off and on again, and the bit view and the plot show its bit. --marks
 // hunts it the other way: each switching is marked, and the marks and the candidates are shown.
@@ -18,6 +18,7 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QFile>
+#include <QTemporaryDir>
 #include <QTest>
 
 #include <iostream>
@@ -75,12 +76,32 @@ void huntTheHeadLights(vexmoor::frmMain& window, bool marking)
     QTest::qWait(500);
 }
 
+// The interior emulator's three messages as a DBC file names them, opened, with the Signals dock shown.
+void openInteriorSignals(vexmoor::frmMain& window, const QString& folder)
+{
+    const QString path = folder + QStringLiteral("/interior.dbc");
+    QFile file(path);
+    if (!file.open(QIODevice::WriteOnly))
+        return;
+    file.write("BO_ 880 ESP: 3 BCM\n SG_ ESP_MODE : 0|8@1+ (1,0) [0|255] \"\" Vector__XXX\n"
+               " SG_ ESP_OFF : 16|1@1+ (1,0) [0|1] \"\" Vector__XXX\n\n"
+               "BO_ 881 LOCKER: 3 BCM\n SG_ LOCKER_MODE : 0|8@1+ (1,0) [0|255] \"\" Vector__XXX\n"
+               " SG_ DIFF_LOCKED : 16|1@1+ (1,0) [0|1] \"\" Vector__XXX\n\n"
+               "BO_ 882 HEAD_LIGHTS: 3 BCM\n SG_ LIGHTS_MODE : 0|8@1+ (1,0) [0|255] \"\" Vector__XXX\n"
+               " SG_ HEAD_LIGHTS_ON : 16|1@1+ (1,0) [0|1] \"\" Vector__XXX\n\n"
+               "VAL_ 882 HEAD_LIGHTS_ON 0 \"Off\" 1 \"On\" ;\n");
+    file.close();
+    window.controller().dbc().open(path);
+    if (auto* signalsDock = window.findChild<QAction*>(QStringLiteral("mnuViewSignals")); !signalsDock->isChecked())
+        signalsDock->trigger();
+}
+
 } // namespace
 
 int main(int argc, char** argv)
 {
     const std::string_view usageLine
-        = "usage: vexmoor-screenshot STREAM|--emulate|--changes|--marks OUT.png [WIDTH HEIGHT]\n";
+        = "usage: vexmoor-screenshot STREAM|--emulate|--changes|--marks|--signals OUT.png [WIDTH HEIGHT]\n";
     // Answered before the application starts: help needs no screen.
     for (int index = 1; index < argc; ++index) {
         if (std::string_view(argv[index]) == "--help" || std::string_view(argv[index]) == "-h") {
@@ -90,6 +111,7 @@ int main(int argc, char** argv)
                          "  --emulate   by both emulators\n"
                          "  --changes   the hunt for the head lights' bit by eye: suppression, bit view and plot\n"
                          "  --marks     the same hunt with marks and the candidates\n"
+                         "  --signals   the same hunt with the emulator's messages in a DBC file, in the Signals dock\n"
                          "  --help, -h  show this text\n"
                          "Without a screen, run it with QT_QPA_PLATFORM=offscreen.\n";
             return std::cout.flush() ? 0 : 2;
@@ -102,7 +124,8 @@ int main(int argc, char** argv)
     }
     const bool emulate = QString::fromLocal8Bit(argv[1]) == QStringLiteral("--emulate");
     const bool marks = QString::fromLocal8Bit(argv[1]) == QStringLiteral("--marks");
-    const bool changes = marks || QString::fromLocal8Bit(argv[1]) == QStringLiteral("--changes");
+    const bool decoded = QString::fromLocal8Bit(argv[1]) == QStringLiteral("--signals");
+    const bool changes = marks || decoded || QString::fromLocal8Bit(argv[1]) == QStringLiteral("--changes");
     QFile stream(QString::fromLocal8Bit(argv[1]));
     if (!emulate && !changes && !stream.open(QIODevice::ReadOnly)) {
         std::cerr << "vexmoor-screenshot: cannot read " << argv[1] << '\n';
@@ -115,6 +138,9 @@ int main(int argc, char** argv)
     if (argc >= 5)
         window.resize(QString::fromLocal8Bit(argv[3]).toInt(), QString::fromLocal8Bit(argv[4]).toInt());
     window.show();
+    const QTemporaryDir folder;
+    if (decoded)
+        openInteriorSignals(window, folder.path());
     if (changes) {
         huntTheHeadLights(window, marks);
     } else if (emulate) {
