@@ -6,10 +6,10 @@ namespace vexmoor {
 
 bool SignalDraft::isDbcIdentifier(std::string_view name)
 {
-    const auto word = [](char c) {
-        return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9') || c == '_';
-    };
-    return !name.empty() && !(name.front() >= '0' && name.front() <= '9') && std::all_of(name.begin(), name.end(), word);
+    const auto word
+        = [](char c) { return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9') || c == '_'; };
+    return !name.empty() && !(name.front() >= '0' && name.front() <= '9')
+        && std::all_of(name.begin(), name.end(), word);
 }
 
 std::string SignalDraft::nameProblem(const MessageDefinition& message, std::string_view name)

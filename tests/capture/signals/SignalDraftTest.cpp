@@ -37,23 +37,21 @@ class OverlapTest : public testing::TestWithParam<OverlapCase> { };
 TEST_P(OverlapTest, NamesTheSignalsWhoseBitsTheDraftShares)
 {
     MessageDefinition message;
-    message.signalDefinitions = { signalOf("Counter", 4, 12, ByteOrder::LittleEndian),
-                                  signalOf("Angle", 39, 10, ByteOrder::BigEndian) };
+    message.signalDefinitions
+        = { signalOf("Counter", 4, 12, ByteOrder::LittleEndian), signalOf("Angle", 39, 10, ByteOrder::BigEndian) };
     EXPECT_EQ(SignalDraft::overlapping(message, GetParam().draft), GetParam().overlapping);
 }
 
 INSTANTIATE_TEST_SUITE_P(
     Drafts, OverlapTest,
-    testing::Values(OverlapCase { "FreeBit", signalOf("Flag", 0, 1, ByteOrder::LittleEndian), {} },
-                    OverlapCase { "LastBitOfTheLittleOne", signalOf("Flag", 15, 1, ByteOrder::LittleEndian),
-                                  { "Counter" } },
-                    OverlapCase { "BetweenTheTwo", signalOf("Gap", 16, 16, ByteOrder::LittleEndian), {} },
-                    OverlapCase { "IntoTheBigOnesSecondByte", signalOf("Tail", 46, 1, ByteOrder::LittleEndian),
-                                  { "Angle" } },
-                    OverlapCase { "BigEndianBeside", signalOf("Next", 45, 6, ByteOrder::BigEndian), {} },
-                    OverlapCase { "BigEndianAcrossBoth", signalOf("Wide", 15, 24, ByteOrder::BigEndian),
-                                  { "Counter" } },
-                    OverlapCase { "ItselfIsNoOverlap", signalOf("Counter", 4, 12, ByteOrder::LittleEndian), {} }),
+    testing::Values(
+        OverlapCase { "FreeBit", signalOf("Flag", 0, 1, ByteOrder::LittleEndian), {} },
+        OverlapCase { "LastBitOfTheLittleOne", signalOf("Flag", 15, 1, ByteOrder::LittleEndian), { "Counter" } },
+        OverlapCase { "BetweenTheTwo", signalOf("Gap", 16, 16, ByteOrder::LittleEndian), {} },
+        OverlapCase { "IntoTheBigOnesSecondByte", signalOf("Tail", 46, 1, ByteOrder::LittleEndian), { "Angle" } },
+        OverlapCase { "BigEndianBeside", signalOf("Next", 45, 6, ByteOrder::BigEndian), {} },
+        OverlapCase { "BigEndianAcrossBoth", signalOf("Wide", 15, 24, ByteOrder::BigEndian), { "Counter" } },
+        OverlapCase { "ItselfIsNoOverlap", signalOf("Counter", 4, 12, ByteOrder::LittleEndian), {} }),
     [](const auto& testCase) { return std::string(testCase.param.name); });
 
 TEST(SignalDraftTest, ANameMustBeADbcIdentifierNotTakenInItsMessage)
