@@ -15,20 +15,19 @@ class BitViewPanel;
 class CandidatesPanel;
 class CaptureController;
 class FileChooser;
-struct MessageDefinition;
-struct SignalDefinition;
-class frmSignalEditor;
 class MarksPanel;
 class MessageTableModel;
 class MessageTableView;
 class PlotPanel;
 struct RankedBit;
+class SignalControls;
 class SuppressionControls;
 class UserMessageBox;
 
 // The views of change around the table, each a dock behind its View menu entry: the suppression and
 // the changed-rows filter, the bit view of the selected row, the plot, the marks and the candidates
-// they rank, and the frame history's limit. A candidate chosen selects its row and plots its bit.
+// they rank, the signals, and the frame history's limit. A candidate chosen selects its row and plots
+// its bit.
 class ChangeViewDocks final : public QObject {
     Q_OBJECT
 
@@ -47,21 +46,12 @@ public:
     // A candidate of the ranking chosen: its row selected in the table and shown in the bit view, and
     // its bit plotted.
     void showCandidate(const RankedBit& candidate);
-    // "Define Signal..." on a candidate: the editor, starting from its bit as a signal of its own.
-    void defineSignal(const RankedBit& candidate);
-    // The Signals dock's right-click entries.
-    void addSignalTo(int messageRow);
-    void editSignal(int messageRow, int signalRow);
-    void deleteSignal(int messageRow, int signalRow);
 
 private:
     void buildMarking(QMenu& viewMenu, SuppressionControls& suppression, UserMessageBox& messageBox,
                       std::function<FileChooser&()> fileChooser);
-    void buildSignals(QMenu& viewMenu);
-    // The editor for a signal of the message, shown; it goes when closed.
-    frmSignalEditor* openEditor(const MessageDefinition& message, bool newMessage, const SignalDefinition& draft);
-    // The database's message on the Signals dock's row; nullptr for none.
-    const MessageDefinition* shownMessage(int messageRow) const;
+    // The Signals dock and what defines signals from the candidates and the bit view.
+    void buildSignals(QMenu& viewMenu, UserMessageBox& messageBox);
     void markTaken(std::size_t count);
     // The row of the identifier counted from 1, or 0 when the table has none.
     int positionOf(std::uint32_t id, bool extended) const;
@@ -69,11 +59,11 @@ private:
     QMainWindow& m_window;
     CaptureController& m_controller;
     Table m_table;
-    UserMessageBox& m_messageBox;
     BitViewPanel* m_bitView = nullptr;
     PlotPanel* m_plot = nullptr;
     MarksPanel* m_marks = nullptr;
     CandidatesPanel* m_candidates = nullptr;
+    SignalControls* m_signals = nullptr;
 };
 
 } // namespace vexmoor

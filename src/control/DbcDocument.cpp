@@ -86,6 +86,8 @@ bool DbcDocument::replaceSignal(std::uint32_t id, bool extended, std::size_t ind
     MessageDefinition* message = m_database ? m_database->message(id, extended) : nullptr;
     if (message == nullptr || index >= message->signalDefinitions.size())
         return false;
+    // Attribute values and multiplex ranges name a signal: a new name takes them along.
+    m_database->renameSignalReferences(id, extended, message->signalDefinitions[index].name, signal.name);
     message->signalDefinitions[index] = std::move(signal);
     markModified();
     return true;
@@ -97,6 +99,53 @@ bool DbcDocument::removeSignal(std::uint32_t id, bool extended, std::size_t inde
     if (message == nullptr || index >= message->signalDefinitions.size())
         return false;
     message->signalDefinitions.erase(message->signalDefinitions.begin() + static_cast<std::ptrdiff_t>(index));
+    markModified();
+    return true;
+}
+
+bool DbcDocument::addMessage(MessageDefinition message)
+{
+    if (!m_database)
+        m_database.emplace();
+    message.signalDefinitions.clear();
+    if (!m_database->addMessage(std::move(message)))
+        return false;
+    markModified();
+    return true;
+}
+
+bool DbcDocument::replaceMessage(std::uint32_t id, bool extended, const MessageDefinition& edited)
+{
+    const MessageDefinition* held = m_database ? m_database->message(id, extended) : nullptr;
+    const bool sameKey = edited.id == id && edited.extended == extended;
+    if (held == nullptr || (!sameKey && m_database->message(edited.id, edited.extended) != nullptr))
+        return false;
+    MessageDefinition replaced = *held;
+    replaced.id = edited.id;
+    replaced.extended = edited.extended;
+    replaced.name = edited.name;
+    replaced.length = edited.length;
+    replaced.sender = edited.sender;
+    if (sameKey) {
+        *m_database->message(id, extended) = std::move(replaced);
+    } else {
+        // Taken out and put back, so that the messages stay in identifier order.
+        std::vector<AttributeValue> attributes = m_database->attributeValues;
+        std::vector<MultiplexValueRanges> ranges = m_database->multiplexValueRanges;
+        m_database->removeMessage(id, extended);
+        m_database->attributeValues = std::move(attributes);
+        m_database->multiplexValueRanges = std::move(ranges);
+        m_database->renameMessageReferences(id, extended, edited.id, edited.extended);
+        m_database->addMessage(std::move(replaced));
+    }
+    markModified();
+    return true;
+}
+
+bool DbcDocument::removeMessage(std::uint32_t id, bool extended)
+{
+    if (!m_database || !m_database->removeMessage(id, extended))
+        return false;
     markModified();
     return true;
 }

@@ -40,6 +40,14 @@ public:
     // The message's signal at index, in its order, replaced or taken away; false when there is none.
     bool replaceSignal(std::uint32_t id, bool extended, std::size_t index, SignalDefinition signal);
     bool removeSignal(std::uint32_t id, bool extended, std::size_t index);
+    // A message of its own, without signals yet; without an open database a new one is begun. False
+    // when its identifier is taken.
+    bool addMessage(MessageDefinition message);
+    // The message of that identifier given the edited one's name, identifier, length and sender; its
+    // signals stay, and what the file says of it follows a new identifier. False when there is no such
+    // message, or the new identifier is another message's.
+    bool replaceMessage(std::uint32_t id, bool extended, const MessageDefinition& edited);
+    bool removeMessage(std::uint32_t id, bool extended);
 
 signals:
     // Opened, closed, saved or edited.

@@ -13,8 +13,6 @@
 #include <QPushButton>
 #include <QSpinBox>
 
-#include <cstdio>
-
 namespace vexmoor {
 
 namespace {
@@ -28,9 +26,7 @@ double numberOf(const QLineEdit& edit, double otherwise)
 
 QString numberText(double value)
 {
-    char buffer[40];
-    std::snprintf(buffer, sizeof buffer, "%.15g", value);
-    return QString::fromLatin1(buffer);
+    return QString::fromStdString(physicalText(value));
 }
 
 } // namespace
@@ -135,6 +131,8 @@ void frmSignalEditor::update()
     if (problem.isEmpty() && m_newMessage && !SignalDraft::isDbcIdentifier(m_messageName->text().toStdString()))
         problem = QStringLiteral("A message's name takes letters, digits and underscores, and does not start with a "
                                  "digit.");
+    if (problem.isEmpty() && !SignalDraft::fitsIn(draft, m_message.length))
+        problem = QStringLiteral("Its bits reach past the message's %1 bytes.").arg(m_message.length);
     const bool usable = problem.isEmpty();
     if (usable) {
         const std::vector<std::string> others = SignalDraft::overlapping(m_message, draft);

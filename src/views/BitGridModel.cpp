@@ -1,5 +1,9 @@
 #include "views/BitGridModel.h"
 
+#include "capture/signals/FrameDecoder.h"
+#include "capture/signals/SignalDraft.h"
+#include "views/SignalColors.h"
+
 #include "platform/WallClock.h"
 
 #include "capture/changes/ChangeTracker.h"
@@ -64,7 +68,75 @@ void BitGridModel::showIdentifier(std::uint32_t id, bool extended)
     m_extended = extended;
     m_nowUs = m_clock->nowUs();
     takeSnapshot();
+    matchSignals();
     endResetModel();
+}
+
+void BitGridModel::setSignals(const FrameDecoder* decoder)
+{
+    beginResetModel();
+    m_decoder = decoder;
+    matchSignals();
+    endResetModel();
+}
+
+void BitGridModel::setDraggedBits(std::vector<int> positions)
+{
+    std::sort(positions.begin(), positions.end());
+    if (positions == m_dragged)
+        return;
+    m_dragged = std::move(positions);
+    if (m_rows > 0)
+        emit dataChanged(index(0, Bit7), index(m_rows - 1, Bit0), { DraggedRole });
+}
+
+const MessageDecoder* BitGridModel::shownMessage() const
+{
+    return m_shown && m_decoder != nullptr ? m_decoder->find(m_id, m_extended) : nullptr;
+}
+
+void BitGridModel::matchSignals()
+{
+    m_owners.clear();
+    const MessageDecoder* message = shownMessage();
+    if (message == nullptr)
+        return;
+    const auto& definitions = message->definition().signalDefinitions;
+    for (std::size_t index = definitions.size(); index-- > 0;) {
+        // From the last signal to the first, so that the first of two that share a bit owns it.
+        for (const int position : SignalDraft::bitsOf(definitions[index])) {
+            if (position < 0)
+                continue;
+            if (static_cast<std::size_t>(position) >= m_owners.size())
+                m_owners.resize(static_cast<std::size_t>(position) + 1, -1);
+            m_owners[static_cast<std::size_t>(position)] = static_cast<int>(index);
+        }
+    }
+}
+
+int BitGridModel::ownerOf(int byte, int bit) const
+{
+    const int position = bitIndex(byte, bit);
+    if (byte < 0 || bit < 0 || bit >= kBitsPerByte || static_cast<std::size_t>(position) >= m_owners.size())
+        return -1;
+    return m_owners[static_cast<std::size_t>(position)];
+}
+
+QVariant BitGridModel::signalData(int byte, int bit, int role) const
+{
+    if (role == DraggedRole)
+        return std::binary_search(m_dragged.begin(), m_dragged.end(), bitIndex(byte, bit));
+    const int owner = ownerOf(byte, bit);
+    if (owner < 0)
+        return {};
+    if (role == SignalColorRole)
+        return signalColor(static_cast<std::size_t>(owner));
+    int edges = 0;
+    edges |= ownerOf(byte, bit + 1) != owner ? LeftEdge : 0;
+    edges |= ownerOf(byte, bit - 1) != owner ? RightEdge : 0;
+    edges |= ownerOf(byte - 1, bit) != owner ? TopEdge : 0;
+    edges |= ownerOf(byte + 1, bit) != owner ? BottomEdge : 0;
+    return edges;
 }
 
 void BitGridModel::showNothing()
@@ -172,6 +244,10 @@ QVariant BitGridModel::bitData(const IdentifierChanges& changes, int byte, int b
         return heat;
     case SuppressedRole:
         return suppressed;
+    case SignalColorRole:
+    case SignalEdgesRole:
+    case DraggedRole:
+        return signalData(byte, bit, role);
     default:
         return {};
     }
@@ -203,6 +279,15 @@ QString BitGridModel::bitToolTip(const IdentifierChanges& changes, int byte, int
     }
     if ((suppressedBits() >> index & 1U) != 0)
         text += QStringLiteral(" (suppressed)");
+    if (const MessageDecoder* message = shownMessage()) {
+        const auto& definitions = message->definition().signalDefinitions;
+        for (const SignalDefinition& signal : definitions) {
+            const std::vector<int> bits = SignalDraft::bitsOf(signal);
+            if (std::find(bits.begin(), bits.end(), index) != bits.end())
+                text += QStringLiteral("\n%1.%2").arg(QString::fromStdString(message->definition().name),
+                                                      QString::fromStdString(signal.name));
+        }
+    }
     return text;
 }
 

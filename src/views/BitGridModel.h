@@ -12,6 +12,8 @@
 namespace vexmoor {
 
 class FramesClock;
+class FrameDecoder;
+class MessageDecoder;
 
 class ChangeTracker;
 class IdentifierChanges;
@@ -35,7 +37,15 @@ public:
         // Of a bit: how often it flipped, 0 (never) to 1 (as often as the identifier's busiest bit).
         HeatRole,
         SuppressedRole,
+        // Of a bit of a defined signal: the signal's colour (the first signal's, where two share it).
+        SignalColorRole,
+        // Of a bit of a defined signal: the sides (SignalEdge) where the signal's outline runs, those
+        // whose neighbouring cell is not the same signal's.
+        SignalEdgesRole,
+        // Of a bit: whether it lies in the run being dragged.
+        DraggedRole,
     };
+    enum SignalEdge { LeftEdge = 1, TopEdge = 2, RightEdge = 4, BottomEdge = 8 };
 
     static const QColor kSuppressedColor;
 
@@ -47,6 +57,11 @@ public:
     // Microseconds on the frames' clock, the one the tracker's flips are stamped on.
     void setClock(const FramesClock& clock);
     void showIdentifier(std::uint32_t id, bool extended);
+    // The signals of the database are outlined on their message's bits from now on; the decoder must
+    // outlive the model or be replaced first, nullptr for none.
+    void setSignals(const FrameDecoder* decoder);
+    // The bits, as positions byte * 8 + bit, that a drag in progress covers; empty when none.
+    void setDraggedBits(std::vector<int> positions);
     void showNothing();
     std::optional<std::uint32_t> shownId() const;
     bool shownExtended() const { return m_extended; }
@@ -83,6 +98,11 @@ private:
     QVariant bitData(const IdentifierChanges& changes, int byte, int bit, int role) const;
     QVariant byteData(const IdentifierChanges& changes, int byte, int column, int role) const;
     QString bitToolTip(const IdentifierChanges& changes, int byte, int bit) const;
+    QVariant signalData(int byte, int bit, int role) const;
+    // The signal of the shown message that each bit belongs to (the first, where two share it).
+    void matchSignals();
+    const MessageDecoder* shownMessage() const;
+    int ownerOf(int byte, int bit) const;
     void takeSnapshot();
     // Whether the byte's row looks different from the last refresh; notes its state for the next.
     bool rowMoved(const IdentifierChanges& changes, int byte, std::int64_t previousNowUs, bool topMoved);
@@ -98,6 +118,9 @@ private:
     int m_rows = 0;
     std::vector<RowState> m_rowStates;
     std::uint32_t m_busiestFlips = 0;
+    const FrameDecoder* m_decoder = nullptr;
+    std::vector<int> m_owners; // per bit position, the signal's index or -1
+    std::vector<int> m_dragged; // sorted positions
 };
 
 } // namespace vexmoor

@@ -5,12 +5,17 @@
 #include "views/MessageTableModel.h"
 #include "views/MessageTableView.h"
 
+#include "capture/signals/SignalDraft.h"
+
 #include <QAction>
 #include <QHeaderView>
 #include <QLabel>
+#include <QMouseEvent>
 #include <QStyle>
 #include <QTableView>
 #include <QVBoxLayout>
+
+#include <utility>
 
 namespace vexmoor {
 
@@ -70,6 +75,56 @@ void BitViewPanel::buildGrid()
     m_grid->setMinimumWidth(rowTitles + 8 * kBitColumnWidth + 2 * kByteColumnWidth + 2 * m_grid->frameWidth()
                             + m_grid->style()->pixelMetric(QStyle::PM_ScrollBarExtent));
     connect(m_grid, &QTableView::clicked, this, &BitViewPanel::requestPlot);
+    m_grid->viewport()->installEventFilter(this);
+}
+
+void BitViewPanel::showSignalsOf(const FrameDecoder* decoder)
+{
+    m_model->setSignals(decoder);
+}
+
+int BitViewPanel::bitAt(const QPoint& position) const
+{
+    const QModelIndex index = m_grid->indexAt(position);
+    if (!index.isValid() || index.column() >= BitGridModel::Hex)
+        return -1;
+    return index.row() * 8 + (BitGridModel::Bit0 - index.column());
+}
+
+bool BitViewPanel::eventFilter(QObject* watched, QEvent* event)
+{
+    if (watched != m_grid->viewport())
+        return QDockWidget::eventFilter(watched, event);
+    const auto* mouse = dynamic_cast<const QMouseEvent*>(event);
+    if (mouse == nullptr || !m_model->shownId())
+        return false;
+    // A click stays the plot's; only a press that moves on to another bit is a drag.
+    if (event->type() == QEvent::MouseButtonPress && mouse->button() == Qt::LeftButton)
+        m_pressedBit = bitAt(mouse->position().toPoint());
+    else if (event->type() == QEvent::MouseMove && (mouse->buttons() & Qt::LeftButton) != 0)
+        dragTo(bitAt(mouse->position().toPoint()));
+    else if (event->type() == QEvent::MouseButtonRelease && mouse->button() == Qt::LeftButton)
+        endDrag(bitAt(mouse->position().toPoint()));
+    return false;
+}
+
+void BitViewPanel::dragTo(int position)
+{
+    if (m_pressedBit < 0 || position < 0)
+        return;
+    const std::optional<SignalDefinition> run = SignalDraft::draggedRun(m_pressedBit, position);
+    m_model->setDraggedBits(position == m_pressedBit || !run ? std::vector<int> {} : SignalDraft::bitsOf(*run));
+}
+
+void BitViewPanel::endDrag(int position)
+{
+    const int pressed = std::exchange(m_pressedBit, -1);
+    m_model->setDraggedBits({});
+    const auto id = m_model->shownId();
+    if (pressed < 0 || position < 0 || position == pressed || !id)
+        return;
+    if (const std::optional<SignalDefinition> run = SignalDraft::draggedRun(pressed, position))
+        emit defineRequested(*id, m_model->shownExtended(), *run);
 }
 
 void BitViewPanel::follow(const MessageTableView& view, const MessageTableModel& model)

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "capture/changes/PlotSignal.h"
+#include "capture/signals/SignalDefinition.h"
 
 #include <QDockWidget>
 #include <QTimer>
@@ -16,6 +17,7 @@ namespace vexmoor {
 class FramesClock;
 
 class BitGridModel;
+class FrameDecoder;
 class ChangeTracker;
 class MessageTableModel;
 class MessageTableView;
@@ -23,7 +25,8 @@ class SuppressionMask;
 
 // The bit view (dockBitView): the bits of the selected row's identifier, byte by byte, with how
 // recently and how often each flipped. A click on a bit asks to plot the bit, one on a byte's value
-// to plot the byte. It repaints only while it is shown, at most as often as the message table.
+// to plot the byte; a drag across bits asks to define that run as a signal, and the signals defined
+// are outlined. It repaints only while it is shown, at most as often as the message table.
 class BitViewPanel final : public QDockWidget {
     Q_OBJECT
 
@@ -38,23 +41,33 @@ public:
     // key: the identifier as the table writes it, for the heading.
     void showIdentifier(std::uint32_t id, bool extended, const QString& key);
     void showNothing();
+    // Outlines the database's signals on the shown identifier's bits; nullptr for none.
+    void showSignalsOf(const FrameDecoder* decoder);
     const BitGridModel& model() const { return *m_model; }
 
 signals:
     void plotRequested(vexmoor::PlotSignal signal);
+    // A run of bits dragged across: its start bit, length and byte order.
+    void defineRequested(std::uint32_t id, bool extended, const vexmoor::SignalDefinition& run);
 
 protected:
     void showEvent(QShowEvent* event) override;
     void hideEvent(QHideEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     void buildGrid();
     void requestPlot(const QModelIndex& index);
+    // The bit under a point of the grid, as byte * 8 + bit; -1 off the bits.
+    int bitAt(const QPoint& position) const;
+    void dragTo(int position);
+    void endDrag(int position);
 
     BitGridModel* m_model;
     QLabel* m_heading;
     QTableView* m_grid;
     QTimer m_refreshTimer;
+    int m_pressedBit = -1;
 };
 
 } // namespace vexmoor

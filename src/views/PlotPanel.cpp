@@ -67,12 +67,14 @@ std::optional<std::pair<std::uint32_t, bool>> readIdentifier(const QString& text
     return std::pair { id, digits.size() >= kExtendedIdDigits || id > CanFrame::kMaxStandardId };
 }
 
-// A tick every 1, 2 or 5 times a power of ten, about five over the span, never between integers:
-// the values are integers.
-double tickInterval(double span)
+// A tick every 1, 2 or 5 times a power of ten, about five over the span; never between integers
+// where the values are integers (bits and bytes), as a database's physical values may be.
+double tickInterval(double span, bool integers)
 {
     const double rough = span / 5;
-    if (rough <= 1)
+    if (integers && rough <= 1)
+        return 1;
+    if (rough <= 0)
         return 1;
     const double magnitude = std::pow(10.0, std::floor(std::log10(rough)));
     for (const double step : { 1.0, 2.0, 5.0 }) {
@@ -517,7 +519,12 @@ void PlotPanel::drawAlone(const std::vector<QList<QPointF>>& values)
         std::tie(lowest, highest) = valueBounds(values.front());
     const double margin = highest > lowest ? (highest - lowest) * 0.05 : 1;
     m_valueAxis->setRange(lowest - margin, highest + margin);
-    m_valueAxis->setTickInterval(tickInterval(highest - lowest));
+    // A database's signal names itself and its unit on the axis, and its values need not be integers.
+    const PlotSignal* decoded
+        = !m_shownSignals.empty() && m_shownSignals.front().decoded ? &m_shownSignals.front() : nullptr;
+    m_valueAxis->setTitleText(decoded != nullptr ? QString::fromStdString(decoded->decoded->title()) : QString());
+    m_valueAxis->setLabelFormat(decoded != nullptr ? QStringLiteral("%g") : QStringLiteral("%.0f"));
+    m_valueAxis->setTickInterval(tickInterval(highest - lowest, decoded == nullptr));
 }
 
 void PlotPanel::drawInBands(std::vector<QList<QPointF>>& values)
@@ -527,6 +534,7 @@ void PlotPanel::drawInBands(std::vector<QList<QPointF>>& values)
     // scale of each band where it is not a bit's 0 to 1.
     const auto bands = static_cast<double>(values.size());
     m_valueAxis->setLabelsVisible(false);
+    m_valueAxis->setTitleText({});
     m_valueAxis->setRange(0, bands);
     m_valueAxis->setTickInterval(1);
     for (std::size_t index = 0; index < values.size(); ++index) {
@@ -543,7 +551,8 @@ void PlotPanel::drawInBands(std::vector<QList<QPointF>>& values)
             point.setY(base + (scale > 0 ? (point.y() - lowest) * scale : kBandFill / 2));
         QString name = QString::fromStdString(signal.label());
         if (!signal.bit && !points.isEmpty())
-            name += QStringLiteral(" [%1-%2]").arg(lowest, 0, 'f', 0).arg(highest, 0, 'f', 0);
+            name += signal.decoded ? QStringLiteral(" [%1 to %2]").arg(lowest, 0, 'g', 6).arg(highest, 0, 'g', 6)
+                                   : QStringLiteral(" [%1-%2]").arg(lowest, 0, 'f', 0).arg(highest, 0, 'f', 0);
         if (m_lines[static_cast<qsizetype>(index)]->name() != name)
             m_lines[static_cast<qsizetype>(index)]->setName(name);
     }

@@ -5,10 +5,10 @@
 #include "capture/signals/FrameDecoder.h"
 #include "capture/signals/LatestSignalValues.h"
 #include "views/MessageTableModel.h"
+#include "views/SignalColors.h"
 
 #include <QColor>
 
-#include <cstdio>
 #include <variant>
 
 namespace vexmoor {
@@ -17,9 +17,7 @@ namespace {
 
 QString numberText(double value)
 {
-    char buffer[40];
-    std::snprintf(buffer, sizeof buffer, "%.15g", value);
-    return QString::fromLatin1(buffer);
+    return QString::fromStdString(physicalText(value));
 }
 
 QString rawText(const RawValue& raw)
@@ -106,6 +104,9 @@ QVariant SignalTreeModel::data(const QModelIndex& index, int role) const
         return {};
     if (role == Qt::BackgroundRole && index.internalId() != kMessageRow && index.column() == ValueColumn)
         return flashOf(static_cast<int>(index.internalId() - 1), index.row());
+    // The colour that outlines the signal's bits in the bit view.
+    if (role == Qt::DecorationRole && index.internalId() != kMessageRow && index.column() == NameColumn)
+        return signalColor(static_cast<std::size_t>(index.row()));
     if (role != Qt::DisplayRole)
         return {};
     if (index.internalId() == kMessageRow)

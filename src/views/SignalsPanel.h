@@ -2,6 +2,8 @@
 
 #include <QDockWidget>
 
+#include <utility>
+
 class QAction;
 class QMenu;
 class QTreeView;
@@ -31,10 +33,18 @@ signals:
     void addSignalRequested(int messageRow);
     void editSignalRequested(int messageRow, int signalRow);
     void deleteSignalRequested(int messageRow, int signalRow);
+    void addMessageRequested();
+    void editMessageRequested(int messageRow);
+    void deleteMessageRequested(int messageRow);
+    // A signal's row double-clicked, or "Plot Signal" chosen.
+    void plotRequested(int messageRow, int signalRow);
 
 private:
     void buildContextMenu();
     void openContextMenu(const QPoint& position);
+    QAction* addEntry(const QString& text, const char* objectName);
+    // The rows of the current index: its message's, and its signal's or -1 on a message's row.
+    std::pair<int, int> currentRows() const;
 
     SignalTreeModel* m_model;
     QTreeView* m_tree;
@@ -42,6 +52,9 @@ private:
     QAction* m_add = nullptr;
     QAction* m_edit = nullptr;
     QAction* m_delete = nullptr;
+    QAction* m_editMessage = nullptr;
+    QAction* m_deleteMessage = nullptr;
+    QAction* m_plot = nullptr;
 };
 
 } // namespace vexmoor

@@ -1,16 +1,23 @@
-#include "app/ChangeViewDocks.h"
+#include "app/SignalControls.h"
 #include "app/frmMain.h"
 #include "capture/FixedClock.h"
+#include "capture/changes/SignalRecorder.h"
 #include "capture/ranking/RankedBit.h"
+#include "capture/record/CaptureSession.h"
 #include "control/CaptureController.h"
+#include "dialogs/frmMessageEditor.h"
 #include "dialogs/frmSignalEditor.h"
 #include "platform/AnsweringFileChooser.h"
 #include "platform/RecordingMessageBox.h"
 #include "serial/FakeSerialPort.h"
 #include "views/MessageTableModel.h"
+#include "views/PlotPanel.h"
 #include "views/SignalTreeModel.h"
 
+#include <QAbstractAxis>
 #include <QAction>
+#include <QChart>
+#include <QCoreApplication>
 #include <QDialogButtonBox>
 #include <QLabel>
 #include <QLineEdit>
@@ -122,7 +129,7 @@ TEST_F(DbcControlsTest, ACandidatesBitIsDefinedAsASignalOfANewDatabase)
     candidate.id = 0x2A8;
     candidate.byte = 1;
     candidate.bit = 2;
-    window.findChild<vexmoor::ChangeViewDocks*>()->defineSignal(candidate);
+    window.findChild<vexmoor::SignalControls*>()->defineSignal(candidate);
     auto* editor = window.findChild<vexmoor::frmSignalEditor*>();
     ASSERT_NE(editor, nullptr);
     auto* name = editor->findChild<QLineEdit*>(QStringLiteral("txtSignalName"));
@@ -135,6 +142,8 @@ TEST_F(DbcControlsTest, ACandidatesBitIsDefinedAsASignalOfANewDatabase)
     EXPECT_FALSE(ok->isEnabled());
     EXPECT_FALSE(editor->findChild<QLabel*>(QStringLiteral("lblProblem"))->text().isEmpty());
     name->setText(QStringLiteral("LIGHT"));
+    editor->findChild<QSpinBox*>(QStringLiteral("spnLength"))->setValue(7);
+    EXPECT_FALSE(ok->isEnabled()) << "bits 10 to 16 reach past the message's 2 bytes: the file would not read back";
     editor->findChild<QSpinBox*>(QStringLiteral("spnLength"))->setValue(3);
     EXPECT_EQ(preview->text(), QStringLiteral("1")) << "bits 2 to 4 of 5";
     ASSERT_TRUE(ok->isEnabled());
@@ -162,6 +171,8 @@ TEST_F(DbcControlsTest, TheSignalsDockEditsAndDeletesSignals)
                              "BO_ 680 DOORS: 2 BCM\n"
                              " SG_ OPEN : 0|1@1+ (1,0) [0|1] \"\" Vector__XXX\n"
                              " SG_ TEMP : 8|8@1- (0.5,-10) [-74|53.5] \"C\" Vector__XXX\n\n"
+                             "BA_DEF_ SG_ \"GenSigStartValue\" INT 0 1;\n"
+                             "BA_ \"GenSigStartValue\" SG_ 680 OPEN 1;\n"
                              "VAL_ 680 OPEN 0 \"Closed\" 1 \"Open\" ;\n");
     trigger("mnuFileOpenDbc");
     auto* tree = window.findChild<QTreeView*>(QStringLiteral("treeSignals"));
@@ -182,6 +193,9 @@ TEST_F(DbcControlsTest, TheSignalsDockEditsAndDeletesSignals)
     EXPECT_EQ(signalsOfDoors()[0].length, 2);
     EXPECT_EQ(signalsOfDoors()[0].valueDescriptions.size(), 2u) << "kept from the file";
     EXPECT_EQ(status(), QStringLiteral("DBC: doors.dbc *"));
+    const auto& attributes = window.controller().dbc().database()->attributeValues;
+    ASSERT_EQ(attributes.size(), 1u);
+    EXPECT_EQ(attributes[0].objectName, "DOOR_OPEN") << "what the file says of a signal follows its new name";
 
     tree->setCurrentIndex(signalRow(1));
     messageBox.answer = false;
@@ -192,6 +206,78 @@ TEST_F(DbcControlsTest, TheSignalsDockEditsAndDeletesSignals)
     ASSERT_EQ(signalsOfDoors().size(), 1u);
     EXPECT_EQ(signalsOfDoors()[0].name, "DOOR_OPEN");
     EXPECT_EQ(messageBox.asked.back().text, QStringLiteral("Delete the signal TEMP?"));
+}
+
+// Double-click on a signal plots it in physical units, from the frames that came before the signal
+// was defined, with its name and unit on the axis.
+TEST_F(DbcControlsTest, ASignalDefinedAfterItsFramesPlotsThem)
+{
+    for (const char* record : { "<680,1,10,>", "<680,1,20,>", "<680,1,30,>" })
+        window.session().ingest(record);
+    chooser.openPath = write("doors.dbc",
+                             "BO_ 680 DOORS: 2 BCM\n"
+                             " SG_ TEMP : 8|8@1- (0.5,-10) [-74|53.5] \"C\" Vector__XXX\n");
+    trigger("mnuFileOpenDbc");
+    auto* tree = window.findChild<QTreeView*>(QStringLiteral("treeSignals"));
+    emit tree->doubleClicked(tree->model()->index(0, 0, tree->model()->index(0, 0)));
+
+    const vexmoor::SignalRecorder& plotted = window.session().plotted();
+    ASSERT_EQ(plotted.count(), 1u);
+    EXPECT_EQ(plotted.plotSignal(0).label(), "2A8 DOORS.TEMP (C)");
+    ASSERT_EQ(plotted.series(0).size(), 3u);
+    for (std::size_t index = 0; index < 3; ++index)
+        EXPECT_DOUBLE_EQ(plotted.series(0).at(index).value, -5.0 + 5.0 * static_cast<double>(index));
+    auto* plot = window.findChild<vexmoor::PlotPanel*>();
+    plot->refresh();
+    const auto axes = plot->chart().axes(Qt::Vertical);
+    ASSERT_FALSE(axes.isEmpty());
+    EXPECT_EQ(axes.first()->titleText(), QStringLiteral("DOORS.TEMP (C)"));
+}
+
+// Messages are added, edited and deleted from the same menu: an identifier or name another message
+// has is refused, a new identifier takes the signals along, and deleting asks first.
+TEST_F(DbcControlsTest, TheSignalsDockAddsEditsAndDeletesMessages)
+{
+    auto* tree = window.findChild<QTreeView*>(QStringLiteral("treeSignals"));
+    auto fill = [&](const char* name, const char* id) {
+        auto* editor = window.findChild<vexmoor::frmMessageEditor*>();
+        editor->findChild<QLineEdit*>(QStringLiteral("txtMessageName"))->setText(QString::fromLatin1(name));
+        editor->findChild<QLineEdit*>(QStringLiteral("txtMessageId"))->setText(QString::fromLatin1(id));
+        return editor->findChild<QDialogButtonBox*>()->button(QDialogButtonBox::Ok);
+    };
+    trigger("mnuSignalsAddMessage");
+    fill("DOORS", "2A8")->click();
+    window.findChild<vexmoor::frmMessageEditor*>()->deleteLater();
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    EXPECT_EQ(status(), QStringLiteral("DBC: untitled.dbc *"));
+    vexmoor::SignalDefinition open;
+    open.name = "OPEN";
+    open.length = 1;
+    ASSERT_TRUE(
+        window.controller().dbc().addSignal(*window.controller().dbc().database()->message(0x2A8, false), open));
+
+    trigger("mnuSignalsAddMessage");
+    EXPECT_FALSE(fill("LIGHTS", "2A8")->isEnabled()) << "DOORS has that identifier";
+    EXPECT_FALSE(fill("DOORS", "2B0")->isEnabled()) << "a message has that name";
+    EXPECT_FALSE(fill("LIGHTS", "800")->isEnabled()) << "past the standard identifiers";
+    window.findChild<vexmoor::frmMessageEditor*>()->reject();
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+
+    tree->setCurrentIndex(tree->model()->index(0, 0));
+    trigger("mnuSignalsEditMessage");
+    fill("DOOR_STATE", "2B0")->click();
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    const vexmoor::SignalDatabase& database = *window.controller().dbc().database();
+    ASSERT_EQ(database.messages().size(), 1u);
+    EXPECT_EQ(database.messages()[0].id, 0x2B0u);
+    EXPECT_EQ(database.messages()[0].name, "DOOR_STATE");
+    EXPECT_EQ(database.messages()[0].signalDefinitions.size(), 1u);
+
+    tree->setCurrentIndex(tree->model()->index(0, 0));
+    messageBox.answer = true;
+    trigger("mnuSignalsDeleteMessage");
+    EXPECT_EQ(messageBox.asked.back().text, QStringLiteral("Delete the message DOOR_STATE and its 1 signals?"));
+    EXPECT_TRUE(window.controller().dbc().database()->messages().empty());
 }
 
 } // namespace

@@ -3,6 +3,8 @@
 #include "app/frmMain.h"
 #include "capture/CaptureTestSupport.h"
 #include "capture/record/CaptureSession.h"
+#include "capture/signals/SignalDraft.h"
+#include "dialogs/frmSignalEditor.h"
 #include "platform/Eventually.h"
 #include "platform/RecordingMessageBox.h"
 #include "serial/FakeSerialPort.h"
@@ -11,14 +13,20 @@
 #include "views/MessageTableView.h"
 
 #include <QAction>
+#include <QApplication>
+#include <QDialogButtonBox>
 #include <QLabel>
+#include <QLineEdit>
 #include <QMenu>
+#include <QMouseEvent>
+#include <QPushButton>
 #include <QSignalSpy>
 #include <QTableView>
 #include <QTest>
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <ostream>
 #include <string>
 
@@ -157,5 +165,62 @@ INSTANTIATE_TEST_SUITE_P(
                     PlotClickCase { "Hex", 1, BitGridModel::Hex, PlotSignal::ofBytes(0x3E9, false, 1) },
                     PlotClickCase { "Dec", 0, BitGridModel::Dec, PlotSignal::ofBytes(0x3E9, false, 0) }),
     [](const testing::TestParamInfo<PlotClickCase>& test) { return test.param.name; });
+
+struct DragCase {
+    std::string name;
+    int fromRow, fromColumn, toRow, toColumn;
+    int startBit, length;
+    vexmoor::ByteOrder order;
+};
+
+void PrintTo(const DragCase& testCase, std::ostream* out)
+{
+    *out << testCase.name;
+}
+
+class DragDefineTest : public BitViewPanelTest, public testing::WithParamInterface<DragCase> { };
+
+// A drag from one bit to another opens the signal editor with that run in the byte order that makes
+// it contiguous; the signal it adds is outlined on exactly its bits, and named on hover.
+TEST_P(DragDefineTest, ADragAcrossBitsDefinesThatRun)
+{
+    viewAction()->trigger();
+    ASSERT_TRUE(eventually([&] { return grid->isVisible(); }));
+    clickRow(0);
+    const DragCase& drag = GetParam();
+    auto centre = [&](int row, int column) { return grid->visualRect(grid->model()->index(row, column)).center(); };
+    auto send = [&](QEvent::Type type, QPoint at, Qt::MouseButtons held) {
+        QMouseEvent event(type, at, grid->viewport()->mapToGlobal(at), Qt::LeftButton, held, Qt::NoModifier);
+        QApplication::sendEvent(grid->viewport(), &event);
+    };
+    send(QEvent::MouseButtonPress, centre(drag.fromRow, drag.fromColumn), Qt::LeftButton);
+    send(QEvent::MouseMove, centre(drag.toRow, drag.toColumn), Qt::LeftButton);
+    EXPECT_TRUE(grid->model()->index(drag.toRow, drag.toColumn).data(BitGridModel::DraggedRole).toBool());
+    send(QEvent::MouseButtonRelease, centre(drag.toRow, drag.toColumn), Qt::NoButton);
+    EXPECT_TRUE(window.session().plotted().count() == 0) << "a drag is no click";
+
+    auto* editor = window.findChild<vexmoor::frmSignalEditor*>();
+    ASSERT_NE(editor, nullptr);
+    EXPECT_EQ(editor->signal().startBit, drag.startBit);
+    EXPECT_EQ(editor->signal().length, drag.length);
+    EXPECT_EQ(editor->signal().byteOrder, drag.order);
+    editor->findChild<QLineEdit*>(QStringLiteral("txtSignalName"))->setText(QStringLiteral("RUN"));
+    const std::vector<int> bits = vexmoor::SignalDraft::bitsOf(editor->signal());
+    editor->findChild<QDialogButtonBox*>()->button(QDialogButtonBox::Ok)->click();
+
+    for (int position = 0; position < 16; ++position) {
+        const QModelIndex cell = grid->model()->index(position / 8, BitGridModel::Bit0 - position % 8);
+        const bool inRun = std::find(bits.begin(), bits.end(), position) != bits.end();
+        EXPECT_EQ(cell.data(BitGridModel::SignalColorRole).isValid(), inRun) << position;
+        EXPECT_EQ(cell.data(Qt::ToolTipRole).toString().contains(QStringLiteral("MSG_3E9.RUN")), inRun) << position;
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Drags, DragDefineTest,
+                         testing::Values(DragCase { "DownIsBigEndian", 0, BitGridModel::Bit3, 1, BitGridModel::Bit5, 3,
+                                                    7, vexmoor::ByteOrder::BigEndian },
+                                         DragCase { "UpIsLittleEndian", 1, BitGridModel::Bit5, 0, BitGridModel::Bit3, 3,
+                                                    11, vexmoor::ByteOrder::LittleEndian }),
+                         [](const testing::TestParamInfo<DragCase>& test) { return test.param.name; });
 
 } // namespace

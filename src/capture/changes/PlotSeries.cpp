@@ -9,7 +9,7 @@ PlotSeries::PlotSeries(std::size_t capacity)
 {
 }
 
-void PlotSeries::record(std::int64_t timeUs, std::uint64_t value)
+void PlotSeries::record(std::int64_t timeUs, double value)
 {
     if (!empty()) {
         timeUs = std::max(timeUs, m_latestUs);

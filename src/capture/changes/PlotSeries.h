@@ -17,7 +17,8 @@ class PlotSeries final {
 public:
     struct Sample {
         std::int64_t timeUs = 0; // on the frames' clock
-        std::uint64_t value = 0;
+        // A double holds every integer up to 2^53 exactly, and a plot draws no finer than that.
+        double value = 0;
 
         bool operator==(const Sample&) const = default;
     };
@@ -31,7 +32,7 @@ public:
     // The value a frame carried at a time. Times that go back (a source whose clock was set back, a
     // second log replayed after the first) are taken as the latest time, so that the samples stay
     // in time order and the plot never draws backwards.
-    void record(std::int64_t timeUs, std::uint64_t value);
+    void record(std::int64_t timeUs, double value);
     void clear();
 
     std::size_t size() const { return m_samples.size(); }

@@ -2,6 +2,8 @@
 
 #include "capture/record/RecordText.h"
 
+#include <cmath>
+
 namespace vexmoor {
 
 PlotSignal PlotSignal::ofBit(std::uint32_t id, bool extended, int byte, int bit)
@@ -12,6 +14,28 @@ PlotSignal PlotSignal::ofBit(std::uint32_t id, bool extended, int byte, int bit)
     signal.firstByte = static_cast<std::uint8_t>(byte);
     signal.bit = static_cast<std::uint8_t>(bit);
     return signal;
+}
+
+std::optional<PlotSignal> PlotSignal::ofDecoded(const MessageDefinition& message, std::size_t signalIndex)
+{
+    if (signalIndex >= message.signalDefinitions.size())
+        return std::nullopt;
+    PlotSignal signal;
+    signal.id = message.id;
+    signal.extended = message.extended;
+    signal.decoded = std::make_shared<const Decoded>(Decoded { MessageDecoder(message), signalIndex });
+    return signal;
+}
+
+const SignalDefinition& PlotSignal::Decoded::definition() const
+{
+    return message.definition().signalDefinitions[signalIndex];
+}
+
+std::string PlotSignal::Decoded::title() const
+{
+    std::string text = message.definition().name + "." + definition().name;
+    return definition().unit.empty() ? text : text + " (" + definition().unit + ")";
 }
 
 PlotSignal PlotSignal::ofBytes(std::uint32_t id, bool extended, int firstByte, int byteCount, Order order)
@@ -27,6 +51,8 @@ PlotSignal PlotSignal::ofBytes(std::uint32_t id, bool extended, int firstByte, i
 
 bool PlotSignal::valid() const
 {
+    if (decoded)
+        return true;
     if (bit)
         return firstByte < CanFrame::kMaxLength && *bit < 8;
     return byteCount >= 1 && firstByte < CanFrame::kMaxLength && firstByte + byteCount <= CanFrame::kMaxLength;
@@ -34,7 +60,7 @@ bool PlotSignal::valid() const
 
 std::optional<std::uint64_t> PlotSignal::valueIn(const CanFrame& frame) const
 {
-    if (frame.remote || !valid())
+    if (frame.remote || decoded || !valid())
         return std::nullopt;
     if (bit)
         return firstByte < frame.length ? std::optional<std::uint64_t>((frame.data[firstByte] >> *bit) & 1U)
@@ -49,16 +75,40 @@ std::optional<std::uint64_t> PlotSignal::valueIn(const CanFrame& frame) const
     return value;
 }
 
+std::optional<double> PlotSignal::plotValueIn(const CanFrame& frame) const
+{
+    if (decoded) {
+        const std::optional<SignalValue> value
+            = decoded->message.decode(MessageDecoder::dataOf(frame), decoded->signalIndex);
+        // A float signal's NaN or infinity has no place on an axis.
+        return value && std::isfinite(value->physical) ? std::optional(value->physical) : std::nullopt;
+    }
+    const std::optional<std::uint64_t> value = valueIn(frame);
+    return value ? std::optional(static_cast<double>(*value)) : std::nullopt;
+}
+
 std::string PlotSignal::label() const
 {
     std::string text;
     record::formatHexId(id, extended, text);
+    if (decoded)
+        return text + " " + decoded->title();
     if (bit)
         return text + " byte " + std::to_string(firstByte) + " bit " + std::to_string(*bit);
     if (byteCount == 1)
         return text + " byte " + std::to_string(firstByte);
     return text + " bytes " + std::to_string(firstByte) + "-" + std::to_string(firstByte + byteCount - 1)
         + (order == Order::BigEndian ? " (big-endian)" : " (little-endian)");
+}
+
+bool PlotSignal::operator==(const PlotSignal& other) const
+{
+    if (id != other.id || extended != other.extended || bool(decoded) != bool(other.decoded))
+        return false;
+    if (decoded)
+        return decoded->message.definition().name == other.decoded->message.definition().name
+            && decoded->definition() == other.decoded->definition();
+    return firstByte == other.firstByte && byteCount == other.byteCount && order == other.order && bit == other.bit;
 }
 
 } // namespace vexmoor

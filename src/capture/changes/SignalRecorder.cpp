@@ -34,7 +34,7 @@ void SignalRecorder::observe(const CanFrame& frame)
     for (Plot& plot : m_plots) {
         if (!plot.signal.matches(frame))
             continue;
-        const std::optional<std::uint64_t> value = plot.signal.valueIn(frame);
+        const std::optional<double> value = plot.signal.plotValueIn(frame);
         if (!value)
             continue;
         if (!m_originUs)
@@ -56,7 +56,7 @@ void SignalRecorder::fillFromHistory(Plot& plot)
     if (m_history == nullptr)
         return;
     m_history->forEachFrame(plot.signal.id, plot.signal.extended, [&plot](const CanFrame& frame) {
-        if (const std::optional<std::uint64_t> value = plot.signal.valueIn(frame))
+        if (const std::optional<double> value = plot.signal.plotValueIn(frame))
             plot.series.record(frame.timestampUs, *value);
     });
     // A past that reaches before the plot's zero moves the zero back to it.

@@ -2,6 +2,7 @@
 
 #include "capture/record/Utf8.h"
 #include "capture/record/Windows1252.h"
+#include "capture/signals/SignalDraft.h"
 
 #include <algorithm>
 #include <array>
@@ -32,17 +33,6 @@ bool isIdentifier(std::string_view word)
 bool isNumber(std::string_view word)
 {
     return !word.empty() && std::all_of(word.begin(), word.end(), [](char c) { return c >= '0' && c <= '9'; });
-}
-
-// Whether the signal's bits lie within the message's bytes. A big endian signal runs from its most
-// significant bit, the start bit, on towards bit 0 of its byte and then into the next byte's bit 7.
-bool fitsIn(const SignalDefinition& signal, std::size_t messageBytes)
-{
-    const std::size_t bits = messageBytes * 8;
-    if (signal.byteOrder == ByteOrder::LittleEndian)
-        return signal.startBit + std::size_t { signal.length } <= bits;
-    const std::size_t first = signal.startBit / 8 * 8 + (7 - signal.startBit % 8);
-    return first + signal.length <= bits;
 }
 
 std::optional<AttributeObject> attributeObjectOf(std::string_view word)
@@ -284,7 +274,7 @@ void DbcReader::readSignal(const Statement& statement)
             signal.receivers.emplace_back(receiver);
         m_cursor.take(',');
     }
-    if (!fitsIn(signal, m_message->length))
+    if (!SignalDraft::fitsIn(signal, m_message->length))
         DbcCursor::refuseAt(startAt,
                             "signal " + signal.name + " lies beyond the message's " + std::to_string(m_message->length)
                                 + " bytes");

@@ -56,9 +56,7 @@ void appendRaw(const RawValue& raw, std::string& line)
 
 void appendValue(double value, std::string& line)
 {
-    char buffer[40];
-    const int length = std::snprintf(buffer, sizeof buffer, "%.15g", value);
-    line.append(buffer, static_cast<std::size_t>(length));
+    line += physicalText(value);
 }
 
 } // namespace

@@ -44,6 +44,59 @@ bool SignalDatabase::addMessage(MessageDefinition message)
     return true;
 }
 
+bool SignalDatabase::removeMessage(std::uint32_t id, bool extended)
+{
+    const MessageDefinition* held = message(id, extended);
+    if (held == nullptr)
+        return false;
+    const auto index = held - m_messages.data();
+    m_messages.erase(m_messages.begin() + index);
+    m_ownSignalCounts.erase(m_ownSignalCounts.begin() + index);
+    std::erase_if(attributeValues, [&](const AttributeValue& value) {
+        const bool ofMessage = value.object == AttributeObject::Message || value.object == AttributeObject::Signal;
+        return ofMessage && value.messageId == id && value.extended == extended;
+    });
+    std::erase_if(multiplexValueRanges, [&](const MultiplexValueRanges& ranges) {
+        return ranges.messageId == id && ranges.extended == extended;
+    });
+    return true;
+}
+
+void SignalDatabase::renameMessageReferences(std::uint32_t id, bool extended, std::uint32_t newId, bool newExtended)
+{
+    for (AttributeValue& value : attributeValues) {
+        const bool ofMessage = value.object == AttributeObject::Message || value.object == AttributeObject::Signal;
+        if (ofMessage && value.messageId == id && value.extended == extended) {
+            value.messageId = newId;
+            value.extended = newExtended;
+        }
+    }
+    for (MultiplexValueRanges& ranges : multiplexValueRanges) {
+        if (ranges.messageId == id && ranges.extended == extended) {
+            ranges.messageId = newId;
+            ranges.extended = newExtended;
+        }
+    }
+}
+
+void SignalDatabase::renameSignalReferences(std::uint32_t id, bool extended, const std::string& name,
+                                            const std::string& newName)
+{
+    for (AttributeValue& value : attributeValues) {
+        if (value.object == AttributeObject::Signal && value.messageId == id && value.extended == extended
+            && value.objectName == name)
+            value.objectName = newName;
+    }
+    for (MultiplexValueRanges& ranges : multiplexValueRanges) {
+        if (ranges.messageId != id || ranges.extended != extended)
+            continue;
+        if (ranges.signal == name)
+            ranges.signal = newName;
+        if (ranges.multiplexor == name)
+            ranges.multiplexor = newName;
+    }
+}
+
 bool SignalDatabase::addSignal(std::uint32_t id, bool extended, SignalDefinition signal)
 {
     MessageDefinition* held = message(id, extended);

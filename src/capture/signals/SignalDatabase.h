@@ -129,6 +129,14 @@ public:
     // is no such message.
     bool addSignal(std::uint32_t id, bool extended, SignalDefinition signal);
 
+    // Takes the message away with its signals, and the attribute values and multiplex ranges that
+    // speak of them; false when there is none.
+    bool removeMessage(std::uint32_t id, bool extended);
+    // What attribute values and multiplex ranges say of a message or of one of its signals, said of
+    // another identifier or name from now on: the message or signal was given a new one.
+    void renameMessageReferences(std::uint32_t id, bool extended, std::uint32_t newId, bool newExtended);
+    void renameSignalReferences(std::uint32_t id, bool extended, const std::string& name, const std::string& newName);
+
     NodeDefinition* node(const std::string& name);
 
     // The same contents, whichever signals were added later.

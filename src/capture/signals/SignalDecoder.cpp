@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <bit>
+#include <cstdio>
 #include <cstring>
 #include <limits>
 #include <utility>
@@ -165,6 +166,13 @@ std::optional<std::uint64_t> selectorOf(const RawValue& raw)
     if (const auto* whole = std::get_if<std::int64_t>(&raw); whole != nullptr && *whole >= 0)
         return static_cast<std::uint64_t>(*whole);
     return std::nullopt;
+}
+
+std::string physicalText(double value)
+{
+    char buffer[40];
+    const int length = std::snprintf(buffer, sizeof buffer, "%.15g", value);
+    return std::string(buffer, static_cast<std::size_t>(length));
 }
 
 } // namespace vexmoor

@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <optional>
 #include <span>
+#include <string>
 #include <string_view>
 #include <variant>
 
@@ -64,6 +65,10 @@ private:
 // The text a value description gives a raw value, if any. An integer matches a description of the
 // same number, a float one of its exact value.
 std::optional<std::string_view> valueDescriptionOf(const SignalDefinition& signal, const RawValue& raw);
+
+// A physical value as every view and file of this program writes it: 15 significant digits, which a
+// double always holds, so that 0.1 * 3 reads 0.3 rather than 0.30000000000000004.
+std::string physicalText(double value);
 
 // A raw value as a multiplexor's selector: a whole number from 0 up, or nothing.
 std::optional<std::uint64_t> selectorOf(const RawValue& raw);

@@ -1,6 +1,7 @@
 #include "capture/signals/SignalDraft.h"
 
 #include <algorithm>
+#include <cstdlib>
 
 namespace vexmoor {
 
@@ -38,6 +39,39 @@ std::vector<int> SignalDraft::bitsOf(const SignalDefinition& signal)
         position = position % 8 == 0 ? position + 15 : position - 1;
     }
     return bits;
+}
+
+bool SignalDraft::fitsIn(const SignalDefinition& signal, std::size_t messageBytes)
+{
+    const std::size_t bits = messageBytes * 8;
+    if (signal.byteOrder == ByteOrder::LittleEndian)
+        return signal.startBit + std::size_t { signal.length } <= bits;
+    // A big endian signal runs from its most significant bit, the start bit, on towards bit 0 of its
+    // byte and then into the next byte's bit 7: in reading order it starts at first.
+    const std::size_t first = signal.startBit / 8 * 8 + (7 - signal.startBit % 8);
+    return first + signal.length <= bits;
+}
+
+std::optional<SignalDefinition> SignalDraft::draggedRun(int pressedPosition, int releasedPosition)
+{
+    constexpr int kMaxLength = 64;
+    // The place of a bit when bytes read top to bottom and each byte's bits from 7 down to 0.
+    const auto readingPlace = [](int position) { return position / 8 * 8 + 7 - position % 8; };
+    SignalDefinition run;
+    int length = 0;
+    if (readingPlace(releasedPosition) >= readingPlace(pressedPosition)) {
+        run.byteOrder = ByteOrder::BigEndian;
+        run.startBit = static_cast<std::uint16_t>(pressedPosition);
+        length = readingPlace(releasedPosition) - readingPlace(pressedPosition) + 1;
+    } else {
+        run.byteOrder = ByteOrder::LittleEndian;
+        run.startBit = static_cast<std::uint16_t>(std::min(pressedPosition, releasedPosition));
+        length = std::abs(pressedPosition - releasedPosition) + 1;
+    }
+    if (length > kMaxLength)
+        return std::nullopt;
+    run.length = static_cast<std::uint8_t>(length);
+    return run;
 }
 
 std::vector<std::string> SignalDraft::overlapping(const MessageDefinition& message, const SignalDefinition& draft)

@@ -2,6 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <optional>
+
 namespace {
 
 using vexmoor::ByteOrder;
@@ -63,5 +66,45 @@ TEST(SignalDraftTest, ANameMustBeADbcIdentifierNotTakenInItsMessage)
     for (const char* bad : { "", "1st", "door open", "T\xC3\xBCr", "Speed" })
         EXPECT_FALSE(SignalDraft::nameProblem(message, bad).empty()) << bad;
 }
+
+struct DragCase {
+    const char* name;
+    int pressed; // byte * 8 + bit
+    int released;
+    std::optional<SignalDefinition> run;
+};
+
+void PrintTo(const DragCase& testCase, std::ostream* out)
+{
+    *out << testCase.name;
+}
+
+class DraggedRunTest : public testing::TestWithParam<DragCase> { };
+
+// The bit pressed is the most significant: a drag on in reading order (down, or right within a byte)
+// is big endian, one back is little endian, and either way the run holds both ends.
+TEST_P(DraggedRunTest, IsContiguousInTheByteOrderTheDragsDirectionGives)
+{
+    const std::optional<SignalDefinition> run = SignalDraft::draggedRun(GetParam().pressed, GetParam().released);
+    ASSERT_EQ(run.has_value(), GetParam().run.has_value());
+    if (!run)
+        return;
+    EXPECT_EQ(run->startBit, GetParam().run->startBit);
+    EXPECT_EQ(run->length, GetParam().run->length);
+    EXPECT_EQ(run->byteOrder, GetParam().run->byteOrder);
+    const std::vector<int> bits = SignalDraft::bitsOf(*run);
+    for (const int end : { GetParam().pressed, GetParam().released })
+        EXPECT_NE(std::find(bits.begin(), bits.end(), end), bits.end()) << end;
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Drags, DraggedRunTest,
+    testing::Values(DragCase { "RightWithinAByte", 6, 2, signalOf("", 6, 5, ByteOrder::BigEndian) },
+                    DragCase { "LeftWithinAByte", 2, 6, signalOf("", 2, 5, ByteOrder::LittleEndian) },
+                    DragCase { "DownAcrossBytes", 11, 21, signalOf("", 11, 7, ByteOrder::BigEndian) },
+                    DragCase { "UpAcrossBytes", 21, 11, signalOf("", 11, 11, ByteOrder::LittleEndian) },
+                    DragCase { "AllEightBytes", 7, 56, signalOf("", 7, 64, ByteOrder::BigEndian) },
+                    DragCase { "MoreThanASignalHolds", 7, 64, std::nullopt }),
+    [](const auto& testCase) { return std::string(testCase.param.name); });
 
 } // namespace

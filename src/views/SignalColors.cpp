@@ -1,0 +1,16 @@
+#include "views/SignalColors.h"
+
+#include <array>
+
+namespace vexmoor {
+
+QColor signalColor(std::size_t signalIndex)
+{
+    static const std::array<QColor, 8> kColors {
+        QColor(0x1F, 0x77, 0xB4), QColor(0xD6, 0x27, 0x28), QColor(0x2C, 0xA0, 0x2C), QColor(0x94, 0x67, 0xBD),
+        QColor(0xFF, 0x7F, 0x0E), QColor(0x17, 0xBE, 0xCF), QColor(0x8C, 0x56, 0x4B), QColor(0xE3, 0x77, 0xC2),
+    };
+    return kColors[signalIndex % kColors.size()];
+}
+
+} // namespace vexmoor
