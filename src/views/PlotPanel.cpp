@@ -84,6 +84,13 @@ double tickInterval(double span, bool integers)
     return 10 * magnitude;
 }
 
+// Whether every physical value of the signal is a whole number: an integer scaled by whole numbers.
+bool takesIntegersOnly(const SignalDefinition& signal)
+{
+    const bool integer = signal.valueType == SignalValueType::Unsigned || signal.valueType == SignalValueType::Signed;
+    return integer && signal.factor == std::trunc(signal.factor) && signal.offset == std::trunc(signal.offset);
+}
+
 // A step plot: each change is a vertical edge at its time, from the value before to the new one.
 QList<QPointF> asSteps(const QList<QPointF>& values)
 {
@@ -123,6 +130,10 @@ PlotPanel::PlotPanel(SignalRecorder& recorder, const FramesClock& clock, QWidget
     m_valueAxis->setTickAnchor(0);
     m_chart->addAxis(m_timeAxis, Qt::AlignBottom);
     m_chart->addAxis(m_valueAxis, Qt::AlignLeft);
+    QFont titleFont = m_valueAxis->titleFont();
+    titleFont.setPointSizeF(titleFont.pointSizeF() * 0.8);
+    titleFont.setBold(false);
+    m_valueAxis->setTitleFont(titleFont);
     m_chart->legend()->setAlignment(Qt::AlignTop);
     m_chart->setMargins(QMargins(4, 0, 8, 0));
     m_chart->layout()->setContentsMargins(0, 0, 0, 0);
@@ -523,8 +534,9 @@ void PlotPanel::drawAlone(const std::vector<QList<QPointF>>& values)
     const PlotSignal* decoded
         = !m_shownSignals.empty() && m_shownSignals.front().decoded ? &m_shownSignals.front() : nullptr;
     m_valueAxis->setTitleText(decoded != nullptr ? QString::fromStdString(decoded->decoded->title()) : QString());
-    m_valueAxis->setLabelFormat(decoded != nullptr ? QStringLiteral("%g") : QStringLiteral("%.0f"));
-    m_valueAxis->setTickInterval(tickInterval(highest - lowest, decoded == nullptr));
+    const bool integers = decoded == nullptr || takesIntegersOnly(decoded->decoded->definition());
+    m_valueAxis->setLabelFormat(integers ? QStringLiteral("%.0f") : QStringLiteral("%g"));
+    m_valueAxis->setTickInterval(tickInterval(highest - lowest, integers));
 }
 
 void PlotPanel::drawInBands(std::vector<QList<QPointF>>& values)

@@ -22,6 +22,7 @@
 #include <QTest>
 
 #include <iostream>
+#include <optional>
 #include <string_view>
 
 namespace {
@@ -43,16 +44,23 @@ void runEmulators(vexmoor::frmMain& window)
         window.controller().sendRandomSample();
 }
 
-// The head lights' record, 882 (372 in the table), carries the switch in bit 0 of byte 2.
+constexpr std::uint32_t kHeadLightsId = 0x372;
+
+// The head lights' record, 882 (372 in the table), carries the switch in bit 0 of byte 2: plotted as
+// that bit, or as the open database's signal where it has one.
 void huntTheHeadLights(vexmoor::frmMain& window, bool marking)
 {
-    constexpr std::uint32_t kHeadLightsId = 0x372;
     runEmulators(window);
     QTest::qWait(3000);
     window.findChild<QAction*>(QStringLiteral("mnuViewSuppress"))->trigger();
     auto* headLights = emulatorWindow()->findChild<QCheckBox*>(QStringLiteral("Check1"));
+    const vexmoor::SignalDatabase* database = window.controller().dbc().database();
+    const vexmoor::MessageDefinition* message
+        = database != nullptr ? database->message(kHeadLightsId, false) : nullptr;
+    const std::optional<vexmoor::PlotSignal> decoded
+        = message != nullptr ? vexmoor::PlotSignal::ofDecoded(*message, 1) : std::nullopt;
     window.findChild<vexmoor::PlotPanel*>(QStringLiteral("dockPlot"))
-        ->addSignal(vexmoor::PlotSignal::ofBit(kHeadLightsId, false, 2, 0));
+        ->addSignal(decoded.value_or(vexmoor::PlotSignal::ofBit(kHeadLightsId, false, 2, 0)));
     for (int press = 0; press < 3; ++press) {
         // Marks further apart than their windows, so that the ranking can tell the switch from chance.
         QTest::qWait(marking ? 5000 : 1200);

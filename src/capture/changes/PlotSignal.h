@@ -22,7 +22,8 @@ struct PlotSignal {
         std::size_t signalIndex = 0;
 
         const SignalDefinition& definition() const;
-        // "DOORS.TEMP (degC)": as the database names it, with its unit where it has one.
+        // "DOORS.TEMP (degC)": the message and the signal as the database names them, with the unit
+        // where it has one.
         std::string title() const;
     };
 
