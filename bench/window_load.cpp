@@ -3,8 +3,9 @@
 // threshold out of reach, runs for SECONDS while a 10 ms probe timer measures how late the event
 // loop answers, then prints the records counted, the probe's lateness and the CPU used. The window is
 // as a person hunting a switch has it: the tracked columns shown, and once the first rows are in, the
-// bit view on the first row and a plot of four values of the first four rows.
-//   vexmoor-window-load SOURCE SECONDS      (QT_QPA_PLATFORM=offscreen or under Xvfb)
+// bit view on the first row and a plot of four values of the first four rows. With a DBC file, the
+// file is open and the Signals dock shown, every message unfolded, from the start.
+//   vexmoor-window-load SOURCE SECONDS [DBC]      (QT_QPA_PLATFORM=offscreen or under Xvfb)
 #include "app/frmMain.h"
 #include "capture/record/SystemTimeOfDay.h"
 #include "cli/ConsoleMessageBox.h"
@@ -64,25 +65,39 @@ void openChangeViews(vexmoor::frmMain& window)
     }
 }
 
+// The database open and the Signals dock beside the table, every message unfolded.
+bool openSignals(vexmoor::frmMain& window, const QString& path)
+{
+    const QString error = window.controller().dbc().open(path);
+    if (!error.isEmpty()) {
+        std::cerr << error.toStdString() << '\n';
+        return false;
+    }
+    if (auto* signalsDock = window.findChild<QAction*>(QStringLiteral("mnuViewSignals")); !signalsDock->isChecked())
+        signalsDock->trigger();
+    return true;
+}
+
 } // namespace
 
 int main(int argc, char** argv)
 {
-    const std::string_view usageLine = "usage: vexmoor-window-load SOURCE SECONDS\n";
+    const std::string_view usageLine = "usage: vexmoor-window-load SOURCE SECONDS [DBC]\n";
     // Answered before the application starts: help needs no screen.
     for (int index = 1; index < argc; ++index) {
         if (std::string_view(argv[index]) == "--help" || std::string_view(argv[index]) == "-h") {
             std::cout << usageLine
                       << "\nRuns the main window on SOURCE (a board's port, slcan:DEVICE or a Qt Serial Bus\n"
                          "address such as virtualcan:can0) for SECONDS, then prints the records counted, how\n"
-                         "late the event loop answered and the CPU used.\n"
+                         "late the event loop answered and the CPU used. With DBC, that file is open and the\n"
+                         "Signals dock shown.\n"
                          "  --help, -h  show this text\n"
                          "Without a screen, run it with QT_QPA_PLATFORM=offscreen or under Xvfb.\n";
             return std::cout.flush() ? 0 : 2;
         }
     }
     QApplication application(argc, argv);
-    if (argc != 3) {
+    if (argc != 3 && argc != 4) {
         std::cerr << usageLine;
         return 2;
     }
@@ -95,6 +110,8 @@ int main(int argc, char** argv)
     capture.session().txtAutoFilter().setText("1000000000000");
     window.showAutoFilterThreshold();
     window.show();
+    if (argc == 4 && !openSignals(window, QString::fromLocal8Bit(argv[3])))
+        return 2;
     const auto address = vexmoor::SourceAddress::parse(argv[1]);
     if (!address.address) {
         std::cerr << address.error << '\n';

@@ -2,6 +2,8 @@
 # The main window at full bus load: the board simulator writes about 10,000 records a second over
 # 2,048 identifiers into a pseudo-terminal for 20 seconds while the window reads it. SOURCE=virtualcan
 # puts 10,000 frames a second on a virtual CAN bus instead, which the window reads through Qt Serial Bus.
+# SIGNALS=100 opens a DBC file of ten messages of ten signals on identifiers of the load, with the
+# Signals dock shown.
 #   bench/window_load.sh BUILD_DIR     (a Release build, e.g. build/release)
 set -euo pipefail
 # --help and -h answer with the lines above.
@@ -12,13 +14,28 @@ seconds=${SECONDS_OF_LOAD:-20}
 work=$(mktemp -d)
 trap 'kill $(jobs -p) 2>/dev/null || true; rm -rf "$work"' EXIT
 
+dbc=()
+if [ "${SIGNALS:-0}" = 100 ]; then
+    # Identifiers 256 to 265, each a message of ten signals: eight little endian of six bits, a big
+    # endian signed pair of bytes and a flag, with factors and offsets as real files have them.
+    for id in $(seq 256 265); do
+        printf 'BO_ %d MSG_%d: 8 ECU\n' "$id" "$id"
+        for signal in 0 1 2 3 4 5 6 7; do
+            printf ' SG_ S%d_%d : %d|6@1+ (0.5,-10) [-10|21.5] "km/h" Vector__XXX\n' "$signal" "$id" $((signal * 6))
+        done
+        printf ' SG_ W_%d : 55|10@0- (0.1,0) [-51.2|51.1] "deg" Vector__XXX\n' "$id"
+        printf ' SG_ F_%d : 63|1@1+ (1,0) [0|1] "" Vector__XXX\n\n' "$id"
+    done >"$work/hundred.dbc"
+    dbc=("$work/hundred.dbc")
+fi
+
 if [ "${SOURCE:-board}" = virtualcan ]; then
     url="tcp://127.0.0.1:${PORT:-35470}/can0"
     "$build/bench/vexmoor-canbus-send" "$url" 10000 "$seconds" 2048 2 2>"$work/sender.err" &
     sender_pid=$!
     sleep 1
     QT_QPA_PLATFORM=${QT_QPA_PLATFORM:-offscreen} "$build/bench/vexmoor-window-load" "virtualcan:$url" \
-        "$((seconds + 3))" >"$work/window.out" &
+        "$((seconds + 3))" "${dbc[@]}" >"$work/window.out" &
     window_pid=$!
     wait "$sender_pid"
     wait "$window_pid"
@@ -33,7 +50,7 @@ board_pid=$!
 for _ in $(seq 1 500); do [ -e "$work/board" ] && break; sleep 0.01; done
 
 QT_QPA_PLATFORM=${QT_QPA_PLATFORM:-offscreen} "$build/bench/vexmoor-window-load" "$work/board" "$((seconds + 3))" \
-    >"$work/window.out" &
+    "${dbc[@]}" >"$work/window.out" &
 window_pid=$!
 wait "$board_pid"
 wait "$window_pid"

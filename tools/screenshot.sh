@@ -22,3 +22,4 @@ shoot() {
 shoot main-window.png --emulate "$root/docs/main-window.png" 1074 690
 shoot what-changed.png --changes "$root/docs/what-changed.png" 1600 1000
 shoot find-the-signal.png --marks "$root/docs/find-the-signal.png" 1600 1000
+shoot signals-dock.png --signals "$root/docs/signals-dock.png" 1400 900
