@@ -14,17 +14,9 @@ trap 'rm -rf "$work"' EXIT
 
 "$build/tools/vexmoor-board-stream" --candump "$frames" 151 5 >"$work/drive.log"
 
-# Ten identifiers of the log, each a message of ten signals: eight little endian of six bits, a big
-# endian signed byte pair and a flag, with factors and offsets as real files have them.
-for hex in $(awk '{ split($3, part, "#"); if (!(part[1] in seen)) { seen[part[1]] = 1; print part[1] } }' \
-    "$work/drive.log" | head -n 10); do
-    printf 'BO_ %d MSG_%s: 8 ECU\n' "$((16#$hex))" "$hex"
-    for signal in 0 1 2 3 4 5 6 7; do
-        printf ' SG_ S%d_%s : %d|6@1+ (0.5,-10) [-10|21.5] "km/h" Vector__XXX\n' "$signal" "$hex" $((signal * 6))
-    done
-    printf ' SG_ W_%s : 55|10@0- (0.1,0) [-51.2|51.1] "deg" Vector__XXX\n' "$hex"
-    printf ' SG_ F_%s : 63|1@1+ (1,0) [0|1] "" Vector__XXX\n\n' "$hex"
-done >"$work/hundred.dbc"
+# Ten identifiers of the log, each a message of ten signals.
+"$(dirname "$0")/ten_signals_each.sh" $(awk '{ split($3, part, "#"); if (!(part[1] in seen)) { seen[part[1]] = 1; print part[1] } }' \
+    "$work/drive.log" | head -n 10) >"$work/hundred.dbc"
 
 median_of_five() {
     local label=$1 runs wall peak

@@ -16,16 +16,8 @@ trap 'kill $(jobs -p) 2>/dev/null || true; rm -rf "$work"' EXIT
 
 dbc=()
 if [ "${SIGNALS:-0}" = 100 ]; then
-    # Identifiers 256 to 265, each a message of ten signals: eight little endian of six bits, a big
-    # endian signed pair of bytes and a flag, with factors and offsets as real files have them.
-    for id in $(seq 256 265); do
-        printf 'BO_ %d MSG_%d: 8 ECU\n' "$id" "$id"
-        for signal in 0 1 2 3 4 5 6 7; do
-            printf ' SG_ S%d_%d : %d|6@1+ (0.5,-10) [-10|21.5] "km/h" Vector__XXX\n' "$signal" "$id" $((signal * 6))
-        done
-        printf ' SG_ W_%d : 55|10@0- (0.1,0) [-51.2|51.1] "deg" Vector__XXX\n' "$id"
-        printf ' SG_ F_%d : 63|1@1+ (1,0) [0|1] "" Vector__XXX\n\n' "$id"
-    done >"$work/hundred.dbc"
+    # Identifiers 100 to 109 (256 to 265), each a message of ten signals.
+    "$(dirname "$0")/ten_signals_each.sh" $(seq 256 265 | xargs printf '%X ') >"$work/hundred.dbc"
     dbc=("$work/hundred.dbc")
 fi
 
