@@ -8,6 +8,7 @@
 //   vexmoor-window-load SOURCE SECONDS [DBC]      (QT_QPA_PLATFORM=offscreen or under Xvfb)
 #include "app/frmMain.h"
 #include "capture/record/SystemTimeOfDay.h"
+#include "capture/signals/LatestSignalValues.h"
 #include "cli/ConsoleMessageBox.h"
 #include "control/CaptureController.h"
 #include "platform/QtSerialPort.h"
@@ -24,6 +25,7 @@
 
 #include <algorithm>
 #include <iostream>
+#include <string>
 #include <string_view>
 #include <vector>
 
@@ -76,6 +78,21 @@ bool openSignals(vexmoor::frmMain& window, const QString& path)
     if (auto* signalsDock = window.findChild<QAction*>(QStringLiteral("mnuViewSignals")); !signalsDock->isChecked())
         signalsDock->trigger();
     return true;
+}
+
+// "87 of 100": the signals of the open database that have a value.
+std::string decodedSignals(vexmoor::CaptureController& capture)
+{
+    std::size_t all = 0;
+    std::size_t decoded = 0;
+    for (const vexmoor::MessageDecoder& message : capture.dbc().decoder().messages()) {
+        for (std::size_t index = 0; index < message.definition().signalDefinitions.size(); ++index) {
+            const auto* latest = capture.latestSignalValues().latest(message, index);
+            ++all;
+            decoded += latest != nullptr && latest->value ? 1 : 0;
+        }
+    }
+    return std::to_string(decoded) + " of " + std::to_string(all);
 }
 
 } // namespace
@@ -165,5 +182,7 @@ int main(int argc, char** argv)
               << "probe lateness p50 " << percentile(lateness, 0.5) << " ms, p99 " << percentile(lateness, 0.99)
               << " ms, max " << percentile(lateness, 1.0) << " ms over " << lateness.size() << " ticks\n"
               << "CPU " << cpu << " s over " << seconds << " s = " << 100.0 * cpu / seconds << "% of one core\n";
+    if (capture.dbc().isOpen())
+        std::cout << decodedSignals(capture) << " signals decoded\n";
     return 0;
 }
