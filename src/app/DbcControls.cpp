@@ -127,8 +127,12 @@ void DbcControls::showState()
         return;
     }
     const QFileInfo file(m_document.path());
-    m_status->setText(statusText(m_document.path().isEmpty() ? QStringLiteral("untitled.dbc") : file.fileName(),
-                                 m_document.isModified()));
+    QString text = statusText(m_document.path().isEmpty() ? QStringLiteral("untitled.dbc") : file.fileName(),
+                              m_document.isModified());
+    // A session brings its database's text along: the file it names may not be on this machine.
+    if (!m_document.path().isEmpty() && !file.exists())
+        text += QStringLiteral(" (the file is missing: the session's copy is in use)");
+    m_status->setText(text);
     m_status->setToolTip(file.absoluteFilePath());
 }
 

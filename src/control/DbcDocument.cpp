@@ -36,6 +36,21 @@ QString DbcDocument::open(const QString& path)
     return {};
 }
 
+void DbcDocument::openText(std::string_view text, const QString& path, bool modified)
+{
+    DbcReader::Result read = DbcReader::read(text);
+    m_database = std::move(read.database);
+    m_decoder = FrameDecoder(m_database ? m_database->messages() : std::vector<MessageDefinition> {});
+    m_path = path;
+    m_modified = m_database && modified;
+    emit changed();
+}
+
+std::string DbcDocument::text() const
+{
+    return m_database ? DbcWriter::write(*m_database) : std::string();
+}
+
 QString DbcDocument::save()
 {
     return saveAs(m_path);

@@ -7,6 +7,8 @@
 #include <QString>
 
 #include <optional>
+#include <string>
+#include <string_view>
 
 namespace vexmoor {
 
@@ -22,6 +24,9 @@ public:
     // Each returns why it failed, as the user is told ("civic.dbc: line 41, column 18: expected ..."),
     // or an empty text.
     QString open(const QString& path);
+    // A database from text (a session carries its own), saved to path from then on; the text must
+    // read (the session checked it). modified: it holds edits its file lacks.
+    void openText(std::string_view text, const QString& path, bool modified);
     QString save();
     QString saveAs(const QString& path);
     void close();
@@ -31,6 +36,8 @@ public:
     QString path() const { return m_path; }
     const SignalDatabase* database() const { return m_database ? &*m_database : nullptr; }
     const FrameDecoder& decoder() const { return m_decoder; }
+    // The database as Save DBC would write it now; empty when none is open.
+    std::string text() const;
     // The database changed in memory (an edit): it must be saved to keep it.
     void markModified();
     // Adds a signal to its message, and the message (named and sized as given) when the database has

@@ -2,7 +2,9 @@
 
 #include "capture/changes/ChangeTracker.h"
 
+#include <algorithm>
 #include <bit>
+#include <vector>
 
 namespace vexmoor {
 
@@ -43,6 +45,23 @@ std::size_t SuppressionMask::suppressRecent(const ChangeTracker& changes, std::i
         mask |= bits;
     }
     return flipped;
+}
+
+void SuppressionMask::suppress(std::uint32_t id, bool extended, std::uint64_t bits)
+{
+    std::uint64_t& mask = m_masks[keyOf(id, extended)];
+    m_maskedBits += static_cast<std::size_t>(std::popcount(bits & ~mask));
+    mask |= bits;
+}
+
+void SuppressionMask::forEach(const std::function<void(std::uint32_t, bool, std::uint64_t)>& visit) const
+{
+    std::vector<std::pair<std::uint64_t, std::uint64_t>> sorted(m_masks.begin(), m_masks.end());
+    std::sort(sorted.begin(), sorted.end());
+    for (const auto& [key, bits] : sorted) {
+        if (bits != 0)
+            visit(static_cast<std::uint32_t>(key), (key >> 32) != 0, bits);
+    }
 }
 
 void SuppressionMask::clear()

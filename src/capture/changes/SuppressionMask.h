@@ -2,6 +2,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <unordered_map>
 
 namespace vexmoor {
@@ -23,6 +24,11 @@ public:
     std::size_t suppressRecent(const ChangeTracker& changes, std::int64_t nowUs,
                                std::int64_t windowUs = kDefaultWindowUs);
     void clear();
+
+    // Adds bits to the identifier's, as a session file brings them.
+    void suppress(std::uint32_t id, bool extended, std::uint64_t bits);
+    // Hands visit(id, extended, bits) every identifier with suppressed bits, in identifier order.
+    void forEach(const std::function<void(std::uint32_t, bool, std::uint64_t)>& visit) const;
 
     // How many bits are suppressed, over every identifier.
     std::size_t maskedBits() const { return m_maskedBits; }

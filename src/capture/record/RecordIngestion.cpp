@@ -163,6 +163,12 @@ void RecordIngestion::appendRow()
     row[MessageColumn::Message].assign(m_state.CurrentMessage);
     row[MessageColumn::MsgCount].assign(1, '1');
     row[MessageColumn::ChangeCount].assign(1, '1');
+    if (m_namesToCome.empty())
+        return;
+    if (const auto name = m_namesToCome.find(m_state.HexID); name != m_namesToCome.end()) {
+        row[MessageColumn::MessageName] = name->second;
+        m_namesToCome.erase(name);
+    }
 }
 
 const std::string& RecordIngestion::timeText()

@@ -6,6 +6,7 @@
 #include "capture/record/TimeOfDaySource.h"
 
 #include <cstdint>
+#include <map>
 #include <string>
 #include <string_view>
 
@@ -57,6 +58,9 @@ public:
     // What stamps a record without a time stamp of its own (the board's, a generator's) as it
     // arrives; without one such records carry time 0. The clock must outlive the ingestion.
     void setArrivalClock(const FramesClock* clock) { m_arrivalClock = clock; }
+    // Names given to identifiers whose rows have not come yet, by CAN_ID text: each goes on its row
+    // as the row is made, as if "Save Name" had been pressed then, and leaves this list.
+    std::map<std::string, std::string, std::less<>>& namesToCome() { return m_namesToCome; }
 
     // Records with a frame's shape and identifier since the start, counted before the ignore lists
     // and the minimum identifier hold any back: the rate of the bus, not of the table.
@@ -93,6 +97,7 @@ private:
 
     // Working values of one record, kept as members only so that their buffers are reused.
     std::string m_asciiText;
+    std::map<std::string, std::string, std::less<>> m_namesToCome;
     bool m_asciiTextReady = false;
     bool m_timeTextReady = false;
     TimeOfDay m_formattedTime { -1, -1, -1 };
