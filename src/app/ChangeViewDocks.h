@@ -52,6 +52,7 @@ private:
                       std::function<FileChooser&()> fileChooser);
     // The Signals dock and what defines signals from the candidates and the bit view.
     void buildSignals(QMenu& viewMenu, UserMessageBox& messageBox);
+    void keepSuppressionInSessions(SuppressionControls& suppression);
     void markTaken(std::size_t count);
     // The row of the identifier counted from 1, or 0 when the table has none.
     int positionOf(std::uint32_t id, bool extended) const;

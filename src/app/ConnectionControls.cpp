@@ -15,6 +15,13 @@ ConnectionControls::ConnectionControls(QMenu& toolsMenu, CaptureController& cont
     , m_askAddress(std::move(askAddress))
 {
     setObjectName(QStringLiteral("connectionControls"));
+    // The dialog offers the session's last source; nothing is opened by itself.
+    controller.sessionDocument().addPart({ [this](SessionState& state) { state.lastSource = m_last.text(); },
+                                           [this](const SessionState& state) {
+                                               if (const auto parsed = SourceAddress::parse(state.lastSource);
+                                                   parsed.address)
+                                                   m_last = *parsed.address;
+                                           } });
     toolsMenu.addSeparator()->setObjectName(QStringLiteral("sepConnectInterface"));
     m_connect = toolsMenu.addAction(QStringLiteral("Connect to CAN Interface..."));
     m_connect->setObjectName(QStringLiteral("mnuToolsConnectInterface"));

@@ -30,6 +30,9 @@ OpenLogControls::OpenLogControls(QMenu& fileMenu, QWidget& window, CaptureContro
     , m_toolBar(toolBar)
 {
     setObjectName(QStringLiteral("openLogControls"));
+    controller.sessionDocument().addPart(
+        { [this](SessionState& state) { state.lastLog = m_lastLog.toStdString(); },
+          [this](const SessionState& state) { m_lastLog = QString::fromStdString(state.lastLog); } });
     fileMenu.addSeparator()->setObjectName(QStringLiteral("sepOpenLog"));
     QAction* open = fileMenu.addAction(QStringLiteral("Open Log..."));
     open->setObjectName(QStringLiteral("mnuFileOpenLog"));
@@ -71,6 +74,7 @@ void OpenLogControls::openLog()
     const auto mode = pace == paces.first() ? LogReplay::Mode::AtOnce : LogReplay::Mode::InTime;
     if (!m_controller.openLog(path, mode, interfaceName))
         return;
+    m_lastLog = path;
     // Only now, with the log open: the replay hands nothing on before the next turn of the event loop.
     if (clearFirst)
         m_controller.clearData();

@@ -37,6 +37,7 @@ private:
     UserMessageBox& m_messageBox;
     std::function<FileChooser&()> m_fileChooser;
     ReplayToolBar& m_toolBar;
+    QString m_lastLog;
 };
 
 } // namespace vexmoor

@@ -120,6 +120,15 @@ void SuppressionControls::clearSuppression()
     emit maskChanged();
 }
 
+void SuppressionControls::replaceMask(SuppressionMask mask)
+{
+    m_mask = std::move(mask);
+    if (m_model != nullptr)
+        m_model->suppressionChanged();
+    showState();
+    emit maskChanged();
+}
+
 void SuppressionControls::showState()
 {
     const std::size_t maskedBits = m_mask.maskedBits();

@@ -53,6 +53,8 @@ public:
 
     void suppressCurrentChanges();
     void clearSuppression();
+    // The mask replaced by the one given, as a session brings it.
+    void replaceMask(SuppressionMask mask);
 
 signals:
     // The mask changed: what paints or ranks by it looks again.

@@ -9,6 +9,7 @@
 #include "app/MessageNotesControls.h"
 #include "app/OpenLogControls.h"
 #include "app/ReplayToolBar.h"
+#include "app/SessionControls.h"
 #include "app/StatusBarControls.h"
 #include "app/TablePlacement.h"
 #include "control/CaptureController.h"
@@ -32,12 +33,9 @@
 
 namespace vexmoor {
 
-namespace {
-
+// The designed client area (const at namespace scope: internal to this file).
 constexpr int kClientWidthTwips = 16110;
 constexpr int kClientHeightTwips = 9960;
-
-} // namespace
 
 frmMain::frmMain(UserMessageBox& messageBox, SerialPort& port, TimeOfDaySource& clock, QWidget* parent)
     : QMainWindow(parent)
@@ -196,6 +194,7 @@ void frmMain::buildControls()
         *this, *m_viewMenu, *m_controller,
         ChangeViewDocks::Table { *m_tableView, *m_tableModel, [this](int position) { selectRow(position); } },
         m_messageBox, chooser);
+    new SessionControls(*this, *m_fileMenu, m_messageBox, chooser);
 }
 
 void frmMain::showAutoFilterThreshold()

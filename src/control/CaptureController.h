@@ -5,6 +5,7 @@
 #include "capture/record/FramesClock.h"
 #include "capture/signals/LatestSignalValues.h"
 #include "control/DbcDocument.h"
+#include "control/SessionDocument.h"
 #include "emulation/ClockSeededRandom.h"
 #include "emulation/InteriorEmulatorSlots.h"
 #include "platform/EventLoopYield.h"
@@ -66,6 +67,8 @@ public:
     // The signal database open in the window, if any, and the latest value of each of its signals,
     // decoded as the frames are ingested and, when it opens, from the frame history.
     DbcDocument& dbc() { return m_dbc; }
+    // The session file: what the user set up, gathered from the controller and the window's parts.
+    SessionDocument& sessionDocument() { return *m_sessionDocument; }
     const LatestSignalValues& latestSignalValues() const { return m_latestValues; }
     Timer& emulationTimer() { return *m_timer1; }
     Timer& pollTimer() { return *m_timer2; }
@@ -223,6 +226,7 @@ private:
     InteriorEmulatorSlots m_emulatorSlots;
     DbcDocument m_dbc;
     LatestSignalValues m_latestValues;
+    SessionDocument* m_sessionDocument = new SessionDocument(*this, this);
 
     CaptureSource* m_source = nullptr;
     QString m_sourceDescription;

@@ -108,6 +108,22 @@ void MessageTableView::showColumn(int column, bool shown)
     }
 }
 
+QStringList MessageTableView::hiddenColumnTitles() const
+{
+    QStringList titles;
+    for (QAction* entry : m_columnMenu->actions()) {
+        if (!entry->isChecked())
+            titles.append(entry->text());
+    }
+    return titles;
+}
+
+void MessageTableView::hideColumnsTitled(const QStringList& titles)
+{
+    for (QAction* entry : m_columnMenu->actions())
+        entry->setChecked(!titles.contains(entry->text()));
+}
+
 int MessageTableView::selectedPosition() const
 {
     const auto rows = selectionModel() ? selectionModel()->selectedRows() : QModelIndexList();

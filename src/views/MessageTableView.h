@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QPixmap>
+#include <QStringList>
 #include <QTableView>
 
 class QMenu;
@@ -20,6 +21,10 @@ public:
     void setModel(QAbstractItemModel* model) override;
     // The selected row counted from 1, or 0 when none is selected.
     int selectedPosition() const;
+    // The titles of the optional columns hidden now, and hiding exactly those given (the rest shown),
+    // as a session keeps them.
+    QStringList hiddenColumnTitles() const;
+    void hideColumnsTitled(const QStringList& titles);
     // The header's context menu (mnuTableColumns): one checked entry per column that can be hidden.
     QMenu* columnMenu() const { return m_columnMenu; }
 

@@ -1,0 +1,272 @@
+#include "control/SessionDocument.h"
+
+#include "capture/changes/PlotSignal.h"
+#include "capture/record/HexText.h"
+#include "capture/record/RecordText.h"
+#include "capture/record/Windows1252.h"
+#include "capture/session/SessionFile.h"
+#include "control/CaptureController.h"
+#include "platform/OutputFile.h"
+#include "platform/Timer.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QSettings>
+
+namespace vexmoor {
+
+namespace {
+
+const QString kRecentSetting = QStringLiteral("session/recent");
+
+std::string canIdText(std::uint32_t id, bool extended)
+{
+    std::string text;
+    record::formatHexId(id, extended, text);
+    return text;
+}
+
+// An identifier as the CAN_ID column writes it: extended when it has eight digits or is past 7FF.
+std::pair<std::uint32_t, bool> identifierOf(const std::string& canId)
+{
+    std::uint32_t id = 0;
+    hex::readNumber(canId, id);
+    return { id, canId.size() >= 8 || id > CanFrame::kMaxStandardId };
+}
+
+std::string codePage(const std::string& utf8)
+{
+    return windows1252::fromUtf8(utf8).value_or(std::string());
+}
+
+SessionState::PlotEntry plotEntryOf(const PlotSignal& signal)
+{
+    SessionState::PlotEntry entry;
+    entry.canId = canIdText(signal.id, signal.extended);
+    if (signal.decoded) {
+        entry.message = signal.decoded->message.definition().name;
+        entry.signal = signal.decoded->definition().name;
+        return entry;
+    }
+    entry.byte = signal.firstByte;
+    entry.bit = signal.bit ? std::optional<int>(*signal.bit) : std::nullopt;
+    entry.byteCount = signal.byteCount;
+    entry.littleEndian = signal.order == PlotSignal::Order::LittleEndian;
+    return entry;
+}
+
+std::optional<PlotSignal> plotSignalOf(const SessionState::PlotEntry& entry, const DbcDocument& dbc)
+{
+    const auto [id, extended] = identifierOf(entry.canId);
+    if (entry.signal.empty()) {
+        if (entry.bit)
+            return PlotSignal::ofBit(id, extended, entry.byte, *entry.bit);
+        return PlotSignal::ofBytes(id, extended, entry.byte, entry.byteCount,
+                                   entry.littleEndian ? PlotSignal::Order::LittleEndian : PlotSignal::Order::BigEndian);
+    }
+    const MessageDefinition* message = dbc.database() ? dbc.database()->message(id, extended) : nullptr;
+    if (message == nullptr)
+        return std::nullopt;
+    for (std::size_t index = 0; index < message->signalDefinitions.size(); ++index) {
+        if (message->signalDefinitions[index].name == entry.signal)
+            return PlotSignal::ofDecoded(*message, index);
+    }
+    return std::nullopt;
+}
+
+} // namespace
+
+SessionDocument::SessionDocument(CaptureController& controller, QObject* parent)
+    : QObject(parent)
+    , m_controller(controller)
+{
+    setObjectName(QStringLiteral("sessionDocument"));
+}
+
+QString SessionDocument::open(const QString& path)
+{
+    const QString name = QFileInfo(path).fileName();
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return QStringLiteral("Cannot read %1: %2").arg(QDir::toNativeSeparators(path), file.errorString());
+    const QByteArray bytes = file.readAll();
+    const auto read = SessionFile::read(std::string_view(bytes.constData(), static_cast<std::size_t>(bytes.size())));
+    if (const auto* error = std::get_if<SessionFile::Error>(&read))
+        return QStringLiteral("%1: line %2: %3").arg(name).arg(error->line).arg(QString::fromStdString(error->what));
+    restore(std::get<SessionState>(read), path);
+    m_path = path;
+    m_savedText = SessionFile::write(gather(path));
+    remember(path);
+    return {};
+}
+
+QString SessionDocument::save()
+{
+    return saveAs(m_path);
+}
+
+QString SessionDocument::saveAs(const QString& path)
+{
+    const std::string text = SessionFile::write(gather(path));
+    // Replaced only when whole: a failed write leaves the old file as it was.
+    const QString error = OutputFile::write(path, OutputFile::Mode::ReplaceWhole, text);
+    if (!error.isEmpty())
+        return error;
+    m_path = path;
+    m_savedText = text;
+    remember(path);
+    return {};
+}
+
+QString SessionDocument::writeCopy(const QString& path) const
+{
+    return OutputFile::write(path, OutputFile::Mode::ReplaceWhole, SessionFile::write(gather(path)));
+}
+
+bool SessionDocument::isModified() const
+{
+    return SessionFile::write(gather(m_path)) != m_savedText;
+}
+
+QStringList SessionDocument::recent() const
+{
+    return QSettings().value(kRecentSetting).toStringList();
+}
+
+void SessionDocument::remember(const QString& path)
+{
+    QStringList paths = recent();
+    const QString absolute = QFileInfo(path).absoluteFilePath();
+    paths.removeAll(absolute);
+    paths.prepend(absolute);
+    while (paths.size() > kRecentCount)
+        paths.removeLast();
+    QSettings().setValue(kRecentSetting, paths);
+    emit changed();
+}
+
+SessionState SessionDocument::gather(const QString& sessionPath) const
+{
+    SessionState state;
+    saveControllerItems(state, sessionPath);
+    for (const Part& part : m_parts)
+        part.save(state);
+    return state;
+}
+
+void SessionDocument::saveControllerItems(SessionState& state, const QString& sessionPath) const
+{
+    CaptureSession& session = m_controller.session();
+    state.options
+        = { std::to_string(m_controller.pollTimer().interval()), std::to_string(m_controller.purgeTimer().interval()),
+            std::to_string(m_controller.resetTimer().interval()), windows1252::toUtf8(session.txtAutoFilter().text()),
+            windows1252::toUtf8(session.txtMinID().text()) };
+    for (const std::string& entry : session.List2().entries())
+        state.ignoredIds.push_back(windows1252::toUtf8(entry));
+    for (const std::string& entry : session.List1().entries())
+        state.ignoredMessages.push_back(windows1252::toUtf8(entry));
+    const MessageTable& table = session.table();
+    for (int position = 1; position <= table.rowCount(); ++position) {
+        const std::string& name = table.cell(position, MessageColumn::MessageName);
+        if (!name.empty())
+            state.names.push_back({ table.canId(position), windows1252::toUtf8(name) });
+    }
+    for (const auto& [canId, name] : session.ingestion().namesToCome())
+        state.names.push_back({ canId, windows1252::toUtf8(name) });
+    state.marks = session.ranking().marks();
+    state.rankingBeforeUs = session.ranking().beforeUs();
+    state.rankingAfterUs = session.ranking().afterUs();
+    const DbcDocument& dbc = m_controller.dbc();
+    if (dbc.isOpen()) {
+        // Beside the session or below it, the path is kept relative, so that the two travel together.
+        QString dbcPath = dbc.path();
+        const QString relative = QFileInfo(sessionPath).dir().relativeFilePath(dbcPath);
+        if (!dbcPath.isEmpty() && !sessionPath.isEmpty() && !relative.startsWith(QStringLiteral("..")))
+            dbcPath = relative;
+        state.dbc = SessionState::Dbc { dbc.text(), dbcPath.toStdString() };
+    }
+    const SignalRecorder& plotted = session.plotted();
+    for (std::size_t index = 0; index < plotted.count(); ++index)
+        state.plotted.push_back(plotEntryOf(plotted.plotSignal(index)));
+}
+
+void SessionDocument::restore(const SessionState& state, const QString& sessionPath)
+{
+    restoreOptionsAndLists(state);
+    restoreNames(state);
+    restoreMarksAndPlot(state, sessionPath);
+    for (const Part& part : m_parts)
+        part.restore(state);
+}
+
+void SessionDocument::restoreOptionsAndLists(const SessionState& state)
+{
+    CaptureSession& session = m_controller.session();
+    const std::pair<const std::string*, Timer*> intervals[]
+        = { { &state.options.pollIntervalMs, &m_controller.pollTimer() },
+            { &state.options.purgeIntervalMs, &m_controller.purgeTimer() },
+            { &state.options.resetIntervalMs, &m_controller.resetTimer() } };
+    for (const auto& [text, timer] : intervals) {
+        // The file was checked: an interval there is a whole number that fits.
+        if (!text->empty())
+            timer->setInterval(std::stoi(*text));
+    }
+    if (!state.options.autoFilterThreshold.empty())
+        session.txtAutoFilter().setText(codePage(state.options.autoFilterThreshold));
+    if (!state.options.minimumId.empty())
+        session.txtMinID().setText(codePage(state.options.minimumId));
+    session.List2().clear();
+    for (const std::string& entry : state.ignoredIds)
+        session.List2().append(codePage(entry));
+    session.List1().clear();
+    for (const std::string& entry : state.ignoredMessages)
+        session.List1().append(codePage(entry));
+}
+
+void SessionDocument::restoreNames(const SessionState& state)
+{
+    CaptureSession& session = m_controller.session();
+    auto& toCome = session.ingestion().namesToCome();
+    toCome.clear();
+    for (const SessionState::Name& name : state.names) {
+        const auto rows = session.table().rowsWithCanId(name.canId);
+        if (rows.empty()) {
+            toCome[name.canId] = codePage(name.name);
+            continue;
+        }
+        for (MessageRow* row : rows)
+            (*row)[MessageColumn::MessageName] = codePage(name.name);
+    }
+    session.table().noteRowsWritten();
+}
+
+void SessionDocument::restoreMarksAndPlot(const SessionState& state, const QString& sessionPath)
+{
+    BitRanking& ranking = m_controller.session().ranking();
+    while (!ranking.marks().empty())
+        ranking.removeMark(ranking.marks().size() - 1);
+    ranking.setWindow(state.rankingBeforeUs, state.rankingAfterUs);
+    for (const Mark& mark : state.marks)
+        ranking.addMark(mark.timeUs, mark.note);
+
+    DbcDocument& dbc = m_controller.dbc();
+    if (state.dbc) {
+        // A relative path is where the session file lies; the file is only where Save DBC writes.
+        QString path = QString::fromStdString(state.dbc->path);
+        if (!path.isEmpty() && QFileInfo(path).isRelative())
+            path = QFileInfo(sessionPath).dir().filePath(path);
+        dbc.openText(state.dbc->text, path, false);
+    } else {
+        dbc.close();
+    }
+    SignalRecorder& plotted = m_controller.session().plotted();
+    while (plotted.count() > 0)
+        plotted.remove(plotted.count() - 1);
+    for (const SessionState::PlotEntry& entry : state.plotted) {
+        if (const std::optional<PlotSignal> signal = plotSignalOf(entry, dbc))
+            plotted.add(*signal);
+    }
+}
+
+} // namespace vexmoor
