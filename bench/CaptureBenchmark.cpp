@@ -6,11 +6,13 @@
 #include "capture/changes/SignalRecorder.h"
 #include "capture/formats/CandumpLog.h"
 #include "capture/formats/CandumpRecorder.h"
+#include "capture/formats/DbcWriter.h"
 #include "capture/formats/LogFeed.h"
 #include "capture/ranking/BitRanking.h"
 #include "capture/record/BoardRecord.h"
 #include "capture/record/CaptureSession.h"
 #include "capture/record/SystemTimeOfDay.h"
+#include "capture/session/SessionFile.h"
 #include "capture/signals/FrameDecoder.h"
 #include "capture/signals/SignalDecoder.h"
 #include "platform/WallClock.h"
@@ -25,6 +27,7 @@
 
 #include <string>
 #include <string_view>
+#include <variant>
 #include <vector>
 
 namespace {
@@ -440,6 +443,48 @@ void BM_CandumpRead(benchmark::State& benchmarkState)
     benchmarkState.SetBytesProcessed(benchmarkState.iterations() * static_cast<std::int64_t>(log.size()));
 }
 BENCHMARK(BM_CandumpRead)->Unit(benchmark::kMillisecond);
+
+// A session of an evening's hunt: 200 names, 1,000 suppressed bits, 50 marks with notes and a database
+// of ten messages of ten signals. Reading it checks every item, the database's text included; the
+// file's size is the counter "bytes".
+void BM_SessionRead(benchmark::State& benchmarkState)
+{
+    vexmoor::SessionState session;
+    for (int id = 0; id < 200; ++id)
+        session.names.push_back({ std::to_string(100 + id), "Name of " + std::to_string(id) });
+    for (int id = 0; id < 125; ++id)
+        session.suppressed.push_back({ std::to_string(300 + id), 0xFF00000000000000ULL >> (id % 8 * 8) });
+    for (std::int64_t mark = 0; mark < 50; ++mark)
+        session.marks.push_back({ 1'733'700'000'000'000 + mark * 5'000'000, "switch pressed" });
+    vexmoor::SignalDatabase database;
+    for (std::uint32_t id = 256; id < 266; ++id) {
+        vexmoor::MessageDefinition message;
+        message.id = id;
+        message.name = "MSG_" + std::to_string(id);
+        for (std::uint16_t signal = 0; signal < 10; ++signal) {
+            vexmoor::SignalDefinition definition;
+            definition.name = "S" + std::to_string(signal) + "_" + std::to_string(id);
+            definition.startBit = static_cast<std::uint16_t>(signal * 6);
+            definition.length = 6;
+            definition.factor = 0.5;
+            definition.unit = "km/h";
+            message.signalDefinitions.push_back(definition);
+        }
+        database.addMessage(message);
+    }
+    session.dbc = vexmoor::SessionState::Dbc { vexmoor::DbcWriter::write(database), "hundred.dbc" };
+    const std::string text = vexmoor::SessionFile::write(session);
+    for (auto _ : benchmarkState) {
+        auto read = vexmoor::SessionFile::read(text);
+        if (!std::holds_alternative<vexmoor::SessionState>(read)) {
+            benchmarkState.SkipWithError("the session did not read back");
+            break;
+        }
+        benchmark::DoNotOptimize(read);
+    }
+    benchmarkState.counters["bytes"] = static_cast<double>(text.size());
+}
+BENCHMARK(BM_SessionRead)->Unit(benchmark::kMillisecond);
 
 } // namespace
 

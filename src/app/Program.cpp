@@ -1,5 +1,6 @@
 #include "app/Program.h"
 
+#include "app/SessionControls.h"
 #include "app/frmMain.h"
 #include "capture/record/SystemTimeOfDay.h"
 #include "cli/CaptureCommand.h"
@@ -55,6 +56,9 @@ int Program::run(int argc, char** argv)
     WidgetMessageBox messageBox;
     frmMain window(messageBox, port, clock);
     window.show();
+    // A session that cannot be read says so once the window is up, which then starts as usual.
+    if (!options.sessionPath.empty())
+        window.findChild<SessionControls*>()->openSession(QString::fromStdString(options.sessionPath));
     return QApplication::exec();
 }
 

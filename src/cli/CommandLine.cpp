@@ -11,7 +11,7 @@ namespace vexmoor {
 namespace {
 
 constexpr std::string_view kUsage
-    = "Usage: vexmoor\n"
+    = "Usage: vexmoor [--session FILE]\n"
       "       vexmoor --replay FILE [--interface NAME] [--chunk BYTES] [--min-id TEXT] [--csv OUT]\n"
       "                     [--bit-stats OUT] [--dbc FILE --decode OUT]\n"
       "       vexmoor --capture SOURCE [--seconds S] [--log OUT] [--min-id TEXT] [--csv OUT]\n"
@@ -20,6 +20,8 @@ constexpr std::string_view kUsage
       "\n"
       "Without arguments, opens the message table window.\n"
       "\n"
+      "  --session FILE  open the window with the session in FILE (a .vexmoor file): its options,\n"
+      "                  ignore lists, names, marks, signals, plot and layout\n"
       "  --replay FILE   replay FILE (\"-\" for standard input) without a window: a candump -L log,\n"
       "                  a GVRET CSV, or the bytes the companion board writes to the serial line,\n"
       "                  told apart by their content\n"
@@ -112,6 +114,8 @@ std::optional<double> duration(const std::string& text)
 std::string checkDbcOptions(CommandLine::Options& options)
 {
     using Mode = CommandLine::Mode;
+    if (!options.sessionPath.empty() && (options.mode != Mode::Window || !options.dbcPath.empty()))
+        return "--session opens the window with a session: use it alone";
     if (!options.dbcPath.empty() && options.mode == Mode::Window)
         options.mode = Mode::Dbc;
     if (!options.dbcPath.empty() && options.mode != Mode::Dbc && options.mode != Mode::Replay)
@@ -165,7 +169,7 @@ CommandLine::Parsed CommandLine::parse(const std::vector<std::string>& arguments
         if (name != "--replay" && name != "--capture" && name != "--chunk" && name != "--seconds" && name != "--min-id"
             && name != "--csv" && name != "--interface" && name != "--log" && name != "--bit-stats" && name != "--rank"
             && name != "--marks" && name != "--top" && name != "--window" && name != "--dbc" && name != "--save-dbc"
-            && name != "--decode")
+            && name != "--decode" && name != "--session")
             return failure("unknown argument '" + arguments[index] + "' (see --help)");
         if (!value) {
             if (index + 1 == arguments.size())
@@ -200,6 +204,8 @@ CommandLine::Parsed CommandLine::parse(const std::vector<std::string>& arguments
             options.dbcPath = *value;
         } else if (name == "--save-dbc") {
             options.saveDbcPath = *value;
+        } else if (name == "--session") {
+            options.sessionPath = *value;
         } else if (name == "--decode") {
             options.decodePath = *value;
         } else if (name == "--marks") {

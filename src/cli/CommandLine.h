@@ -43,6 +43,8 @@ public:
         // The signal database: read and checked alone, written again to saveDbcPath, or the replay's
         // frames decoded with it to decodePath. Empty: none.
         std::string dbcPath;
+        // The session file the window opens with. Empty: none.
+        std::string sessionPath;
         std::string saveDbcPath;
         std::string decodePath;
     };

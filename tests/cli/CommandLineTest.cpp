@@ -75,6 +75,8 @@ INSTANTIATE_TEST_SUITE_P(
         RefusedCase { { "--replay" }, "--replay needs a value (see --help)" },
         RefusedCase { { "--replay", "x", "--fast" }, "unknown argument '--fast' (see --help)" },
         RefusedCase { { "--replay", "x", "--capture", "4" }, "--replay, --capture and --rank cannot be used together" },
+        RefusedCase { { "--replay", "x", "--session", "s.vexmoor" },
+                      "--session opens the window with a session: use it alone" },
         RefusedCase { { "--capture", "4", "--interface", "can0" },
                       "--interface chooses among the interfaces of a log: use it with --replay or --rank" },
         RefusedCase { { "--rank", "x.log" }, "--rank needs the marks to rank against: --marks FILE" },
