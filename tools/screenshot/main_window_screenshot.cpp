@@ -164,6 +164,9 @@ int main(int argc, char** argv)
         window.session().assembly().poll(bytes.toStdString());
     }
     QTest::qWait(300);
+    // The session of the picture, for the README, where asked.
+    if (const QByteArray sessionPath = qgetenv("VEXMOOR_SCREENSHOT_SESSION"); !sessionPath.isEmpty())
+        window.controller().sessionDocument().saveAs(QString::fromLocal8Bit(sessionPath));
     if (!window.grab().save(QString::fromLocal8Bit(argv[2]))) {
         std::cerr << "vexmoor-screenshot: cannot write " << argv[2] << '\n';
         return 2;
