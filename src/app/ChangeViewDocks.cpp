@@ -7,8 +7,8 @@
 #include "app/SuppressionControls.h"
 #include "capture/changes/PlotSignal.h"
 #include "capture/ranking/RankedBit.h"
-#include "capture/record/HexText.h"
 #include "capture/record/RecordText.h"
+#include "capture/session/SessionItems.h"
 #include "control/CaptureController.h"
 #include "platform/UserMessageBox.h"
 #include "views/BitViewPanel.h"
@@ -54,22 +54,11 @@ ChangeViewDocks::ChangeViewDocks(QMainWindow& window, QMenu& viewMenu, CaptureCo
 void ChangeViewDocks::keepSuppressionInSessions(SuppressionControls& suppression)
 {
     const auto save = [&suppression](SessionState& state) {
-        state.suppressionWindowUs = suppression.windowUs();
-        suppression.mask().forEach([&state](std::uint32_t id, bool extended, std::uint64_t bits) {
-            std::string canId;
-            record::formatHexId(id, extended, canId);
-            state.suppressed.push_back({ canId, bits });
-        });
+        SessionItems::gatherSuppression(suppression.mask(), suppression.windowUs(), state);
     };
     const auto restore = [&suppression](const SessionState& state) {
         suppression.setWindowSeconds(static_cast<double>(state.suppressionWindowUs) / 1e6);
-        SuppressionMask mask;
-        for (const SessionState::MaskedBits& masked : state.suppressed) {
-            std::uint32_t id = 0;
-            hex::readNumber(masked.canId, id);
-            mask.suppress(id, masked.canId.size() >= 8 || id > CanFrame::kMaxStandardId, masked.bits);
-        }
-        suppression.replaceMask(std::move(mask));
+        suppression.replaceMask(SessionItems::suppressionOf(state));
     };
     m_controller.sessionDocument().addPart({ save, restore });
 }

@@ -3,6 +3,7 @@
 #include "capture/formats/TableCsvWriter.h"
 #include "cli/ConsoleMessageBox.h"
 #include "cli/CsvDestination.h"
+#include "cli/HeadlessSession.h"
 #include "control/CaptureController.h"
 #include "control/CaptureMessageBoxes.h"
 #include "platform/Timer.h"
@@ -68,8 +69,13 @@ int CaptureCommand::run(const CommandLine::Options& options)
     CaptureController controller(m_port, m_clock, CaptureController::Upkeep::Off);
     const CaptureMessageBoxes messages(controller, messageBox);
     CaptureSession& session = controller.session();
-    if (options.minimumId)
-        session.txtMinID().setText(*options.minimumId);
+    HeadlessSession headless;
+    if (std::string error; !headless.load(options, error))
+        return CommandLine::fail(m_err, error);
+    headless.applyTo(session, options);
+    // The poll interval decides how the board's line is read; the upkeep does not run here.
+    if (const std::string& poll = headless.state().options.pollIntervalMs; !poll.empty())
+        controller.pollTimer().setInterval(std::stoi(poll));
 
     CsvDestination destination(options.csvPath);
     if (!destination.open())

@@ -13,15 +13,23 @@ namespace {
 constexpr std::string_view kUsage
     = "Usage: vexmoor [--session FILE]\n"
       "       vexmoor --replay FILE [--interface NAME] [--chunk BYTES] [--min-id TEXT] [--csv OUT]\n"
-      "                     [--bit-stats OUT] [--dbc FILE --decode OUT]\n"
+      "                     [--bit-stats OUT] [--dbc FILE] [--decode OUT] [--session FILE]\n"
+      "                     [--save-session OUT]\n"
       "       vexmoor --capture SOURCE [--seconds S] [--log OUT] [--min-id TEXT] [--csv OUT]\n"
+      "                     [--session FILE]\n"
       "       vexmoor --rank LOG --marks FILE [--top N] [--window BEFORE,AFTER] [--interface NAME]\n"
+      "                     [--session FILE] [--save-session OUT]\n"
       "       vexmoor --dbc FILE [--save-dbc OUT]\n"
       "\n"
       "Without arguments, opens the message table window.\n"
       "\n"
       "  --session FILE  open the window with the session in FILE (a .vexmoor file): its options,\n"
-      "                  ignore lists, names, marks, signals, plot and layout\n"
+      "                  ignore lists, names, marks, signals, plot and layout. With --replay,\n"
+      "                  --capture or --rank: start from its options, ignore lists, names and\n"
+      "                  signals; --rank also takes its marks, window and suppressed bits. What the\n"
+      "                  command line gives wins over the session\n"
+      "  --save-session OUT  after --replay or --rank, write the session the window would keep:\n"
+      "                  the options and lists in force, the names, the signals and the marks\n"
       "  --replay FILE   replay FILE (\"-\" for standard input) without a window: a candump -L log,\n"
       "                  a GVRET CSV, or the bytes the companion board writes to the serial line,\n"
       "                  told apart by their content\n"
@@ -41,14 +49,14 @@ constexpr std::string_view kUsage
       "                  and write the ranking to standard output as CSV:\n"
       "                  rank,id,byte,bit,marks_hit,changes_elsewhere,score\n"
       "  --marks FILE    the marks: one per line, the time in seconds on the log's clock, then\n"
-      "                  optionally # and a note\n"
+      "                  optionally # and a note (or a session's marks)\n"
       "  --top N         write only the N best bits (default: every bit that flipped near a mark)\n"
       "  --window BEFORE,AFTER  seconds before and after each mark in which a flip follows it\n"
       "                  (default 1,3; each 0 to 60)\n"
       "  --dbc FILE      a DBC signal database: alone, it is checked and summed up in one line\n"
       "  --save-dbc OUT  write the checked database again to OUT (\"-\" for standard output)\n"
-      "  --decode OUT    with --replay and --dbc: every signal value of every frame whose identifier\n"
-      "                  the database defines, as CSV:\n"
+      "  --decode OUT    with --replay and --dbc (or a session's signals): every signal value of\n"
+      "                  every frame whose identifier the database defines, as CSV:\n"
       "                  time,interface,id,message,signal,raw,value,unit,text\n"
       "  --min-id TEXT   minimum identifier for a new row (default 250)\n"
       "  --csv OUT       where the table goes when done (default \"-\", standard output)\n"
@@ -110,28 +118,46 @@ std::optional<double> duration(const std::string& text)
     return value;
 }
 
+std::string checkSessionOptions(const CommandLine::Options& options)
+{
+    using Mode = CommandLine::Mode;
+    if (options.saveSessionPath.empty())
+        return {};
+    if (options.mode != Mode::Replay && options.mode != Mode::Rank)
+        return "--save-session writes the session a replay or a ranking leaves: use it with --replay or --rank";
+    if (options.saveSessionPath == "-")
+        return "--save-session writes a file: give its path, not -";
+    for (const std::string* other : { &options.csvPath, &options.bitStatsPath, &options.decodePath }) {
+        if (*other == options.saveSessionPath)
+            return "--save-session cannot write to '" + options.saveSessionPath + "', where another output goes";
+    }
+    return {};
+}
+
 // The database alone is its own mode; with a replay it decodes the frames.
 std::string checkDbcOptions(CommandLine::Options& options)
 {
     using Mode = CommandLine::Mode;
-    if (!options.sessionPath.empty() && (options.mode != Mode::Window || !options.dbcPath.empty()))
-        return "--session opens the window with a session: use it alone";
+    if (!options.sessionPath.empty() && options.mode == Mode::Window && !options.dbcPath.empty())
+        return "--session opens the window, a replay, a ranking or a capture with a session: not with --dbc alone";
     if (!options.dbcPath.empty() && options.mode == Mode::Window)
         options.mode = Mode::Dbc;
     if (!options.dbcPath.empty() && options.mode != Mode::Dbc && options.mode != Mode::Replay)
         return "--dbc reads a signal database alone or decodes a replay: use it alone or with --replay";
     if (!options.saveDbcPath.empty() && options.mode != Mode::Dbc)
         return "--save-dbc writes the database that --dbc reads: use it with --dbc alone";
-    if (!options.decodePath.empty() && (options.mode != Mode::Replay || options.dbcPath.empty()))
-        return "--decode writes the signals of a replay: use it with --replay and --dbc";
-    if (options.mode == Mode::Replay && !options.dbcPath.empty() && options.decodePath.empty())
+    if (!options.decodePath.empty()
+        && (options.mode != Mode::Replay || (options.dbcPath.empty() && options.sessionPath.empty())))
+        return "--decode writes the signals of a replay: use it with --replay and --dbc or --session";
+    if (options.mode == Mode::Replay && !options.dbcPath.empty() && options.decodePath.empty()
+        && options.saveSessionPath.empty())
         return "--dbc with --replay decodes the frames: say where with --decode OUT";
     if (!options.decodePath.empty() && options.decodePath == options.csvPath)
         return options.csvPath == "-" ? "--decode and --csv cannot both write to standard output: give --csv OUT"
                                       : "--decode and --csv cannot both write to '" + options.csvPath + "'";
     if (!options.decodePath.empty() && options.decodePath == options.bitStatsPath)
         return "--decode and --bit-stats cannot both write to '" + options.decodePath + "'";
-    return {};
+    return checkSessionOptions(options);
 }
 
 CommandLine::Parsed failure(std::string error)
@@ -169,7 +195,7 @@ CommandLine::Parsed CommandLine::parse(const std::vector<std::string>& arguments
         if (name != "--replay" && name != "--capture" && name != "--chunk" && name != "--seconds" && name != "--min-id"
             && name != "--csv" && name != "--interface" && name != "--log" && name != "--bit-stats" && name != "--rank"
             && name != "--marks" && name != "--top" && name != "--window" && name != "--dbc" && name != "--save-dbc"
-            && name != "--decode" && name != "--session")
+            && name != "--decode" && name != "--session" && name != "--save-session")
             return failure("unknown argument '" + arguments[index] + "' (see --help)");
         if (!value) {
             if (index + 1 == arguments.size())
@@ -206,6 +232,8 @@ CommandLine::Parsed CommandLine::parse(const std::vector<std::string>& arguments
             options.saveDbcPath = *value;
         } else if (name == "--session") {
             options.sessionPath = *value;
+        } else if (name == "--save-session") {
+            options.saveSessionPath = *value;
         } else if (name == "--decode") {
             options.decodePath = *value;
         } else if (name == "--marks") {
@@ -228,8 +256,8 @@ CommandLine::Parsed CommandLine::parse(const std::vector<std::string>& arguments
     const bool ranking = options.mode == Mode::Rank;
     if (!ranking && (!options.marksPath.empty() || options.top || options.window))
         return failure("--marks, --top and --window rank the bits of a log: use them with --rank");
-    if (ranking && options.marksPath.empty() && !help && !version)
-        return failure("--rank needs the marks to rank against: --marks FILE");
+    if (ranking && options.marksPath.empty() && options.sessionPath.empty() && !help && !version)
+        return failure("--rank needs the marks to rank against: --marks FILE, or a --session with marks");
     if (!options.logPath.empty() && options.mode != Mode::Capture)
         return failure("--log records a capture: use it with --capture");
     if (!options.bitStatsPath.empty() && options.mode != Mode::Replay)

@@ -43,8 +43,10 @@ public:
         // The signal database: read and checked alone, written again to saveDbcPath, or the replay's
         // frames decoded with it to decodePath. Empty: none.
         std::string dbcPath;
-        // The session file the window opens with. Empty: none.
+        // The session the window opens with, or a replay, ranking or capture starts from; and where a
+        // replay or ranking writes the session it leaves. Empty: none.
         std::string sessionPath;
+        std::string saveSessionPath;
         std::string saveDbcPath;
         std::string decodePath;
     };

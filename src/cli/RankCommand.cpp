@@ -6,6 +6,8 @@
 #include "capture/record/CaptureSession.h"
 #include "capture/record/RecordText.h"
 #include "capture/record/SystemTimeOfDay.h"
+#include "capture/session/SessionItems.h"
+#include "cli/HeadlessSession.h"
 #include "cli/ReplayInput.h"
 
 #include <cmath>
@@ -28,8 +30,12 @@ int RankCommand::run(const CommandLine::Options& options)
     // go to the tracker alone: building rows no one reads would take most of the time.
     SystemTimeOfDay clock;
     CaptureSession session(clock);
+    HeadlessSession headless;
+    if (std::string error; !headless.load(options, error))
+        return CommandLine::fail(m_err, error);
+    headless.applyTo(session, options);
     // The marks come first, so that every flip is weighed against all of them as it is heard.
-    if (const std::string error = takeMarks(options, session.ranking()); !error.empty())
+    if (const std::string error = takeMarks(options, headless, session.ranking()); !error.empty())
         return CommandLine::fail(m_err, error);
 
     ReplayInput input(options.source, m_in);
@@ -58,17 +64,32 @@ int RankCommand::run(const CommandLine::Options& options)
             "cannot rank " + input.name() + ": it holds no frames"
                 + (options.interfaceName.empty() ? std::string() : " of interface '" + options.interfaceName + "'"));
 
-    writeRanking(session.ranking(), options);
+    // The bits the session set aside are left out, as the Candidates panel leaves them out.
+    const SuppressionMask suppressed = SessionItems::suppressionOf(headless.state());
+    writeRanking(session.ranking(), suppressed, options);
     if (!m_out.flush())
         return CommandLine::fail(m_err, "cannot write standard output");
+    if (const std::string error = headless.save(options, session, &session.ranking()); !error.empty())
+        return CommandLine::fail(m_err, error);
     return 0;
 }
 
-std::string RankCommand::takeMarks(const CommandLine::Options& options, BitRanking& ranking)
+std::string RankCommand::takeMarks(const CommandLine::Options& options, const HeadlessSession& headless,
+                                   BitRanking& ranking)
 {
+    // The command line's window and marks win over the session's.
     if (options.window) {
         const auto microseconds = [](double seconds) { return static_cast<std::int64_t>(std::llround(seconds * 1e6)); };
         ranking.setWindow(microseconds(options.window->first), microseconds(options.window->second));
+    } else {
+        ranking.setWindow(headless.state().rankingBeforeUs, headless.state().rankingAfterUs);
+    }
+    if (options.marksPath.empty()) {
+        if (!headless.hasMarks())
+            return "'" + options.sessionPath + "' holds no marks to rank against: give --marks FILE";
+        for (const Mark& mark : headless.state().marks)
+            ranking.addMark(mark.timeUs, mark.note);
+        return {};
     }
     const MarksFile::Parsed marks = MarksFile::read(options.marksPath);
     if (!marks.error.empty())
@@ -83,11 +104,12 @@ std::string RankCommand::takeMarks(const CommandLine::Options& options, BitRanki
     return {};
 }
 
-void RankCommand::writeRanking(const BitRanking& ranking, const CommandLine::Options& options)
+void RankCommand::writeRanking(const BitRanking& ranking, const SuppressionMask& suppressed,
+                               const CommandLine::Options& options)
 {
     m_out << "rank,id,byte,bit,marks_hit,changes_elsewhere,score\n";
     const std::vector<RankedBit> ranked
-        = ranking.rank(nullptr, options.top.value_or(std::numeric_limits<std::size_t>::max()));
+        = ranking.rank(&suppressed, options.top.value_or(std::numeric_limits<std::size_t>::max()));
     std::string id;
     char score[32];
     for (std::size_t place = 0; place < ranked.size(); ++place) {

@@ -8,8 +8,10 @@
 namespace vexmoor {
 
 class BitRanking;
+class HeadlessSession;
+class SuppressionMask;
 
-// The headless ranking: the marks of a file, then every frame of a log (candump or GVRET CSV) through
+// The headless ranking: the marks of a file or a session, then every frame of a log (candump or GVRET CSV) through
 // a capture session, as a replay's frames go, and the ranked bits of its ranking to standard output
 // as CSV.
 class RankCommand final {
@@ -21,8 +23,9 @@ public:
     int run(const CommandLine::Options& options);
 
 private:
-    std::string takeMarks(const CommandLine::Options& options, BitRanking& ranking);
-    void writeRanking(const BitRanking& ranking, const CommandLine::Options& options);
+    std::string takeMarks(const CommandLine::Options& options, const HeadlessSession& headless, BitRanking& ranking);
+    void writeRanking(const BitRanking& ranking, const SuppressionMask& suppressed,
+                      const CommandLine::Options& options);
 
     std::istream& m_in;
     std::ostream& m_out;

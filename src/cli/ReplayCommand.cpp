@@ -3,7 +3,7 @@
 #include "capture/formats/BitStatsWriter.h"
 
 #include "cli/CsvDestination.h"
-#include "cli/DbcFile.h"
+#include "cli/HeadlessSession.h"
 #include "cli/ReplayInput.h"
 
 #include "capture/formats/DecodedSignalsCsv.h"
@@ -55,8 +55,10 @@ int ReplayCommand::run(const CommandLine::Options& options)
     // A board stream's records are stamped as the serial scan hands them on, as they are live.
     const WallClock arrivalClock(WallClock::Precision::Coarse);
     session.ingestion().setArrivalClock(&arrivalClock);
-    if (options.minimumId)
-        session.txtMinID().setText(*options.minimumId);
+    HeadlessSession headless;
+    if (std::string error; !headless.load(options, error))
+        return CommandLine::fail(m_err, error);
+    headless.applyTo(session, options);
 
     ReplayInput input(options.source, m_in);
     if (!input.open())
@@ -79,11 +81,13 @@ int ReplayCommand::run(const CommandLine::Options& options)
     std::optional<FrameDecoder> decoder;
     std::optional<CsvDestination> decoded;
     std::optional<DecodedSignalsCsv> decodedCsv;
-    if (!options.dbcPath.empty()) {
-        std::string error;
-        const std::optional<SignalDatabase> database = DbcFile::load(options.dbcPath, error);
+    std::optional<SignalDatabase> database;
+    if (std::string error; !headless.takeDatabase(options, database, error))
+        return CommandLine::fail(m_err, error);
+    if (!options.decodePath.empty()) {
         if (!database)
-            return CommandLine::fail(m_err, error);
+            return CommandLine::fail(
+                m_err, "--decode needs signals, and '" + options.sessionPath + "' holds none: give --dbc FILE");
         decoded.emplace(options.decodePath);
         if (!decoded->open())
             return CommandLine::fail(m_err, "cannot write '" + options.decodePath + "': " + decoded->reason());
@@ -127,6 +131,8 @@ int ReplayCommand::run(const CommandLine::Options& options)
     }
     if (decoded && !decoded->commit(m_out))
         return failToWrite(options.decodePath, decoded->reason());
+    if (const std::string error = headless.save(options, session, nullptr); !error.empty())
+        return CommandLine::fail(m_err, error);
     return 0;
 }
 

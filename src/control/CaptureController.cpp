@@ -22,9 +22,11 @@ CaptureController::CaptureController(SerialPort& port, TimeOfDaySource& clock, U
     , m_upkeep(upkeep)
     , m_session(clock)
     , m_timer1(new Timer(QStringLiteral("Timer1"), 100, false, this))
-    , m_timer2(new Timer(QStringLiteral("Timer2"), 300, false, this))
-    , m_timer3(new Timer(QStringLiteral("Timer3"), 5000, upkeep == Upkeep::Run, this))
-    , m_timer4(new Timer(QStringLiteral("Timer4"), 10000, upkeep == Upkeep::Run, this))
+    , m_timer2(new Timer(QStringLiteral("Timer2"), CaptureSession::kDefaultPollIntervalMs, false, this))
+    , m_timer3(
+          new Timer(QStringLiteral("Timer3"), CaptureSession::kDefaultPurgeIntervalMs, upkeep == Upkeep::Run, this))
+    , m_timer4(
+          new Timer(QStringLiteral("Timer4"), CaptureSession::kDefaultResetIntervalMs, upkeep == Upkeep::Run, this))
     , m_interiorEmulatorTimer(new Timer(QStringLiteral("tmrInteriourEmulator"), 100, false, this))
     , m_connection(port)
     , m_poll(port, m_session.assembly())

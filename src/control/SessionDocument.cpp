@@ -1,10 +1,8 @@
 #include "control/SessionDocument.h"
 
 #include "capture/changes/PlotSignal.h"
-#include "capture/record/HexText.h"
-#include "capture/record/RecordText.h"
-#include "capture/record/Windows1252.h"
 #include "capture/session/SessionFile.h"
+#include "capture/session/SessionItems.h"
 #include "control/CaptureController.h"
 #include "platform/OutputFile.h"
 #include "platform/Timer.h"
@@ -20,30 +18,10 @@ namespace {
 
 const QString kRecentSetting = QStringLiteral("session/recent");
 
-std::string canIdText(std::uint32_t id, bool extended)
-{
-    std::string text;
-    record::formatHexId(id, extended, text);
-    return text;
-}
-
-// An identifier as the CAN_ID column writes it: extended when it has eight digits or is past 7FF.
-std::pair<std::uint32_t, bool> identifierOf(const std::string& canId)
-{
-    std::uint32_t id = 0;
-    hex::readNumber(canId, id);
-    return { id, canId.size() >= 8 || id > CanFrame::kMaxStandardId };
-}
-
-std::string codePage(const std::string& utf8)
-{
-    return windows1252::fromUtf8(utf8).value_or(std::string());
-}
-
 SessionState::PlotEntry plotEntryOf(const PlotSignal& signal)
 {
     SessionState::PlotEntry entry;
-    entry.canId = canIdText(signal.id, signal.extended);
+    entry.canId = SessionItems::canIdText(signal.id, signal.extended);
     if (signal.decoded) {
         entry.message = signal.decoded->message.definition().name;
         entry.signal = signal.decoded->definition().name;
@@ -58,7 +36,7 @@ SessionState::PlotEntry plotEntryOf(const PlotSignal& signal)
 
 std::optional<PlotSignal> plotSignalOf(const SessionState::PlotEntry& entry, const DbcDocument& dbc)
 {
-    const auto [id, extended] = identifierOf(entry.canId);
+    const auto [id, extended] = SessionItems::identifierOf(entry.canId);
     if (entry.signal.empty()) {
         if (entry.bit)
             return PlotSignal::ofBit(id, extended, entry.byte, *entry.bit);
@@ -157,26 +135,12 @@ SessionState SessionDocument::gather(const QString& sessionPath) const
 
 void SessionDocument::saveControllerItems(SessionState& state, const QString& sessionPath) const
 {
-    CaptureSession& session = m_controller.session();
-    state.options
-        = { std::to_string(m_controller.pollTimer().interval()), std::to_string(m_controller.purgeTimer().interval()),
-            std::to_string(m_controller.resetTimer().interval()), windows1252::toUtf8(session.txtAutoFilter().text()),
-            windows1252::toUtf8(session.txtMinID().text()) };
-    for (const std::string& entry : session.List2().entries())
-        state.ignoredIds.push_back(windows1252::toUtf8(entry));
-    for (const std::string& entry : session.List1().entries())
-        state.ignoredMessages.push_back(windows1252::toUtf8(entry));
-    const MessageTable& table = session.table();
-    for (int position = 1; position <= table.rowCount(); ++position) {
-        const std::string& name = table.cell(position, MessageColumn::MessageName);
-        if (!name.empty())
-            state.names.push_back({ table.canId(position), windows1252::toUtf8(name) });
-    }
-    for (const auto& [canId, name] : session.ingestion().namesToCome())
-        state.names.push_back({ canId, windows1252::toUtf8(name) });
-    state.marks = session.ranking().marks();
-    state.rankingBeforeUs = session.ranking().beforeUs();
-    state.rankingAfterUs = session.ranking().afterUs();
+    const CaptureSession& session = m_controller.session();
+    state.options.pollIntervalMs = std::to_string(m_controller.pollTimer().interval());
+    state.options.purgeIntervalMs = std::to_string(m_controller.purgeTimer().interval());
+    state.options.resetIntervalMs = std::to_string(m_controller.resetTimer().interval());
+    SessionItems::gatherListsAndNames(session, state);
+    SessionItems::gatherMarks(session.ranking(), state);
     const DbcDocument& dbc = m_controller.dbc();
     if (dbc.isOpen()) {
         // Beside the session or below it, the path is kept relative, so that the two travel together.
@@ -193,16 +157,16 @@ void SessionDocument::saveControllerItems(SessionState& state, const QString& se
 
 void SessionDocument::restore(const SessionState& state, const QString& sessionPath)
 {
-    restoreOptionsAndLists(state);
-    restoreNames(state);
-    restoreMarksAndPlot(state, sessionPath);
+    restoreIntervals(state);
+    SessionItems::applyListsAndNames(state, m_controller.session());
+    SessionItems::applyMarks(state, m_controller.session().ranking());
+    restoreDbcAndPlot(state, sessionPath);
     for (const Part& part : m_parts)
         part.restore(state);
 }
 
-void SessionDocument::restoreOptionsAndLists(const SessionState& state)
+void SessionDocument::restoreIntervals(const SessionState& state)
 {
-    CaptureSession& session = m_controller.session();
     const std::pair<const std::string*, Timer*> intervals[]
         = { { &state.options.pollIntervalMs, &m_controller.pollTimer() },
             { &state.options.purgeIntervalMs, &m_controller.purgeTimer() },
@@ -212,44 +176,10 @@ void SessionDocument::restoreOptionsAndLists(const SessionState& state)
         if (!text->empty())
             timer->setInterval(std::stoi(*text));
     }
-    if (!state.options.autoFilterThreshold.empty())
-        session.txtAutoFilter().setText(codePage(state.options.autoFilterThreshold));
-    if (!state.options.minimumId.empty())
-        session.txtMinID().setText(codePage(state.options.minimumId));
-    session.List2().clear();
-    for (const std::string& entry : state.ignoredIds)
-        session.List2().append(codePage(entry));
-    session.List1().clear();
-    for (const std::string& entry : state.ignoredMessages)
-        session.List1().append(codePage(entry));
 }
 
-void SessionDocument::restoreNames(const SessionState& state)
+void SessionDocument::restoreDbcAndPlot(const SessionState& state, const QString& sessionPath)
 {
-    CaptureSession& session = m_controller.session();
-    auto& toCome = session.ingestion().namesToCome();
-    toCome.clear();
-    for (const SessionState::Name& name : state.names) {
-        const auto rows = session.table().rowsWithCanId(name.canId);
-        if (rows.empty()) {
-            toCome[name.canId] = codePage(name.name);
-            continue;
-        }
-        for (MessageRow* row : rows)
-            (*row)[MessageColumn::MessageName] = codePage(name.name);
-    }
-    session.table().noteRowsWritten();
-}
-
-void SessionDocument::restoreMarksAndPlot(const SessionState& state, const QString& sessionPath)
-{
-    BitRanking& ranking = m_controller.session().ranking();
-    while (!ranking.marks().empty())
-        ranking.removeMark(ranking.marks().size() - 1);
-    ranking.setWindow(state.rankingBeforeUs, state.rankingAfterUs);
-    for (const Mark& mark : state.marks)
-        ranking.addMark(mark.timeUs, mark.note);
-
     DbcDocument& dbc = m_controller.dbc();
     if (state.dbc) {
         // A relative path is where the session file lies; the file is only where Save DBC writes.

@@ -58,9 +58,8 @@ signals:
 private:
     void remember(const QString& path);
     void saveControllerItems(SessionState& state, const QString& sessionPath) const;
-    void restoreOptionsAndLists(const SessionState& state);
-    void restoreNames(const SessionState& state);
-    void restoreMarksAndPlot(const SessionState& state, const QString& sessionPath);
+    void restoreIntervals(const SessionState& state);
+    void restoreDbcAndPlot(const SessionState& state, const QString& sessionPath);
 
     CaptureController& m_controller;
     std::vector<Part> m_parts;

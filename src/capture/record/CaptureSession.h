@@ -25,6 +25,10 @@ class CaptureSession final {
 public:
     static constexpr std::string_view kDefaultMinimumId = "250";
     static constexpr std::string_view kDefaultAutoFilter = "1000";
+    // The upkeep's own intervals, until the Options window or a session sets others.
+    static constexpr int kDefaultPollIntervalMs = 300;
+    static constexpr int kDefaultPurgeIntervalMs = 5000;
+    static constexpr int kDefaultResetIntervalMs = 10000;
 
     explicit CaptureSession(TimeOfDaySource& clock);
     CaptureSession(const CaptureSession&) = delete;
@@ -33,9 +37,13 @@ public:
     MessageTable& table() { return m_table; }
     const MessageTable& table() const { return m_table; }
     IgnoreList& List1() { return m_messageIgnoreList; }
+    const IgnoreList& List1() const { return m_messageIgnoreList; }
     IgnoreList& List2() { return m_idIgnoreList; }
+    const IgnoreList& List2() const { return m_idIgnoreList; }
     TextSetting& txtMinID() { return m_minimumId; }
+    const TextSetting& txtMinID() const { return m_minimumId; }
     TextSetting& txtAutoFilter() { return m_autoFilter; }
+    const TextSetting& txtAutoFilter() const { return m_autoFilter; }
     CaptureState& state() { return m_state; }
     RecordIngestion& ingestion() { return m_ingestion; }
     const RecordIngestion& ingestion() const { return m_ingestion; }

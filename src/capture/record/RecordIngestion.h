@@ -61,6 +61,7 @@ public:
     // Names given to identifiers whose rows have not come yet, by CAN_ID text: each goes on its row
     // as the row is made, as if "Save Name" had been pressed then, and leaves this list.
     std::map<std::string, std::string, std::less<>>& namesToCome() { return m_namesToCome; }
+    const std::map<std::string, std::string, std::less<>>& namesToCome() const { return m_namesToCome; }
 
     // Records with a frame's shape and identifier since the start, counted before the ignore lists
     // and the minimum identifier hold any back: the rate of the bus, not of the table.
