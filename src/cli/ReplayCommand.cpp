@@ -150,7 +150,7 @@ std::string ReplayCommand::reportLog(const LogFeed& feed, const std::string& inp
             + "', only of " + joined(feed.interfaces());
     if (feed.malformedLines() > 0 || feed.skippedFrames() > 0)
         m_err << "vexmoor: " << inputName << ": " << feed.frames() << " frames replayed, " << feed.malformedLines()
-              << " malformed lines and " << feed.skippedFrames() << " CAN FD or error frames skipped\n";
+              << " malformed lines and " << feed.skippedFrames() << " error frames skipped\n";
     return {};
 }
 

@@ -180,8 +180,7 @@ void CanBusSource::listenOnly(QCanBusDevice& device) const
     // Error frames are what the remark counts, and how a bus that went off is seen.
     device.setConfigurationParameter(QCanBusDevice::ErrorFilterKey,
                                      QVariant::fromValue(QCanBusFrame::FrameErrors(QCanBusFrame::AnyError)));
-    // The socket gets CAN FD frames only when it asks for them; unasked, the kernel would drop the
-    // ones the table cannot show without anyone counting them.
+    // The socket gets CAN FD frames only when it asks for them; unasked, the kernel drops them.
     device.setConfigurationParameter(QCanBusDevice::CanFdKey, true);
 }
 
@@ -227,7 +226,7 @@ void CanBusSource::adopt(QCanBusDevice* device)
     m_frames = 0;
     m_errorFrames = 0;
     m_errorPassive = 0;
-    m_oversizedFrames = 0;
+    m_unshapedFrames = 0;
     m_timeMapping.reset();
     updateRemark();
     connect(device, &QCanBusDevice::framesReceived, this, &CanBusSource::readFrames);
@@ -267,12 +266,12 @@ void CanBusSource::handleFrames(const QList<QCanBusFrame>& received)
         return;
     // One reading of the clock for the batch: the frames arrived together.
     const std::int64_t arrivedUs = arrivalUs();
-    const quint64 countsBefore = m_errorFrames + m_errorPassive + m_oversizedFrames;
+    const quint64 countsBefore = m_errorFrames + m_errorPassive + m_unshapedFrames;
     for (const QCanBusFrame& frame : received) {
         if (!handleFrame(frame, arrivedUs))
             return;
     }
-    if (m_errorFrames + m_errorPassive + m_oversizedFrames != countsBefore)
+    if (m_errorFrames + m_errorPassive + m_unshapedFrames != countsBefore)
         updateRemark();
 }
 
@@ -294,20 +293,29 @@ bool CanBusSource::handleFrame(const QCanBusFrame& received, std::int64_t arriva
 void CanBusSource::handOn(const QCanBusFrame& received, std::int64_t arrivalUs)
 {
     const bool remote = received.frameType() == QCanBusFrame::RemoteRequestFrame;
+    const bool fd = !remote && received.hasFlexibleDataRateFormat();
     const QByteArray payload = received.payload();
-    if (!remote && payload.size() > CanFrame::kMaxLength) {
-        ++m_oversizedFrames;
+    // The kernel pads an FD frame to one of FD's lengths; a plugin that hands on another length, or
+    // a classic frame past 8 bytes, carries no frame a bus could have.
+    const auto size = static_cast<std::size_t>(payload.size());
+    if (!remote
+        && (fd ? size > CanFrame::kMaxFdLength || !CanFrame::isFdLength(size) : size > CanFrame::kMaxClassicLength)) {
+        ++m_unshapedFrames;
         return;
     }
     m_frame.id = received.frameId();
     // An identifier past 11 bits cannot be a base-format one, whatever flag the plugin set.
     m_frame.extended = received.hasExtendedFrameFormat() || m_frame.id > CanFrame::kMaxStandardId;
     m_frame.remote = remote;
+    m_frame.fd = fd;
+    m_frame.bitRateSwitch = fd && received.hasBitrateSwitch();
+    m_frame.errorStateIndicator = fd && received.hasErrorStateIndicator();
     // A remote frame carries no data; its payload's size is the length it asks for.
-    m_frame.length = static_cast<std::uint8_t>(std::min<qsizetype>(payload.size(), CanFrame::kMaxLength));
-    m_frame.data.fill(0);
+    m_frame.length = static_cast<std::uint8_t>(std::min<std::size_t>(size, m_frame.maxLength()));
     if (!remote)
         std::copy_n(payload.constData(), m_frame.length, m_frame.data.begin());
+    // What a shorter frame leaves of the one before is cleared: the frame equals what came.
+    std::fill(m_frame.data.begin() + (remote ? 0 : m_frame.length), m_frame.data.end(), 0);
     m_frame.timestampUs = m_timeMapping.epochMicroseconds(stampMicroseconds(received.timeStamp()), arrivalUs);
     session().ingestFrame(m_frame, m_interfaceKey);
     ++m_frames;
@@ -334,9 +342,9 @@ void CanBusSource::updateRemark()
         parts.append(counted(m_errorFrames, "error frame", "error frames"));
     if (m_errorPassive > 0)
         parts.append(QStringLiteral("%1 error-passive").arg(m_errorPassive));
-    if (m_oversizedFrames > 0)
+    if (m_unshapedFrames > 0)
         parts.append(
-            counted(m_oversizedFrames, "CAN FD frame over 8 bytes not shown", "CAN FD frames over 8 bytes not shown"));
+            counted(m_unshapedFrames, "frame of no CAN length not shown", "frames of no CAN length not shown"));
     setRemark(parts.join(QStringLiteral(", ")));
 }
 

@@ -85,7 +85,7 @@ private:
     quint64 m_frames = 0;
     quint64 m_errorFrames = 0;
     quint64 m_errorPassive = 0;
-    quint64 m_oversizedFrames = 0; // CAN FD frames of more than 8 bytes, which the table cannot show
+    quint64 m_unshapedFrames = 0; // frames of a length no CAN frame has, which a plugin handed on
 };
 
 } // namespace vexmoor

@@ -38,7 +38,7 @@ struct ChangedBytesDelegate::Layout {
 
 int ChangedBytesDelegate::columnWidth(const QFont& font)
 {
-    return 2 * kPadding + CanFrame::kMaxLength * (Layout(font).slotWidth() + kSlotGap);
+    return 2 * kPadding + CanFrame::kMaxClassicLength * (Layout(font).slotWidth() + kSlotGap);
 }
 
 QSize ChangedBytesDelegate::sizeHint(const QStyleOptionViewItem& option, const QModelIndex& index) const

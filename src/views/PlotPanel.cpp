@@ -183,10 +183,10 @@ QWidget* PlotPanel::buildSignalForm()
     m_identifier->setFixedWidth(m_identifier->fontMetrics().horizontalAdvance(QLatin1Char('D')) * 11);
     m_firstByte = new QSpinBox(form);
     m_firstByte->setObjectName(QStringLiteral("spnPlotByte"));
-    m_firstByte->setRange(0, CanFrame::kMaxLength - 1);
+    m_firstByte->setRange(0, CanFrame::kMaxClassicLength - 1);
     m_byteCount = new QSpinBox(form);
     m_byteCount->setObjectName(QStringLiteral("spnPlotCount"));
-    m_byteCount->setRange(1, CanFrame::kMaxLength);
+    m_byteCount->setRange(1, CanFrame::kMaxClassicLength);
     m_order = new QComboBox(form);
     m_order->setObjectName(QStringLiteral("cmbPlotOrder"));
     m_order->addItems({ QStringLiteral("Big-endian"), QStringLiteral("Little-endian") });
@@ -286,7 +286,7 @@ void PlotPanel::addFromForm()
     const int byteCount = m_byteCount->value();
     if (m_bit->currentIndex() > 0)
         return addSignal(PlotSignal::ofBit(id, extended, firstByte, m_bit->currentIndex() - 1));
-    if (firstByte + byteCount > CanFrame::kMaxLength) {
+    if (firstByte + byteCount > CanFrame::kMaxClassicLength) {
         showMessage(
             QStringLiteral("Bytes %1-%2 run past the last byte, 7.").arg(firstByte).arg(firstByte + byteCount - 1));
         return;

@@ -28,6 +28,9 @@ CanFrame makeFrame(std::uint32_t id, std::initializer_list<std::uint8_t> data, F
     frame.extended = fields.extended;
     frame.remote = fields.remote;
     frame.timestampUs = fields.timestampUs;
+    frame.fd = fields.fd;
+    frame.bitRateSwitch = fields.bitRateSwitch;
+    frame.errorStateIndicator = fields.errorStateIndicator;
     for (const std::uint8_t byte : data)
         frame.data.at(frame.length++) = byte;
     return frame;

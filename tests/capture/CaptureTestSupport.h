@@ -42,6 +42,9 @@ struct FrameFields {
     bool extended = false;
     bool remote = false;
     std::int64_t timestampUs = 0;
+    bool fd = false;
+    bool bitRateSwitch = false;
+    bool errorStateIndicator = false;
 };
 CanFrame makeFrame(std::uint32_t id, std::initializer_list<std::uint8_t> data, FrameFields fields = {});
 

@@ -76,10 +76,12 @@ QCanBusFrame remoteFrame(quint32 id, qsizetype requestedLength)
     return frame;
 }
 
-QCanBusFrame fdFrame(quint32 id, const char* hexPayload)
+QCanBusFrame fdFrame(quint32 id, const char* hexPayload, bool flags = false)
 {
     QCanBusFrame frame = dataFrame(id, hexPayload);
     frame.setFlexibleDataRateFormat(true);
+    frame.setBitrateSwitch(flags);
+    frame.setErrorStateIndicator(flags);
     return frame;
 }
 
@@ -213,10 +215,14 @@ INSTANTIATE_TEST_SUITE_P(
         ConversionCase { "ExtendedDataFrame", dataFrame(0x1ABCDE0F, "0102", true), true,
                          makeFrame(0x1ABCDE0F, { 0x01, 0x02 }, { .extended = true }), "" },
         ConversionCase { "RemoteFrameWithTheLengthItAsksFor", remoteFrame(0x7DF, 4), true, remoteAsking(0x7DF, 4), "" },
-        ConversionCase { "CanFdFrameThatFits", fdFrame(0x321, "0102030405060708"), true,
-                         makeFrame(0x321, { 1, 2, 3, 4, 5, 6, 7, 8 }), "" },
-        ConversionCase { "CanFdFrameTooLongForTheTable", fdFrame(0x321, "010203040506070809101112"), true, std::nullopt,
-                         "1 CAN FD frame over 8 bytes not shown" },
+        ConversionCase { "CanFdFrameOfEightBytes", fdFrame(0x321, "0102030405060708"), true,
+                         makeFrame(0x321, { 1, 2, 3, 4, 5, 6, 7, 8 }, { .fd = true }), "" },
+        ConversionCase { "CanFdFrameOfTwelveBytesWithItsFlags", fdFrame(0x321, "010203040506070809101112", true), true,
+                         makeFrame(0x321, { 1, 2, 3, 4, 5, 6, 7, 8, 9, 0x10, 0x11, 0x12 },
+                                   { .fd = true, .bitRateSwitch = true, .errorStateIndicator = true }),
+                         "" },
+        ConversionCase { "CanFdFrameOfNoFdLength", fdFrame(0x321, "010203040506070809"), true, std::nullopt,
+                         "1 frame of no CAN length not shown" },
         ConversionCase { "UnstampedFrame", dataFrame(0x123, "11"), false, makeFrame(0x123, { 0x11 }), "" },
         ConversionCase { "BaseFormatFlagOnAnIdentifierPast11Bits", dataFrame(0x800, "11", false), true,
                          makeFrame(0x800, { 0x11 }, { .extended = true }), "" },

@@ -143,7 +143,7 @@ TEST_P(AtOnceTest, FillsTheTableAsTheHeadlessPathDoesWithProgressToTheEnd)
 
 INSTANTIATE_TEST_SUITE_P(
     Logs, AtOnceTest,
-    testing::Values(AtOnceCase { "CandumpInPiecesOfSeven", kCandumpText, LogFormat::Candump, 7, 6, 1 },
+    testing::Values(AtOnceCase { "CandumpInPiecesOfSeven", kCandumpText, LogFormat::Candump, 7, 7, 1 },
                     AtOnceCase { "GvretInOnePiece", kGvretText, LogFormat::Gvret, 1 << 16, 3, 1 },
                     AtOnceCase { "BoardTextInPiecesOfFive", kBoardText, LogFormat::BoardText, 5, 3, 0 },
                     AtOnceCase { "RealCapture", "", LogFormat::Candump, LogReplay::kDefaultChunkBytes, 28835, 0 }),

@@ -41,7 +41,7 @@ std::string line(std::int64_t atUs, const char* frameText)
 // does not show. The bus is silent from pauseFromS for pauseS seconds, as a logger that stalls.
 std::string driveLog(int seconds, int pauseFromS = 0, int pauseS = 0)
 {
-    std::string text = line(kStartUs, "123##1AABB") + "not a log line\n";
+    std::string text = line(kStartUs, "20000080#0000000000000000") + "not a log line\n";
     for (int tick = 0; tick < seconds * 10; ++tick) {
         const std::int64_t atUs = kStartUs + tick * 100'000 + 1'000;
         if (pauseS > 0 && atUs >= kStartUs + pauseFromS * 1'000'000LL
@@ -285,7 +285,7 @@ TEST_P(RefusedCaptureTest, SaysWhyInOneLine)
 
 INSTANTIATE_TEST_SUITE_P(
     Captures, RefusedCaptureTest,
-    testing::Values(RefusedCase { "NoFrame", "not a log line\n(1.0) can0 123##1AA\n" },
+    testing::Values(RefusedCase { "NoFrame", "not a log line\n(1.0) can0 20000080#0000000000000000\n" },
                     RefusedCase { "NothingFrequent", periodicLog("2A0#5A", 4, 40) + periodicLog("3B0#5A", 1, 40, 1) },
                     RefusedCase { "EveryBitMoves", periodicLog("100#%02X", 10, 40) },
                     RefusedCase { "OnlyRemoteFrames", periodicLog("100#R", 10, 40) },

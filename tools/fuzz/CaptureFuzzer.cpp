@@ -104,7 +104,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     std::int64_t arrivalUs = 1696752000000000;
     for (std::size_t offset = 0; offset < stream.size(); offset += pollSize) {
         slcan.feed(stream.substr(offset, pollSize), arrivalUs += 1000000, [](const vexmoor::CanFrame& frame) {
-            if (frame.length > vexmoor::CanFrame::kMaxLength || frame.id > vexmoor::CanFrame::kMaxExtendedId)
+            if (frame.length > vexmoor::CanFrame::kMaxClassicLength || frame.id > vexmoor::CanFrame::kMaxExtendedId)
                 std::abort();
         });
         (void)slcan.takeAnswer();

@@ -78,7 +78,7 @@ CandumpCapture CandumpCapture::repeated(int copies) const
     for (int copy = 0; copy < copies; ++copy) {
         const std::int64_t shiftUs = copy * periodUs;
         for (const std::string& line : m_lines) {
-            // Frames this program does not show (CAN FD, error frames) have a time stamp and move too;
+            // Frames this program does not show (error frames) have a time stamp and move too;
             // a line that is no log line has none and is copied as it is.
             const CandumpLog::ParsedLine parsed = CandumpLog::parseLine(line);
             const bool timed

@@ -14,9 +14,9 @@ namespace {
 // What the frames of one identifier hold in common.
 struct Accumulated {
     SteadyBitSurvey::Identifier identifier;
-    std::size_t minLength = CanFrame::kMaxLength;
-    std::array<std::uint8_t, CanFrame::kMaxLength> firstData {};
-    std::array<std::uint8_t, CanFrame::kMaxLength> changedBits {};
+    std::size_t minLength = CanFrame::kMaxFdLength;
+    std::array<std::uint8_t, CanFrame::kMaxFdLength> firstData {};
+    std::array<std::uint8_t, CanFrame::kMaxFdLength> changedBits {};
     // On the clock that runs only while the bus is heard.
     std::int64_t lastHeardUs = 0;
     std::int64_t longestSilenceUs = 0;
@@ -27,7 +27,7 @@ void accumulate(Accumulated& entry, const CanFrame& frame, std::int64_t heardUs)
     entry.longestSilenceUs = std::max(entry.longestSilenceUs, heardUs - entry.lastHeardUs);
     entry.lastHeardUs = heardUs;
     // A remote frame carries no data, so none of the identifier's bits is in every frame.
-    const std::size_t length = frame.remote ? 0 : frame.length;
+    const std::size_t length = frame.dataLength();
     if (entry.identifier.frames == 0)
         entry.firstData = frame.data;
     entry.minLength = std::min(entry.minLength, length);

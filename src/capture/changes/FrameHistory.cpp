@@ -10,13 +10,23 @@ namespace {
 
 // A frame's record: the microseconds since its identifier's frame before it (or kAbsoluteTime, then
 // the time itself, when the gap does not fit or runs backwards), a byte with the length and the
-// remote flag, then the data bytes.
+// remote flag, then the data bytes. A CAN FD frame has a byte before the length: kFdMark with its
+// bit-rate switch and error state, which no length byte of a classic frame can be.
 constexpr std::uint32_t kAbsoluteTime = std::numeric_limits<std::uint32_t>::max();
 constexpr std::uint8_t kRemoteFlag = 0x80;
 constexpr std::uint8_t kLengthMask = 0x7F;
+constexpr std::uint8_t kFdMark = 0xC0;
+constexpr std::uint8_t kFdMarkMask = 0xFC;
+constexpr std::uint8_t kBitRateSwitchFlag = 0x01;
+constexpr std::uint8_t kErrorStateFlag = 0x02;
 constexpr std::size_t kGapBytes = sizeof(std::uint32_t);
 constexpr std::size_t kTimeBytes = sizeof(std::int64_t);
-constexpr std::size_t kMaxRecordBytes = kGapBytes + kTimeBytes + 1 + 64;
+constexpr std::size_t kMaxRecordBytes = kGapBytes + kTimeBytes + 2 + CanFrame::kMaxFdLength;
+
+bool isFdMark(std::uint8_t byte)
+{
+    return (byte & kFdMarkMask) == kFdMark;
+}
 // Blocks start small, so that an identifier heard once costs little, and grow to where an allocation
 // per block is cheap beside the frames it holds.
 constexpr std::size_t kFirstBlockBytes = 128;
@@ -66,6 +76,7 @@ struct FrameHistory::Identifier {
         std::size_t size = 0;
         std::int64_t timeUs = 0;
         const std::uint8_t* lengthAndFlags = nullptr; // the data bytes follow it
+        std::uint8_t fdMark = 0; // of a CAN FD frame; 0 for a classic one
     };
 
     // The record at bytes, of a frame that came after one at previousUs.
@@ -81,6 +92,10 @@ struct FrameHistory::Identifier {
             record.timeUs = previousUs + gap;
         }
         record.lengthAndFlags = bytes + record.size;
+        if (isFdMark(*record.lengthAndFlags)) {
+            record.fdMark = *record.lengthAndFlags++;
+            ++record.size;
+        }
         const std::uint8_t flags = *record.lengthAndFlags;
         record.size += 1 + ((flags & kRemoteFlag) != 0 ? 0 : (flags & kLengthMask));
         return record;
@@ -102,11 +117,12 @@ void FrameHistory::observe(const CanFrame& frame)
         return;
     }
     Identifier* identifier = &m_identifiers[*position];
-    const std::size_t length = std::min<std::size_t>(frame.length, frame.data.size());
+    const std::size_t length
+        = frame.remote ? std::min<std::size_t>(frame.length, CanFrame::kMaxClassicLength) : frame.dataLength();
     const std::size_t dataBytes = frame.remote ? 0 : length;
     const std::int64_t gap = frame.timestampUs - identifier->latestUs;
     const bool gapFits = identifier->frames == 0 || (gap >= 0 && gap < kAbsoluteTime);
-    const std::size_t recordBytes = kGapBytes + (gapFits ? 0 : kTimeBytes) + 1 + dataBytes;
+    const std::size_t recordBytes = kGapBytes + (gapFits ? 0 : kTimeBytes) + (frame.fd ? 2 : 1) + dataBytes;
     if (identifier->newestCapacity - identifier->newestUsed < recordBytes)
         startBlock(*identifier);
 
@@ -117,6 +133,9 @@ void FrameHistory::observe(const CanFrame& frame)
         out = store(out, kAbsoluteTime);
         out = store(out, frame.timestampUs);
     }
+    if (frame.fd)
+        *out++ = static_cast<std::uint8_t>(kFdMark | (frame.bitRateSwitch ? kBitRateSwitchFlag : 0)
+                                           | (frame.errorStateIndicator ? kErrorStateFlag : 0));
     *out++ = static_cast<std::uint8_t>(length | (frame.remote ? kRemoteFlag : 0));
     std::memcpy(out, frame.data.data(), dataBytes);
     identifier->newestUsed += recordBytes;
@@ -268,6 +287,9 @@ void FrameHistory::forEachFrame(std::uint32_t id, bool extended,
             // The oldest frame's gap counts from a frame that is gone: its time is kept apart.
             timeUs = oldest ? identifier->oldestUs : record.timeUs;
             oldest = false;
+            frame.fd = record.fdMark != 0;
+            frame.bitRateSwitch = (record.fdMark & kBitRateSwitchFlag) != 0;
+            frame.errorStateIndicator = (record.fdMark & kErrorStateFlag) != 0;
             frame.remote = (*record.lengthAndFlags & kRemoteFlag) != 0;
             frame.length = static_cast<std::uint8_t>(*record.lengthAndFlags & kLengthMask);
             frame.data = {};

@@ -20,8 +20,9 @@ namespace vexmoor {
 // they belong to.
 //
 // A frame costs its own data bytes and 7 more: the gap since its identifier's frame before it (4),
-// its length (1) and its place in the order of arrival (2). An 8-byte frame takes 15 bytes, so the
-// default limit keeps about 14 million of them: nearly two hours of a bus at 2,000 frames a second.
+// its length (1) and its place in the order of arrival (2); a CAN FD frame one more for its flags. An
+// 8-byte frame takes 15 bytes, so the default limit keeps about 14 million of them: nearly two hours
+// of a bus at 2,000 frames a second.
 class FrameHistory final {
 public:
     static constexpr std::size_t kDefaultLimitBytes = std::size_t { 200 } << 20;

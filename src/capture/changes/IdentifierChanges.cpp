@@ -24,7 +24,7 @@ constexpr std::uint64_t bytesMask(unsigned length)
 // is taken as eight.
 std::uint8_t dataLength(const CanFrame& frame)
 {
-    return frame.remote ? 0 : std::min(frame.length, CanFrame::kMaxLength);
+    return frame.remote ? 0 : std::min(frame.length, CanFrame::kMaxClassicLength);
 }
 
 std::size_t checkedIndex(int index, int count)

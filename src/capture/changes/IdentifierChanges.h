@@ -16,7 +16,7 @@ namespace vexmoor {
 class alignas(64) IdentifierChanges {
 public:
     static constexpr std::int64_t kNever = std::numeric_limits<std::int64_t>::min();
-    static constexpr int kBits = CanFrame::kMaxLength * 8;
+    static constexpr int kBits = CanFrame::kMaxClassicLength * 8;
 
     IdentifierChanges();
 
@@ -50,7 +50,7 @@ public:
 
 private:
     friend class ChangeTracker;
-    static constexpr int kBytes = CanFrame::kMaxLength;
+    static constexpr int kBytes = CanFrame::kMaxClassicLength;
 
     void start(std::uint32_t id, bool extended, std::uint32_t index);
     // Returns the bits that flipped.

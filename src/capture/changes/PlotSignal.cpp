@@ -54,8 +54,9 @@ bool PlotSignal::valid() const
     if (decoded)
         return true;
     if (bit)
-        return firstByte < CanFrame::kMaxLength && *bit < 8;
-    return byteCount >= 1 && firstByte < CanFrame::kMaxLength && firstByte + byteCount <= CanFrame::kMaxLength;
+        return firstByte < CanFrame::kMaxClassicLength && *bit < 8;
+    return byteCount >= 1 && firstByte < CanFrame::kMaxClassicLength
+        && firstByte + byteCount <= CanFrame::kMaxClassicLength;
 }
 
 std::optional<std::uint64_t> PlotSignal::valueIn(const CanFrame& frame) const

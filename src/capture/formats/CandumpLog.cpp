@@ -14,7 +14,6 @@ constexpr std::uint64_t kMicrosecondsPerSecond = 1'000'000;
 // Enough second digits for every time stamp an int64 of microseconds holds.
 constexpr std::size_t kMaxSecondDigits = 13;
 constexpr std::size_t kMaxFractionDigits = 9;
-constexpr std::size_t kMaxCanFdBytes = 64;
 
 bool isBlank(char c)
 {
@@ -79,11 +78,19 @@ void CandumpLog::appendLine(const CanFrame& frame, std::string_view interfaceNam
     out.push_back('#');
     if (frame.remote) {
         out.push_back('R');
-    } else {
-        const std::size_t length = std::min<std::size_t>(frame.length, CanFrame::kMaxLength);
-        for (std::size_t index = 0; index < length; ++index)
-            hex::appendByte(frame.data[index], out);
+        out.push_back('\n');
+        return;
     }
+    if (frame.fd) {
+        // The flags digit as can-utils writes it: bit-rate switch 1, error state 2.
+        out.push_back('#');
+        const int flags
+            = (frame.bitRateSwitch ? kBitRateSwitchFlag : 0) | (frame.errorStateIndicator ? kErrorStateFlag : 0);
+        hex::appendNumber(static_cast<std::uint32_t>(flags), 1, out);
+    }
+    const std::size_t length = frame.dataLength();
+    for (std::size_t index = 0; index < length; ++index)
+        hex::appendByte(frame.data[index], out);
     out.push_back('\n');
 }
 
@@ -176,8 +183,11 @@ CandumpLog::LineKind CandumpLog::readFrame(std::string_view text, CanFrame& fram
         return LineKind::Malformed;
     }
 
-    if (!content.empty() && content.front() == '#')
-        return readCanFdData(content.substr(1)) ? LineKind::Skipped : LineKind::Malformed;
+    if (!content.empty() && content.front() == '#') {
+        if (!readCanFdData(content.substr(1), frame))
+            return LineKind::Malformed;
+        return errorFrame ? LineKind::Skipped : LineKind::Frame;
+    }
 
     if (!content.empty() && (content.front() == 'R' || content.front() == 'r')) {
         frame.remote = true;
@@ -190,25 +200,31 @@ CandumpLog::LineKind CandumpLog::readFrame(std::string_view text, CanFrame& fram
     const auto underscore = content.find('_');
     if (underscore != std::string_view::npos) {
         const int code = content.size() == underscore + 2 ? hex::digitValue(content[underscore + 1]) : -1;
-        if (underscore != 2 * CanFrame::kMaxLength || code <= CanFrame::kMaxLength)
+        if (underscore != 2 * CanFrame::kMaxClassicLength || code <= CanFrame::kMaxClassicLength)
             return LineKind::Malformed;
         content = content.substr(0, underscore);
     }
     std::size_t length = 0;
-    if (!hex::readBytes(content, frame.data.data(), CanFrame::kMaxLength, length))
+    if (!hex::readBytes(content, frame.data.data(), CanFrame::kMaxClassicLength, length))
         return LineKind::Malformed;
     frame.length = static_cast<std::uint8_t>(length);
     return errorFrame ? LineKind::Skipped : LineKind::Frame;
 }
 
-bool CandumpLog::readCanFdData(std::string_view text)
+bool CandumpLog::readCanFdData(std::string_view text, CanFrame& frame)
 {
-    // One hex digit of FD flags, then up to 64 bytes.
-    if (text.empty() || hex::digitValue(text.front()) < 0)
+    // One hex digit of flags, then the data in one of FD's lengths. Of the flags, the bit-rate switch
+    // and the error state are kept; FDF (4), which newer can-utils add, says only what "##" says.
+    const int flags = text.empty() ? -1 : hex::digitValue(text.front());
+    std::size_t length = 0;
+    if (flags < 0 || !hex::readBytes(text.substr(1), frame.data.data(), CanFrame::kMaxFdLength, length)
+        || !CanFrame::isFdLength(length))
         return false;
-    std::uint8_t bytes[kMaxCanFdBytes];
-    std::size_t count = 0;
-    return hex::readBytes(text.substr(1), bytes, kMaxCanFdBytes, count);
+    frame.fd = true;
+    frame.bitRateSwitch = (flags & kBitRateSwitchFlag) != 0;
+    frame.errorStateIndicator = (flags & kErrorStateFlag) != 0;
+    frame.length = static_cast<std::uint8_t>(length);
+    return true;
 }
 
 } // namespace vexmoor

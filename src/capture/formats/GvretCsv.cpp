@@ -124,8 +124,8 @@ std::optional<GvretCsv::Columns> GvretCsv::columnsOf(std::string_view headerLine
         field = fields.next();
     if (!equalsIgnoringCase(field, "bus") || !equalsIgnoringCase(fields.next(), "len"))
         return std::nullopt;
-    static constexpr std::array<std::string_view, CanFrame::kMaxLength> kDataColumns { "d1", "d2", "d3", "d4",
-                                                                                       "d5", "d6", "d7", "d8" };
+    static constexpr std::array<std::string_view, CanFrame::kMaxClassicLength> kDataColumns { "d1", "d2", "d3", "d4",
+                                                                                              "d5", "d6", "d7", "d8" };
     for (const auto name : kDataColumns) {
         field = fields.next();
         if (field.empty())
@@ -167,12 +167,12 @@ GvretCsv::ParsedLine GvretCsv::parseLine(std::string_view line, Columns columns)
     const std::string_view bus = fields.next();
     std::uint64_t number = 0;
     if (!readDecimal(bus, kMaxBusDigits, number) || !readDecimal(fields.next(), 2, number)
-        || number > CanFrame::kMaxLength)
+        || number > CanFrame::kMaxClassicLength)
         return parsed;
     frame.length = static_cast<std::uint8_t>(number);
 
     std::size_t dataFields = 0;
-    for (; dataFields < CanFrame::kMaxLength && !fields.atEnd(); ++dataFields) {
+    for (; dataFields < CanFrame::kMaxClassicLength && !fields.atEnd(); ++dataFields) {
         const std::string_view byteText = fields.next();
         const bool partOfFrame = dataFields < frame.length;
         std::uint32_t value = 0;

@@ -38,7 +38,7 @@ public:
 
     std::uint64_t frames() const { return m_frames; } // handed on
     std::uint64_t malformedLines() const { return m_malformedLines; } // lines that are no log line
-    std::uint64_t skippedFrames() const { return m_skippedFrames; } // CAN FD and error frames
+    std::uint64_t skippedFrames() const { return m_skippedFrames; } // error frames
     std::uint64_t filteredFrames() const { return m_filteredFrames; } // frames of other interfaces
     // Every interface seen on a well-formed line, in order of first appearance.
     const std::vector<std::string>& interfaces() const { return m_interfaces; }

@@ -50,7 +50,7 @@ void SlcanCommands::appendFrameLine(const CanFrame& frame, bool withTimestamp, s
         hex::appendNumber(frame.id & CanFrame::kMaxExtendedId, 8, out);
     else
         hex::appendNumber(frame.id & CanFrame::kMaxStandardId, 3, out);
-    const std::uint8_t length = std::min(frame.length, CanFrame::kMaxLength);
+    const std::uint8_t length = std::min(frame.length, CanFrame::kMaxClassicLength);
     out.push_back(static_cast<char>('0' + length));
     if (!frame.remote) {
         for (std::size_t index = 0; index < length; ++index)

@@ -129,7 +129,7 @@ bool SlcanDecoder::readFrame(std::string_view message, std::int64_t arrivalUs, C
         || frame.id > (frame.extended ? CanFrame::kMaxExtendedId : CanFrame::kMaxStandardId))
         return false;
     const char lengthDigit = message[idDigits];
-    if (lengthDigit < '0' || lengthDigit > '0' + CanFrame::kMaxLength)
+    if (lengthDigit < '0' || lengthDigit > '0' + CanFrame::kMaxClassicLength)
         return false;
     frame.length = static_cast<std::uint8_t>(lengthDigit - '0');
     message.remove_prefix(idDigits + 1);
@@ -139,7 +139,7 @@ bool SlcanDecoder::readFrame(std::string_view message, std::int64_t arrivalUs, C
     if (message.size() != dataDigits && message.size() != dataDigits + kTimestampDigits)
         return false;
     std::size_t count = 0;
-    if (!hex::readBytes(message.substr(0, dataDigits), frame.data.data(), CanFrame::kMaxLength, count))
+    if (!hex::readBytes(message.substr(0, dataDigits), frame.data.data(), CanFrame::kMaxClassicLength, count))
         return false;
     message.remove_prefix(dataDigits);
 

@@ -59,7 +59,7 @@ void BoardRecord::appendRecordText(const CanFrame& frame, std::string& out)
     appendDecimal(frame.id, out);
     out.push_back(',');
     if (!frame.remote) {
-        const std::size_t length = std::min<std::size_t>(frame.length, CanFrame::kMaxLength);
+        const std::size_t length = frame.dataLength();
         for (std::size_t index = 0; index < length; ++index) {
             appendDecimal(frame.data[index], out);
             out.push_back(',');
@@ -82,7 +82,7 @@ void BoardRecord::assignAsciiText(const CanFrame& frame, std::string& asciiText)
         asciiText.push_back(static_cast<char>(frame.id));
     if (frame.remote)
         return;
-    const std::size_t length = std::min<std::size_t>(frame.length, CanFrame::kMaxLength);
+    const std::size_t length = frame.dataLength();
     asciiText.append(reinterpret_cast<const char*>(frame.data.data()), length);
 }
 
@@ -108,7 +108,7 @@ std::optional<CanFrame> BoardRecord::toFrame(std::string_view recordText)
         const Field field = readField(body, position, 255, SIZE_MAX, value, digits, last);
         if (field == Field::Blank && last)
             return frame;
-        if (field != Field::Number || frame.length == CanFrame::kMaxLength)
+        if (field != Field::Number || frame.length == CanFrame::kMaxClassicLength)
             return std::nullopt;
         frame.data[frame.length++] = static_cast<std::uint8_t>(value);
     }

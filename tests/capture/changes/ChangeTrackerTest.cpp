@@ -76,7 +76,7 @@ TEST_P(ChangeTrackerByteTest, KeepsEachBytesLastChangeAndItsDirection)
     ChangeTracker tracker;
     const IdentifierChanges& changes = replay(tracker, GetParam().steps);
 
-    for (int index = 0; index < CanFrame::kMaxLength; ++index) {
+    for (int index = 0; index < CanFrame::kMaxClassicLength; ++index) {
         ByteChange expected { index, kNever, 0 };
         for (const ByteChange& change : GetParam().changes) {
             if (change.index == index)

@@ -23,6 +23,18 @@ CanFrame frameOf(std::uint32_t id, bool extended, std::int64_t timeUs, std::vect
     return frame;
 }
 
+CanFrame fdFrameOf(std::uint32_t id, std::int64_t timeUs, std::uint8_t length, bool bitRateSwitch, bool errorState)
+{
+    CanFrame frame = frameOf(id, false, timeUs, {});
+    frame.fd = true;
+    frame.bitRateSwitch = bitRateSwitch;
+    frame.errorStateIndicator = errorState;
+    frame.length = length;
+    for (std::uint8_t index = 0; index < length; ++index)
+        frame.data[index] = static_cast<std::uint8_t>(0xC0 + index);
+    return frame;
+}
+
 std::vector<CanFrame> keptOf(const FrameHistory& history, std::uint32_t id, bool extended)
 {
     std::vector<CanFrame> kept;
@@ -32,8 +44,8 @@ std::vector<CanFrame> keptOf(const FrameHistory& history, std::uint32_t id, bool
 
 TEST(FrameHistoryTest, GivesBackEachIdentifiersFramesAsTheyCame)
 {
-    // Interleaved identifiers, a remote frame, an empty one, a clock set back and a gap of days: each
-    // comes back exactly, in its identifier's order.
+    // Interleaved identifiers, a remote frame, an empty one, a clock set back, a gap of days and CAN FD
+    // frames with their flags: each comes back exactly, in its identifier's order.
     const std::vector<CanFrame> frames {
         frameOf(0x123, false, 1'700'000'000'000'000, { 1, 2, 3, 4, 5, 6, 7, 8 }),
         frameOf(0x123, true, 1'700'000'000'000'100, { 9 }),
@@ -42,6 +54,8 @@ TEST(FrameHistoryTest, GivesBackEachIdentifiersFramesAsTheyCame)
         frameOf(0x123, false, 1'699'999'999'000'000, { 4, 4, 4, 4 }),
         frameOf(0x123, false, 1'700'000'000'000'000 + 3LL * 24 * 3600 * 1'000'000, {}, true),
         frameOf(0x123, false, 1'700'000'000'000'000 + 3LL * 24 * 3600 * 1'000'000 + 1, { 5 }),
+        fdFrameOf(0x123, 1'700'000'000'000'000 + 3LL * 24 * 3600 * 1'000'000 + 0xC0, 64, true, false),
+        fdFrameOf(0x123, 1'700'000'000'000'000 + 3LL * 24 * 3600 * 1'000'000 + 0x1C3, 12, false, true),
     };
     FrameHistory history;
     for (const CanFrame& frame : frames)

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include <optional>
 
 namespace vexmoor {
@@ -12,7 +14,7 @@ CanFrame frameOf(std::uint8_t length, std::array<std::uint8_t, 8> data)
     CanFrame frame;
     frame.id = 0x3E9;
     frame.length = length;
-    frame.data = data;
+    std::copy(data.begin(), data.end(), frame.data.begin());
     return frame;
 }
 

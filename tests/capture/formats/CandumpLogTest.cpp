@@ -166,17 +166,54 @@ INSTANTIATE_TEST_SUITE_P(
                     ParseCase { "(1.000000) can0 123#0102030405060708_CC", Kind::Malformed }));
 
 INSTANTIATE_TEST_SUITE_P(
-    SkippedFrames, CandumpParseTest,
-    testing::Values(ParseCase { "(1.000000) can0 123##1AABBCC", Kind::Skipped, {}, "can0" },
-                    ParseCase { "(1.000000) can1 12345678##0", Kind::Skipped, {}, "can1" },
-                    ParseCase { "(1.000000) can0 123##3" + std::string(128, 'A'), Kind::Skipped, {}, "can0" },
-                    ParseCase { "(1.000000) can0 20000080#0000000000000000", Kind::Skipped, {}, "can0" },
-                    ParseCase { "(1.000000) can0 20000004#0000080000000000\r", Kind::Skipped, {}, "can0" },
+    CanFdFrames, CandumpParseTest,
+    testing::Values(ParseCase { "(1.000000) can0 123##1AABBCC", Kind::Frame,
+                                makeFrame(0x123, { 0xAA, 0xBB, 0xCC },
+                                          { .timestampUs = kSeconds, .fd = true, .bitRateSwitch = true }),
+                                "can0" },
+                    ParseCase { "(1.000000) can1 12345678##0", Kind::Frame,
+                                makeFrame(0x12345678, {}, { .extended = true, .timestampUs = kSeconds, .fd = true }),
+                                "can1" },
                     ParseCase { "(1.000000) can0 123##", Kind::Malformed },
                     ParseCase { "(1.000000) can0 123##1ABC", Kind::Malformed },
                     ParseCase { "(1.000000) can0 123##G00", Kind::Malformed },
-                    ParseCase { "(1.000000) can0 123##1" + std::string(130, 'A'), Kind::Malformed },
+                    ParseCase { "(1.000000) can0 123##1" + std::string(130, 'A'), Kind::Malformed }));
+
+INSTANTIATE_TEST_SUITE_P(
+    ErrorFrames, CandumpParseTest,
+    testing::Values(ParseCase { "(1.000000) can0 20000080#0000000000000000", Kind::Skipped, {}, "can0" },
+                    ParseCase { "(1.000000) can0 20000004#0000080000000000\r", Kind::Skipped, {}, "can0" },
                     ParseCase { "(1.000000) can0 20000080#0", Kind::Malformed }));
+
+// Every length from 0 to 64 bytes with every flags digit: FD's lengths read as frames with their
+// bit-rate switch and error state and write back the same, FDF included or not; any other length is
+// a malformed line.
+TEST(CandumpFdTest, EveryLengthStepAndFlagsDigitReadsAndWritesBack)
+{
+    for (std::size_t length = 0; length <= CanFrame::kMaxFdLength; ++length) {
+        for (int flags = 0; flags < 16; ++flags) {
+            std::string data;
+            for (std::size_t index = 0; index < length; ++index)
+                data += "0123456789ABCDEF"[index % 16] + std::string(1, "FEDCBA9876543210"[index % 16]);
+            const std::string line = "(2.000000) can0 1A0##" + std::string(1, "0123456789ABCDEF"[flags]) + data;
+            const auto parsed = CandumpLog::parseLine(line);
+            SCOPED_TRACE(line);
+            if (!CanFrame::isFdLength(length)) {
+                EXPECT_EQ(parsed.kind, Kind::Malformed);
+                continue;
+            }
+            ASSERT_EQ(parsed.kind, Kind::Frame);
+            EXPECT_TRUE(parsed.frame.fd);
+            EXPECT_EQ(parsed.frame.length, length);
+            EXPECT_EQ(parsed.frame.bitRateSwitch, (flags & 1) != 0);
+            EXPECT_EQ(parsed.frame.errorStateIndicator, (flags & 2) != 0);
+            std::string written;
+            CandumpLog::appendLine(parsed.frame, "can0", written);
+            EXPECT_EQ(written, "(2.000000) can0 1A0##" + std::string(1, "0123456789ABCDEF"[flags & 3]) + data + "\n");
+            EXPECT_EQ(CandumpLog::parseLine(written.substr(0, written.size() - 1)).frame, parsed.frame);
+        }
+    }
+}
 
 INSTANTIATE_TEST_SUITE_P(
     MalformedLines, CandumpParseTest,
