@@ -157,9 +157,9 @@ const IdentifierChanges* BitGridModel::shownChanges() const
     return m_shown ? m_changes.find(m_id, m_extended) : nullptr;
 }
 
-std::uint64_t BitGridModel::suppressedBits() const
+bool BitGridModel::isSuppressed(int index) const
 {
-    return m_suppression != nullptr ? m_suppression->mask(m_id, m_extended) : 0;
+    return m_suppression != nullptr && m_suppression->isSuppressed(m_id, m_extended, index);
 }
 
 int BitGridModel::rowCount(const QModelIndex& parent) const
@@ -210,7 +210,7 @@ QVariant BitGridModel::bitData(const IdentifierChanges& changes, int byte, int b
 {
     const int index = bitIndex(byte, bit);
     const bool value = changes.bit(index);
-    const bool suppressed = (suppressedBits() >> index & 1U) != 0;
+    const bool suppressed = isSuppressed(index);
     // A suppressed bit keeps its value in sight, and nothing else: it always moves, so its flips tell
     // nothing and its count would drown the heat of the others.
     const double strength = suppressed ? 0 : strengthAt(changes.bitFlippedUs(index));
@@ -277,7 +277,7 @@ QString BitGridModel::bitToolTip(const IdentifierChanges& changes, int byte, int
         const double ageSeconds = static_cast<double>(std::max<std::int64_t>(0, m_nowUs - flippedUs)) / 1e6;
         text += QStringLiteral("last flip %1 s ago").arg(ageSeconds, 0, 'f', 1);
     }
-    if ((suppressedBits() >> index & 1U) != 0)
+    if (isSuppressed(index))
         text += QStringLiteral(" (suppressed)");
     if (const MessageDecoder* message = shownMessage()) {
         const auto& definitions = message->definition().signalDefinitions;
@@ -320,10 +320,9 @@ std::uint32_t BitGridModel::busiestFlips(const IdentifierChanges& changes) const
     // The scale is log-shaped against the busiest bit not suppressed: a counter's low bit flips in
     // every frame, thousands of times, while the bits worth finding flip a handful of times; on a
     // straight scale they would all look cold beside it.
-    const std::uint64_t suppressed = suppressedBits();
     std::uint32_t busiest = 0;
     for (int index = 0; index < changes.length() * kBitsPerByte; ++index) {
-        if ((suppressed >> index & 1U) == 0)
+        if (!isSuppressed(index))
             busiest = std::max(busiest, changes.bitFlips(index));
     }
     return busiest;
@@ -333,7 +332,7 @@ BitGridModel::RowState BitGridModel::rowState(const IdentifierChanges& changes, 
 {
     RowState state;
     state.value = changes.byte(byte);
-    state.suppressed = static_cast<std::uint8_t>(suppressedBits() >> (byte * kBitsPerByte) & 0xFF);
+    state.suppressed = m_suppression != nullptr ? m_suppression->byteMask(m_id, m_extended, byte) : 0;
     state.lastFlipUs = IdentifierChanges::kNever;
     for (int bit = 0; bit < kBitsPerByte; ++bit) {
         const int index = bitIndex(byte, bit);

@@ -89,7 +89,7 @@ private:
     };
 
     const IdentifierChanges* shownChanges() const;
-    std::uint64_t suppressedBits() const;
+    bool isSuppressed(int bitIndex) const;
     RowState rowState(const IdentifierChanges& changes, int byte) const;
     std::uint32_t busiestFlips(const IdentifierChanges& changes) const;
     bool fadesAt(std::int64_t lastFlipUs, std::int64_t nowUs) const;

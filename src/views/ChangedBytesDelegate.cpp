@@ -6,6 +6,8 @@
 #include <QApplication>
 #include <QPainter>
 
+#include <algorithm>
+
 namespace vexmoor {
 
 namespace {
@@ -69,7 +71,11 @@ void ChangedBytesDelegate::paint(QPainter* painter, const QStyleOptionViewItem& 
     painter->save();
     painter->setClipRect(option.rect);
     QRect slot(option.rect.left() + kPadding, option.rect.top() + 1, layout.slotWidth(), option.rect.height() - 2);
-    for (qsizetype byte = 0; byte < bytes.size(); ++byte) {
+    // A CAN FD frame's bytes past the column's width end in an ellipsis; the tooltip has them all.
+    const qsizetype fitting
+        = std::max<qsizetype>(1, (option.rect.width() - kPadding) / (layout.slotWidth() + kSlotGap));
+    const qsizetype shown = bytes.size() > fitting ? fitting - 1 : bytes.size();
+    for (qsizetype byte = 0; byte < shown; ++byte) {
         if (byte < colours.size()) {
             if (const QColor colour = colours[byte].value<QColor>(); colour.isValid())
                 painter->fillRect(slot, colour);
@@ -86,6 +92,11 @@ void ChangedBytesDelegate::paint(QPainter* painter, const QStyleOptionViewItem& 
                               place | Qt::AlignHCenter, marks[byte]);
         }
         slot.translate(layout.slotWidth() + kSlotGap, 0);
+    }
+    if (shown < bytes.size()) {
+        painter->setPen(textColour);
+        painter->setFont(option.font);
+        painter->drawText(slot, Qt::AlignCenter, QStringLiteral("\u2026"));
     }
     painter->restore();
 }

@@ -29,16 +29,20 @@ std::optional<TrackedIdentifier> identifierOfKey(std::string_view key)
     return TrackedIdentifier { id, id > CanFrame::kMaxStandardId || key.size() > 3 };
 }
 
-QString byteText(const IdentifierChanges& changes)
+// The bytes in hex, a space between two; every bytesPerLine a line break instead (0: one line).
+QString byteText(const IdentifierChanges& changes, int bytesPerLine = 0)
 {
     QString text;
     for (int byte = 0; byte < changes.length(); ++byte) {
         if (byte > 0)
-            text += QLatin1Char(' ');
+            text += bytesPerLine > 0 && byte % bytesPerLine == 0 ? QLatin1Char('\n') : QLatin1Char(' ');
         text += QStringLiteral("%1").arg(changes.byte(byte), 2, 16, QLatin1Char('0')).toUpper();
     }
     return text;
 }
+
+// A CAN FD frame's bytes do not fit the column: the tooltip shows them all, 16 to a line.
+constexpr int kToolTipBytesPerLine = 16;
 
 // A rate or period that moves in the last digits stays readable with one decimal.
 QString oneDecimal(double value)
@@ -177,6 +181,8 @@ QVariant MessageTableModel::trackedData(const IdentifierChanges& changes, int co
     if (column == kDataColumn) {
         if (role == Qt::DisplayRole)
             return byteText(changes);
+        if (role == Qt::ToolTipRole && changes.length() > CanFrame::kMaxClassicLength)
+            return QStringLiteral("%1 bytes\n%2").arg(changes.length()).arg(byteText(changes, kToolTipBytesPerLine));
         if (role == ByteBackgroundsRole)
             return byteBackgrounds(changes);
         if (role == ByteMarksRole)
@@ -202,18 +208,17 @@ double MessageTableModel::strengthAt(std::int64_t changedUs) const
     return 1.0 - static_cast<double>(age) / static_cast<double>(kFadeUs);
 }
 
-std::uint64_t MessageTableModel::suppressedBits(const IdentifierChanges& changes) const
+std::uint8_t MessageTableModel::suppressedBits(const IdentifierChanges& changes, int byte) const
 {
-    return m_suppression != nullptr ? m_suppression->mask(changes.id(), changes.extended()) : 0;
+    return m_suppression != nullptr ? m_suppression->byteMask(changes.id(), changes.extended(), byte) : 0;
 }
 
-std::int64_t MessageTableModel::lastShownFlipUs(const IdentifierChanges& changes, int byte,
-                                                std::uint64_t suppressedBits)
+std::int64_t MessageTableModel::lastShownFlipUs(const IdentifierChanges& changes, int byte, std::uint8_t suppressedBits)
 {
     std::int64_t lastUs = IdentifierChanges::kNever;
-    for (int bit = byte * 8; bit < byte * 8 + 8; ++bit) {
+    for (int bit = 0; bit < 8; ++bit) {
         if ((suppressedBits >> bit & 1U) == 0)
-            lastUs = std::max(lastUs, changes.bitFlippedUs(bit));
+            lastUs = std::max(lastUs, changes.bitFlippedUs(byte * 8 + bit));
     }
     return lastUs;
 }
@@ -222,11 +227,10 @@ MessageTableModel::ByteLook MessageTableModel::byteLook(const IdentifierChanges&
 {
     if (changes.byteDirection(byte) == 0)
         return {};
-    const std::uint64_t suppressed = suppressedBits(changes);
+    const std::uint8_t suppressed = suppressedBits(changes, byte);
     const std::int64_t changedUs = changes.byteChangedUs(byte);
     // Without a suppressed bit in the byte, its last change is the last flip of its bits.
-    const std::int64_t shownUs
-        = (suppressed >> (byte * 8) & 0xFF) == 0 ? changedUs : lastShownFlipUs(changes, byte, suppressed);
+    const std::int64_t shownUs = suppressed == 0 ? changedUs : lastShownFlipUs(changes, byte, suppressed);
     ByteLook look;
     look.strength = strengthAt(shownUs);
     if (look.strength <= 0)

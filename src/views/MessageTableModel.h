@@ -121,9 +121,10 @@ private:
         bool busy = false;
     };
     ByteLook byteLook(const IdentifierChanges& changes, int byte) const;
-    std::uint64_t suppressedBits(const IdentifierChanges& changes) const;
+    // The byte's suppressed bits, bit i of the byte as bit i.
+    std::uint8_t suppressedBits(const IdentifierChanges& changes, int byte) const;
     // The last flip of the byte's bits outside suppressedBits (IdentifierChanges::kNever: none).
-    static std::int64_t lastShownFlipUs(const IdentifierChanges& changes, int byte, std::uint64_t suppressedBits);
+    static std::int64_t lastShownFlipUs(const IdentifierChanges& changes, int byte, std::uint8_t suppressedBits);
     // How far a change at changedUs has faded at the shown moment: 1 just changed, 0 gone.
     double strengthAt(std::int64_t changedUs) const;
 

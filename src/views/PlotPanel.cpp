@@ -183,7 +183,7 @@ QWidget* PlotPanel::buildSignalForm()
     m_identifier->setFixedWidth(m_identifier->fontMetrics().horizontalAdvance(QLatin1Char('D')) * 11);
     m_firstByte = new QSpinBox(form);
     m_firstByte->setObjectName(QStringLiteral("spnPlotByte"));
-    m_firstByte->setRange(0, CanFrame::kMaxClassicLength - 1);
+    m_firstByte->setRange(0, CanFrame::kMaxFdLength - 1);
     m_byteCount = new QSpinBox(form);
     m_byteCount->setObjectName(QStringLiteral("spnPlotCount"));
     m_byteCount->setRange(1, CanFrame::kMaxClassicLength);
@@ -286,9 +286,10 @@ void PlotPanel::addFromForm()
     const int byteCount = m_byteCount->value();
     if (m_bit->currentIndex() > 0)
         return addSignal(PlotSignal::ofBit(id, extended, firstByte, m_bit->currentIndex() - 1));
-    if (firstByte + byteCount > CanFrame::kMaxClassicLength) {
-        showMessage(
-            QStringLiteral("Bytes %1-%2 run past the last byte, 7.").arg(firstByte).arg(firstByte + byteCount - 1));
+    if (firstByte + byteCount > CanFrame::kMaxFdLength) {
+        showMessage(QStringLiteral("Bytes %1-%2 run past the last byte of a CAN FD frame, 63.")
+                        .arg(firstByte)
+                        .arg(firstByte + byteCount - 1));
         return;
     }
     addSignal(PlotSignal::ofBytes(id, extended, firstByte, byteCount,

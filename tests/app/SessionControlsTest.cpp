@@ -76,7 +76,7 @@ protected:
         session.List1().append("<2000,1,>");
         auto* suppression = first.window.findChild<vexmoor::SuppressionControls*>();
         vexmoor::SuppressionMask mask;
-        mask.suppress(0x2A8, false, 0x81);
+        mask.suppress(0x2A8, false, { 0x81, 0, 0x4 }); // and a bit of a CAN FD frame's byte 16
         suppression->replaceMask(std::move(mask));
         session.ranking().setWindow(500'000, 2'000'000);
         session.ranking().addMark(1'000'000, "lights on");
@@ -114,6 +114,7 @@ TEST_F(SessionControlsTest, SavedAndOpenedInAFreshWindowEveryItemComesBack)
     EXPECT_EQ(second.window.controller().pollTimer().interval(), 250);
     EXPECT_EQ(second.session().plotted().count(), 2u);
     EXPECT_EQ(second.window.controller().dbc().path(), path("doors.dbc"));
+    EXPECT_EQ(second.window.findChild<vexmoor::SuppressionControls*>()->mask().mask(0x2A8, false, 2), 0x4u);
     EXPECT_EQ(second.window.findChild<vexmoor::SuppressionControls*>()->mask().mask(0x2A8, false), 0x81u);
     EXPECT_TRUE(second.window.tableView().isColumnHidden(vexmoor::MessageTableModel::kDbcMessageColumn));
     EXPECT_NE(contentOf(path("drive.vexmoor")).find("\"path\": \"doors.dbc\""), std::string::npos)

@@ -333,6 +333,26 @@ TEST_F(ReplayCommandTest, BitStatsCountEveryBitsFlipsOverTheWholeFile)
     EXPECT_EQ(read(stats), expected);
 }
 
+// A CAN FD frame is a record like any other, with all its bytes: its row and the flips of all 512 bits.
+TEST_F(ReplayCommandTest, ACanFdIdentifierFillsItsRowAndEveryBitOfTheBitStats)
+{
+    const std::string first = "41" + std::string(124, '0') + "00";
+    const std::string second = "41" + std::string(124, '0') + "80";
+    const std::string log
+        = write("fd.log", "(1.000000) can0 1A0##1" + first + "\n(1.100000) can0 1A0##3" + second + "\n");
+    const std::string stats = (folder / "bits.csv").string();
+    ASSERT_EQ(run({ "--replay", log, "--min-id", "0", "--bit-stats", stats }), 0) << err.str();
+
+    std::string record = "<416,65,";
+    for (int byte = 1; byte < 63; ++byte)
+        record += "0,";
+    record += "128,>";
+    EXPECT_NE(out.str().find("\r\n1A0,\"" + record + "\",2,,"), std::string::npos) << out.str();
+    const std::string bits = read(stats);
+    EXPECT_EQ(std::count(bits.begin(), bits.end(), '\n'), 1 + 512);
+    EXPECT_NE(bits.find("\r\n1A0,63,7,1,1\r\n"), std::string::npos);
+}
+
 TEST_F(ReplayCommandTest, BitStatsThatCannotBeWrittenFailBeforeTheReplay)
 {
     const std::string log = write("one.log", "(1.000000) can0 100#01\n");

@@ -157,6 +157,32 @@ INSTANTIATE_TEST_SUITE_P(Flips, FlipLookTest,
                                          FlipLookCase { "Suppressed", 0x02, 1, 1100, true, 0, false }),
                          [](const testing::TestParamInfo<FlipLookCase>& test) { return test.param.name; });
 
+// A CAN FD frame's 64 bytes are 64 rows; a bit past the eighth byte flips, fades and is suppressed as
+// one of the first eight.
+TEST_F(BitGridModelTest, ACanFdFrameShowsEveryByteWithItsFlips)
+{
+    const auto sendFd = [this](std::int64_t milliseconds, std::uint8_t last) {
+        vexmoor::CanFrame frame = makeFrame(kId, {}, { .timestampUs = at(milliseconds), .fd = true });
+        frame.length = 64;
+        frame.data[40] = static_cast<std::uint8_t>(milliseconds / 1000);
+        frame.data[63] = last;
+        changes.observe(frame);
+    };
+    sendFd(0, 0x00);
+    sendFd(1000, 0x80);
+    suppressFlipsBefore(1100);
+    sendFd(2000, 0x00);
+    model.showIdentifier(kId, false);
+    showAt(2000);
+
+    ASSERT_EQ(model.rowCount(), 64);
+    EXPECT_EQ(model.headerData(63, Qt::Vertical).toString(), QStringLiteral("Byte 63"));
+    EXPECT_EQ(rowText(40).back(), QStringLiteral("2"));
+    EXPECT_TRUE(bitCell(63, 7, BitGridModel::SuppressedRole).toBool());
+    EXPECT_FALSE(bitCell(40, 1, BitGridModel::SuppressedRole).toBool());
+    EXPECT_TRUE(bitCell(40, 1, BitGridModel::RecentFlipColorRole).value<QColor>().isValid());
+}
+
 // Bit 0 flips nine times, bit 1 three times, bit 2 once, bit 3 never.
 TEST_F(BitGridModelTest, HeatRisesWithTheFlipsAgainstTheBusiestBitNotSuppressed)
 {

@@ -176,7 +176,8 @@ INSTANTIATE_TEST_SUITE_P(
                                "\"3G9\" is no hexadecimal identifier of at most 8 digits." },
                     FormCase { "PastTwentyNineBits", "3FFFFFFF", 0, 1, 0, 0, "",
                                "3FFFFFFF is past the largest extended identifier, 1FFFFFFF." },
-                    FormCase { "BytesPastTheEnd", "3E9", 6, 3, 0, 0, "", "Bytes 6-8 run past the last byte, 7." }),
+                    FormCase { "BytesPastTheEnd", "3E9", 62, 3, 0, 0, "",
+                               "Bytes 62-64 run past the last byte of a CAN FD frame, 63." }),
     [](const testing::TestParamInfo<FormCase>& param) { return std::string(param.param.name); });
 
 TEST_F(PlotPanelTest, RemoveTakesTheChosenSeriesAndClearTakesThemAll)

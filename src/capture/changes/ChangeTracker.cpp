@@ -28,9 +28,14 @@ void ChangeTracker::observe(const CanFrame& frame)
         ++m_untrackedFrames;
         return;
     }
-    const std::uint64_t flipped = changes->observe(frame);
+    const std::size_t index = changes->index();
+    const auto hearLongFlips = [this, index, &frame](int word, std::uint64_t bits) {
+        if (m_flipListener != nullptr)
+            m_flipListener->bitsFlipped(index, word, bits, frame.timestampUs);
+    };
+    const std::uint64_t flipped = changes->observe(frame, hearLongFlips);
     if (flipped != 0 && m_flipListener != nullptr)
-        m_flipListener->bitsFlipped(changes->index(), flipped, frame.timestampUs);
+        m_flipListener->bitsFlipped(index, 0, flipped, frame.timestampUs);
 }
 
 void ChangeTracker::clear()

@@ -20,13 +20,6 @@ constexpr std::uint64_t bytesMask(unsigned length)
     return length >= 8 ? ~std::uint64_t { 0 } : (std::uint64_t { 1 } << (8 * length)) - 1;
 }
 
-// A remote frame carries no data whatever length it asks for; a length past eight (a broken source)
-// is taken as eight.
-std::uint8_t dataLength(const CanFrame& frame)
-{
-    return frame.remote ? 0 : std::min(frame.length, CanFrame::kMaxClassicLength);
-}
-
 std::size_t checkedIndex(int index, int count)
 {
     if (index < 0 || index >= count)
@@ -40,6 +33,22 @@ IdentifierChanges::IdentifierChanges()
 {
     m_byteChangedUs.fill(kNever);
     m_bitFlippedUs.fill(kNever);
+}
+
+IdentifierChanges::~IdentifierChanges() = default;
+IdentifierChanges::IdentifierChanges(IdentifierChanges&&) noexcept = default;
+IdentifierChanges& IdentifierChanges::operator=(IdentifierChanges&&) noexcept = default;
+
+const IdentifierChanges* IdentifierChanges::sliceOf(int& index) const
+{
+    checkedIndex(index, kBytes);
+    if (index < kSliceBytes)
+        return this;
+    if (m_slices == nullptr)
+        return nullptr;
+    const IdentifierChanges& slice = (*m_slices)[static_cast<std::size_t>(index / kSliceBytes - 1)];
+    index %= kSliceBytes;
+    return &slice;
 }
 
 std::uint32_t IdentifierChanges::id() const
@@ -59,12 +68,14 @@ std::uint8_t IdentifierChanges::length() const
 
 std::uint8_t IdentifierChanges::byte(int index) const
 {
-    return static_cast<std::uint8_t>(m_data >> (8 * checkedIndex(index, kBytes)));
+    const IdentifierChanges* slice = sliceOf(index);
+    return slice == nullptr ? 0 : static_cast<std::uint8_t>(slice->m_data >> (8 * index));
 }
 
 bool IdentifierChanges::bit(int bitIndex) const
 {
-    return ((m_data >> checkedIndex(bitIndex, kBits)) & 1) != 0;
+    checkedIndex(bitIndex, kBits);
+    return ((byte(bitIndex / 8) >> (bitIndex % 8)) & 1) != 0;
 }
 
 std::uint64_t IdentifierChanges::frames() const
@@ -79,22 +90,30 @@ std::int64_t IdentifierChanges::lastFrameUs() const
 
 std::int64_t IdentifierChanges::byteChangedUs(int index) const
 {
-    return m_byteChangedUs[checkedIndex(index, kBytes)];
+    const IdentifierChanges* slice = sliceOf(index);
+    return slice == nullptr ? kNever : slice->m_byteChangedUs[static_cast<std::size_t>(index)];
 }
 
 int IdentifierChanges::byteDirection(int index) const
 {
-    return m_byteDirections[checkedIndex(index, kBytes)];
+    const IdentifierChanges* slice = sliceOf(index);
+    return slice == nullptr ? 0 : slice->m_byteDirections[static_cast<std::size_t>(index)];
 }
 
 std::int64_t IdentifierChanges::bitFlippedUs(int bitIndex) const
 {
-    return m_bitFlippedUs[checkedIndex(bitIndex, kBits)];
+    checkedIndex(bitIndex, kBits);
+    int byteIndex = bitIndex / 8;
+    const IdentifierChanges* slice = sliceOf(byteIndex);
+    return slice == nullptr ? kNever : slice->m_bitFlippedUs[static_cast<std::size_t>(byteIndex * 8 + bitIndex % 8)];
 }
 
 std::uint32_t IdentifierChanges::bitFlips(int bitIndex) const
 {
-    return m_bitFlips[checkedIndex(bitIndex, kBits)];
+    checkedIndex(bitIndex, kBits);
+    int byteIndex = bitIndex / 8;
+    const IdentifierChanges* slice = sliceOf(byteIndex);
+    return slice == nullptr ? 0 : slice->m_bitFlips[static_cast<std::size_t>(byteIndex * 8 + bitIndex % 8)];
 }
 
 double IdentifierChanges::framesPerSecond(std::int64_t nowUs) const
@@ -110,7 +129,8 @@ double IdentifierChanges::periodMs(std::int64_t nowUs) const
 
 double IdentifierChanges::byteChangeShare(int index, std::int64_t nowUs) const
 {
-    return m_activity.byteChangeShare(static_cast<int>(checkedIndex(index, kBytes)), nowUs);
+    const IdentifierChanges* slice = sliceOf(index);
+    return slice == nullptr ? 0.0 : slice->m_activity.byteChangeShare(index, nowUs);
 }
 
 void IdentifierChanges::start(std::uint32_t id, bool extended, std::uint32_t index)
@@ -121,30 +141,30 @@ void IdentifierChanges::start(std::uint32_t id, bool extended, std::uint32_t ind
     m_index = index;
 }
 
-std::uint64_t IdentifierChanges::observe(const CanFrame& frame)
+std::uint64_t IdentifierChanges::observeSlice(const std::uint8_t* bytes, std::uint8_t length, std::int64_t timeUs)
 {
-    const std::uint8_t length = dataLength(frame);
     std::uint64_t data = 0;
-    std::memcpy(&data, frame.data.data(), sizeof data);
+    std::memcpy(&data, bytes, sizeof data);
     data &= bytesMask(length);
 
     // The first frame has nothing to differ from; after that, only the bytes both frames have count.
-    const std::uint64_t shared = m_frames == 0 ? 0 : bytesMask(std::min(length, m_length));
+    const std::uint8_t previousLength = std::min<std::uint8_t>(m_length, kSliceBytes);
+    const std::uint64_t shared = m_frames == 0 ? 0 : bytesMask(std::min(length, previousLength));
     const std::uint64_t changed = (data ^ m_data) & shared;
     std::uint8_t changedBytes = 0;
     if (changed != 0) {
-        changedBytes = noteByteChanges(changed, data, frame.timestampUs);
-        noteBitFlips(changed, frame.timestampUs);
+        changedBytes = noteByteChanges(changed, data, timeUs);
+        noteBitFlips(changed, timeUs);
     }
-    m_activity.record(frame.timestampUs, changedBytes);
+    m_activity.record(timeUs, changedBytes);
 
     if (m_frames == 0)
-        m_firstFrameUs = frame.timestampUs;
+        m_firstFrameUs = timeUs;
     m_data = data;
     m_length = length;
     if (m_frames != std::numeric_limits<std::uint64_t>::max())
         ++m_frames;
-    m_lastFrameUs = frame.timestampUs;
+    m_lastFrameUs = timeUs;
     return changed;
 }
 

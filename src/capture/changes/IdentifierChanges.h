@@ -7,23 +7,34 @@
 #include <cstddef>
 #include <cstdint>
 #include <limits>
+#include <memory>
 
 namespace vexmoor {
 
 // What one identifier's frames did, byte by byte and bit by bit, on the frames' own clock. Its size
-// is fixed: nothing in it grows with the traffic. An index outside the bytes or bits throws
-// std::out_of_range.
+// is fixed: nothing in it grows with the traffic. A classic identifier's 8 bytes live here; once a
+// CAN FD frame brings more, bytes 8 to 63 get seven slices of 8 bytes like this one, made then, so
+// that a classic identifier costs nothing more for them. An index outside the 64 bytes or 512 bits
+// throws std::out_of_range; one past what the frames brought reads as nothing.
 class alignas(64) IdentifierChanges {
 public:
     static constexpr std::int64_t kNever = std::numeric_limits<std::int64_t>::min();
-    static constexpr int kBits = CanFrame::kMaxClassicLength * 8;
+    static constexpr int kBytes = CanFrame::kMaxFdLength;
+    static constexpr int kBits = kBytes * 8;
+    // Flipped bits are handed on in words of 64: word w holds bits 64w to 64w + 63.
+    static constexpr int kWords = kBits / 64;
 
     IdentifierChanges();
+    ~IdentifierChanges();
+    IdentifierChanges(IdentifierChanges&&) noexcept;
+    IdentifierChanges& operator=(IdentifierChanges&&) noexcept;
 
     std::uint32_t id() const;
     bool extended() const;
     // The latest frame's data; a remote frame has none.
     std::uint8_t length() const;
+    // Whether a frame past 8 bytes came: the bytes beyond them are followed from then on.
+    bool hasLongData() const { return m_slices != nullptr; }
     std::uint8_t byte(int index) const;
     bool bit(int bitIndex) const; // bitIndex = byte * 8 + bit, bit 0 the least significant
     std::uint64_t frames() const;
@@ -50,30 +61,72 @@ public:
 
 private:
     friend class ChangeTracker;
-    static constexpr int kBytes = CanFrame::kMaxClassicLength;
+    static constexpr int kSliceBytes = CanFrame::kMaxClassicLength;
+    static constexpr int kSliceBits = kSliceBytes * 8;
+    static constexpr int kSlices = kBytes / kSliceBytes - 1; // the slices past the first 8 bytes
+    using Slices = std::array<IdentifierChanges, kSlices>;
 
     void start(std::uint32_t id, bool extended, std::uint32_t index);
-    // Returns the bits that flipped.
-    std::uint64_t observe(const CanFrame& frame);
+    // Returns the bits of the first 8 bytes that flipped; flips past them go to onLongFlips(word, bits).
+    template <typename OnLongFlips> std::uint64_t observe(const CanFrame& frame, OnLongFlips&& onLongFlips);
+    // Bytes 8 to 63 of the frame, into the slices, made at the first frame that has them.
+    template <typename OnLongFlips> void observeLongData(const CanFrame& frame, OnLongFlips&& onLongFlips);
+    // One slice of up to 8 bytes; returns the bits that flipped.
+    std::uint64_t observeSlice(const std::uint8_t* bytes, std::uint8_t length, std::int64_t timeUs);
     // changed: the bits of the bytes both frames have that differ; returns the changed bytes' mask.
     std::uint8_t noteByteChanges(std::uint64_t changed, std::uint64_t data, std::int64_t timeUs);
     void noteBitFlips(std::uint64_t changed, std::int64_t timeUs);
+    // The slice that holds the byte, and the byte's index in it; nullptr past what came.
+    const IdentifierChanges* sliceOf(int& index) const;
 
     // The fields every frame touches come first, so that a frame that changes nothing reads and
     // writes the first two cache lines only (the class starts on a line).
     std::uint32_t m_id = 0;
     std::uint32_t m_index = 0;
     bool m_extended = false;
-    std::uint8_t m_length = 0;
-    std::array<std::int8_t, kBytes> m_byteDirections {};
+    std::uint8_t m_length = 0; // the whole frame's; a slice's own bytes are at most 8 of it
+    std::array<std::int8_t, kSliceBytes> m_byteDirections {};
     std::uint64_t m_data = 0; // byte i in bits 8i to 8i+7; bytes past the length are zero
+    std::unique_ptr<Slices> m_slices;
     std::uint64_t m_frames = 0;
     std::int64_t m_lastFrameUs = kNever;
     RecentActivity m_activity;
     std::int64_t m_firstFrameUs = kNever;
-    std::array<std::int64_t, kBytes> m_byteChangedUs;
-    std::array<std::int64_t, kBits> m_bitFlippedUs;
-    std::array<std::uint32_t, kBits> m_bitFlips {};
+    std::array<std::int64_t, kSliceBytes> m_byteChangedUs;
+    std::array<std::int64_t, kSliceBits> m_bitFlippedUs;
+    std::array<std::uint32_t, kSliceBits> m_bitFlips {};
 };
+
+template <typename OnLongFlips>
+std::uint64_t IdentifierChanges::observe(const CanFrame& frame, OnLongFlips&& onLongFlips)
+{
+    const auto length = static_cast<std::uint8_t>(frame.dataLength());
+    const std::uint64_t flipped
+        = observeSlice(frame.data.data(), std::min<std::uint8_t>(length, kSliceBytes), frame.timestampUs);
+    if (length > kSliceBytes || m_slices != nullptr)
+        observeLongData(frame, onLongFlips);
+    m_length = length;
+    return flipped;
+}
+
+template <typename OnLongFlips>
+void IdentifierChanges::observeLongData(const CanFrame& frame, OnLongFlips&& onLongFlips)
+{
+    if (m_slices == nullptr)
+        m_slices = std::make_unique<Slices>();
+    const std::size_t length = frame.dataLength();
+    std::uint64_t word[kWords] {};
+    for (int slice = 0; slice < kSlices; ++slice) {
+        const std::size_t first = static_cast<std::size_t>(slice + 1) * kSliceBytes;
+        const auto sliceLength
+            = static_cast<std::uint8_t>(length > first ? std::min<std::size_t>(length - first, kSliceBytes) : 0);
+        word[slice + 1] = (*m_slices)[static_cast<std::size_t>(slice)].observeSlice(frame.data.data() + first,
+                                                                                    sliceLength, frame.timestampUs);
+    }
+    for (int index = 1; index < kWords; ++index) {
+        if (word[index] != 0)
+            onLongFlips(index, word[index]);
+    }
+}
 
 } // namespace vexmoor

@@ -53,10 +53,11 @@ bool PlotSignal::valid() const
 {
     if (decoded)
         return true;
+    // Up to a CAN FD frame's last byte; a value of at most 8 bytes, as it must fit 64 bits.
     if (bit)
-        return firstByte < CanFrame::kMaxClassicLength && *bit < 8;
-    return byteCount >= 1 && firstByte < CanFrame::kMaxClassicLength
-        && firstByte + byteCount <= CanFrame::kMaxClassicLength;
+        return firstByte < CanFrame::kMaxFdLength && *bit < 8;
+    return byteCount >= 1 && byteCount <= CanFrame::kMaxClassicLength && firstByte < CanFrame::kMaxFdLength
+        && firstByte + byteCount <= CanFrame::kMaxFdLength;
 }
 
 std::optional<std::uint64_t> PlotSignal::valueIn(const CanFrame& frame) const

@@ -19,14 +19,20 @@ bool flippedWithin(std::int64_t flippedUs, std::int64_t nowUs, std::int64_t wind
     return ageUs < static_cast<std::uint64_t>(windowUs);
 }
 
-std::uint64_t recentBits(const IdentifierChanges& changes, std::int64_t nowUs, std::int64_t windowUs)
+SuppressionMask::Words recentBits(const IdentifierChanges& changes, std::int64_t nowUs, std::int64_t windowUs)
 {
-    std::uint64_t bits = 0;
-    for (int bit = 0; bit < IdentifierChanges::kBits; ++bit) {
+    SuppressionMask::Words words {};
+    const int bits = changes.hasLongData() ? IdentifierChanges::kBits : CanFrame::kMaxClassicLength * 8;
+    for (int bit = 0; bit < bits; ++bit) {
         if (flippedWithin(changes.bitFlippedUs(bit), nowUs, windowUs))
-            bits |= std::uint64_t { 1 } << bit;
+            words[static_cast<std::size_t>(bit / 64)] |= std::uint64_t { 1 } << (bit % 64);
     }
-    return bits;
+    return words;
+}
+
+bool isEmpty(const SuppressionMask::Words& words)
+{
+    return std::all_of(words.begin(), words.end(), [](std::uint64_t word) { return word == 0; });
 }
 
 } // namespace
@@ -36,31 +42,32 @@ std::size_t SuppressionMask::suppressRecent(const ChangeTracker& changes, std::i
     std::size_t flipped = 0;
     for (std::size_t index = 0; index < changes.size(); ++index) {
         const IdentifierChanges& identifier = changes.at(index);
-        const std::uint64_t bits = recentBits(identifier, nowUs, windowUs);
-        if (bits == 0)
+        const Words words = recentBits(identifier, nowUs, windowUs);
+        if (isEmpty(words))
             continue;
-        flipped += static_cast<std::size_t>(std::popcount(bits));
-        std::uint64_t& mask = m_masks[keyOf(identifier.id(), identifier.extended())];
-        m_maskedBits += static_cast<std::size_t>(std::popcount(bits & ~mask));
-        mask |= bits;
+        for (const std::uint64_t word : words)
+            flipped += static_cast<std::size_t>(std::popcount(word));
+        suppress(identifier.id(), identifier.extended(), words);
     }
     return flipped;
 }
 
-void SuppressionMask::suppress(std::uint32_t id, bool extended, std::uint64_t bits)
+void SuppressionMask::suppress(std::uint32_t id, bool extended, const Words& words)
 {
-    std::uint64_t& mask = m_masks[keyOf(id, extended)];
-    m_maskedBits += static_cast<std::size_t>(std::popcount(bits & ~mask));
-    mask |= bits;
+    Words& mask = m_masks[keyOf(id, extended)];
+    for (std::size_t word = 0; word < mask.size(); ++word) {
+        m_maskedBits += static_cast<std::size_t>(std::popcount(words[word] & ~mask[word]));
+        mask[word] |= words[word];
+    }
 }
 
-void SuppressionMask::forEach(const std::function<void(std::uint32_t, bool, std::uint64_t)>& visit) const
+void SuppressionMask::forEach(const std::function<void(std::uint32_t, bool, const Words&)>& visit) const
 {
-    std::vector<std::pair<std::uint64_t, std::uint64_t>> sorted(m_masks.begin(), m_masks.end());
+    std::vector<std::pair<std::uint64_t, Words>> sorted(m_masks.begin(), m_masks.end());
     std::sort(sorted.begin(), sorted.end());
-    for (const auto& [key, bits] : sorted) {
-        if (bits != 0)
-            visit(static_cast<std::uint32_t>(key), (key >> 32) != 0, bits);
+    for (const auto& [key, words] : sorted) {
+        if (!isEmpty(words))
+            visit(static_cast<std::uint32_t>(key), (key >> 32) != 0, words);
     }
 }
 
@@ -70,18 +77,33 @@ void SuppressionMask::clear()
     m_maskedBits = 0;
 }
 
-std::uint64_t SuppressionMask::mask(std::uint32_t id, bool extended) const
+std::uint64_t SuppressionMask::mask(std::uint32_t id, bool extended, int word) const
 {
+    if (word < 0 || word >= kWords)
+        return 0;
     const auto found = m_masks.find(keyOf(id, extended));
-    return found != m_masks.end() ? found->second : 0;
+    return found != m_masks.end() ? found->second[static_cast<std::size_t>(word)] : 0;
+}
+
+bool SuppressionMask::isSuppressed(std::uint32_t id, bool extended, int bitIndex) const
+{
+    return bitIndex >= 0 && ((mask(id, extended, bitIndex / 64) >> (bitIndex % 64)) & 1U) != 0;
+}
+
+std::uint8_t SuppressionMask::byteMask(std::uint32_t id, bool extended, int byte) const
+{
+    return byte < 0 ? 0 : static_cast<std::uint8_t>(mask(id, extended, byte / 8) >> (byte % 8 * 8));
 }
 
 bool SuppressionMask::changedOutside(const IdentifierChanges& changes, std::int64_t nowUs, std::int64_t windowUs) const
 {
-    const std::uint64_t shown = ~mask(changes.id(), changes.extended());
-    for (std::uint64_t bits = shown; bits != 0; bits &= bits - 1) {
-        if (flippedWithin(changes.bitFlippedUs(std::countr_zero(bits)), nowUs, windowUs))
-            return true;
+    const int words = changes.hasLongData() ? kWords : 1;
+    for (int word = 0; word < words; ++word) {
+        const std::uint64_t shown = ~mask(changes.id(), changes.extended(), word);
+        for (std::uint64_t bits = shown; bits != 0; bits &= bits - 1) {
+            if (flippedWithin(changes.bitFlippedUs(word * 64 + std::countr_zero(bits)), nowUs, windowUs))
+                return true;
+        }
     }
     return false;
 }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <array>
 #include <cstddef>
 #include <cstdint>
 #include <functional>
@@ -12,10 +13,13 @@ class IdentifierChanges;
 
 // The bits the user has set aside because they always move (counters, checksums, toggles), per
 // identifier: a change made only by them is not worth the eye. Bit i is bit i % 8 of byte i / 8, as
-// in IdentifierChanges. A standard and an extended identifier of the same number are apart.
+// in IdentifierChanges, up to a CAN FD frame's 512, in words of 64. A standard and an extended
+// identifier of the same number are apart.
 class SuppressionMask final {
 public:
     static constexpr std::int64_t kDefaultWindowUs = 3'000'000;
+    static constexpr int kWords = 8;
+    using Words = std::array<std::uint64_t, kWords>;
 
     // Adds every bit whose last flip lies within (nowUs - windowUs, nowUs] to what is suppressed. A
     // flip stamped after nowUs belongs to another clock and is left alone; so is everything when the
@@ -25,15 +29,18 @@ public:
                                std::int64_t windowUs = kDefaultWindowUs);
     void clear();
 
-    // Adds bits to the identifier's, as a session file brings them.
-    void suppress(std::uint32_t id, bool extended, std::uint64_t bits);
-    // Hands visit(id, extended, bits) every identifier with suppressed bits, in identifier order.
-    void forEach(const std::function<void(std::uint32_t, bool, std::uint64_t)>& visit) const;
+    // Adds bits to the identifier's, as a session file brings them: word w holds bits 64w to 64w + 63.
+    void suppress(std::uint32_t id, bool extended, const Words& words);
+    // Hands visit(id, extended, words) every identifier with suppressed bits, in identifier order.
+    void forEach(const std::function<void(std::uint32_t, bool, const Words&)>& visit) const;
 
     // How many bits are suppressed, over every identifier.
     std::size_t maskedBits() const { return m_maskedBits; }
-    // The identifier's suppressed bits; 0 when none.
-    std::uint64_t mask(std::uint32_t id, bool extended) const;
+    // The identifier's suppressed bits of one word of 64 (the first 8 bytes: word 0); 0 when none.
+    std::uint64_t mask(std::uint32_t id, bool extended, int word = 0) const;
+    bool isSuppressed(std::uint32_t id, bool extended, int bitIndex) const;
+    // The suppressed bits of one byte, bit i of the byte as bit i.
+    std::uint8_t byteMask(std::uint32_t id, bool extended, int byte) const;
     // Whether a bit not suppressed flipped within (nowUs - windowUs, nowUs]: what is left to see once
     // the bits that always move are set aside.
     bool changedOutside(const IdentifierChanges& changes, std::int64_t nowUs,
@@ -42,7 +49,7 @@ public:
 private:
     static std::uint64_t keyOf(std::uint32_t id, bool extended);
 
-    std::unordered_map<std::uint64_t, std::uint64_t> m_masks;
+    std::unordered_map<std::uint64_t, Words> m_masks;
     std::size_t m_maskedBits = 0;
 };
 

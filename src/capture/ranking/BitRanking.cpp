@@ -21,9 +21,11 @@ constexpr double kShortestQuietSeconds = 1.0;
 // Nearer than this to its mark, a flip is as good as on it: the hand on the mark key is no faster.
 constexpr double kCloseSeconds = 0.25;
 
+constexpr std::uint32_t kBitsPerIdentifier = 512;
+
 std::uint32_t keyOf(std::uint32_t index, int bitIndex)
 {
-    return index * 64U + static_cast<std::uint32_t>(bitIndex);
+    return index * kBitsPerIdentifier + static_cast<std::uint32_t>(bitIndex);
 }
 
 // What is known of one bit near the marks: which marks it hit, how close its nearest flip came to
@@ -132,9 +134,9 @@ void BitRanking::clear()
     clearObservations();
 }
 
-void BitRanking::bitsFlipped(std::size_t index, std::uint64_t bits, std::int64_t timeUs)
+void BitRanking::bitsFlipped(std::size_t index, int word, std::uint64_t bits, std::int64_t timeUs)
 {
-    const FlipEvent event { timeUs, bits, static_cast<std::uint32_t>(index) };
+    const FlipEvent event { timeUs, bits, static_cast<std::uint32_t>(index), word };
     // The ring is made on the first flip: a session that never sees one never pays for it.
     if (m_recent.empty())
         m_recent.resize(kRecentFlips);
@@ -170,7 +172,7 @@ void BitRanking::countForMark(std::size_t mark, const FlipEvent& event)
     if (event.timeUs < markUs - m_beforeUs || event.timeUs > markUs + m_afterUs)
         return;
     const std::int64_t distanceMs = (event.timeUs > markUs ? event.timeUs - markUs : markUs - event.timeUs) / 1000;
-    m_markFlips[mark].add(event.index, event.bits,
+    m_markFlips[mark].add(event.index, event.word, event.bits,
                           static_cast<std::uint16_t>(std::min<std::int64_t>(distanceMs, MarkFlipCounts::kFarMs)));
     ++m_revision;
 }
@@ -236,12 +238,12 @@ std::vector<RankedBit> BitRanking::rank(const SuppressionMask* suppressed, std::
     std::vector<RankedBit> ranked;
     ranked.reserve(near.size());
     for (const auto& [key, entry] : near) {
-        const std::size_t index = key / 64;
-        const int bitIndex = static_cast<int>(key % 64);
+        const std::size_t index = key / kBitsPerIdentifier;
+        const int bitIndex = static_cast<int>(key % kBitsPerIdentifier);
         if (index >= m_tracker.size())
             continue;
         const IdentifierChanges& changes = m_tracker.at(index);
-        if (suppressed != nullptr && ((suppressed->mask(changes.id(), changes.extended()) >> bitIndex) & 1U) != 0)
+        if (suppressed != nullptr && suppressed->isSuppressed(changes.id(), changes.extended(), bitIndex))
             continue;
         const std::uint64_t total = changes.bitFlips(bitIndex);
         // Windows that overlap count a flip once for each: never below none elsewhere.

@@ -63,13 +63,14 @@ public:
     std::vector<RankedBit> rank(const SuppressionMask* suppressed = nullptr,
                                 std::size_t top = std::numeric_limits<std::size_t>::max()) const;
 
-    void bitsFlipped(std::size_t index, std::uint64_t bits, std::int64_t timeUs) override;
+    void bitsFlipped(std::size_t index, int word, std::uint64_t bits, std::int64_t timeUs) override;
 
 private:
     struct FlipEvent {
         std::int64_t timeUs = 0;
         std::uint64_t bits = 0;
         std::uint32_t index = 0;
+        std::int32_t word = 0;
     };
     // Seconds of a busy bus, enough for a mark taken a moment after the switch; small enough (384 KB)
     // that writing it does not push the tracker's state out of the cache.

@@ -6,13 +6,14 @@
 
 namespace vexmoor {
 
-void MarkFlipCounts::add(std::size_t index, std::uint64_t bits, std::uint16_t distanceMs)
+void MarkFlipCounts::add(std::size_t index, int word, std::uint64_t bits, std::uint16_t distanceMs)
 {
-    if (index >= m_byIdentifier.size())
-        m_byIdentifier.resize(index + 1);
-    if (!m_byIdentifier[index])
-        m_byIdentifier[index] = std::make_unique<Counts>();
-    Counts& counts = *m_byIdentifier[index];
+    const std::size_t slot = index * kWords + static_cast<std::size_t>(word);
+    if (slot >= m_byWord.size())
+        m_byWord.resize(slot + 1);
+    if (!m_byWord[slot])
+        m_byWord[slot] = std::make_unique<Counts>();
+    Counts& counts = *m_byWord[slot];
     for (; bits != 0; bits &= bits - 1) {
         Count& count = counts[static_cast<std::size_t>(std::countr_zero(bits))];
         if (count.flips != std::numeric_limits<std::uint16_t>::max())

@@ -126,14 +126,26 @@ const std::vector<JsonValue>& objectsOf(const JsonValue& value, std::string_view
     return value.items();
 }
 
-std::uint64_t bitsOf(const JsonValue& value)
+// Up to 16 digits: the first 64 bits. A CAN FD identifier's further bits follow, 16 digits for each
+// 64, so that a classic identifier's mask reads as it always did.
+SessionState::MaskedBits::Words bitsOf(const JsonValue& value)
 {
+    constexpr std::size_t kWordDigits = 16;
     const std::string text = textOf(value, "bits");
-    std::uint64_t bits = 0;
-    const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), bits, 16);
-    if (text.empty() || error != std::errc() || end != text.data() + text.size())
-        throw Refusal { value.line(), "\"bits\" should be up to 16 hexadecimal digits" };
-    return bits;
+    SessionState::MaskedBits::Words words {};
+    const bool whole = text.size() <= kWordDigits || text.size() % kWordDigits == 0;
+    bool valid = !text.empty() && whole && text.size() <= kWordDigits * words.size();
+    for (std::size_t word = 0; valid && word * kWordDigits < text.size(); ++word) {
+        const char* first = text.data() + word * kWordDigits;
+        const char* last = first + std::min(kWordDigits, text.size() - word * kWordDigits);
+        const auto [end, error] = std::from_chars(first, last, words[word], 16);
+        valid = error == std::errc() && end == last;
+    }
+    if (!valid)
+        throw Refusal { value.line(),
+                        "\"bits\" should be up to 16 hexadecimal digits, and 16 more for each further 64 bits of a "
+                        "CAN FD frame" };
+    return words;
 }
 
 void readSuppression(const JsonValue& value, SessionState& state)
@@ -242,12 +254,22 @@ JsonValue plotEntryValue(const SessionState::PlotEntry& entry)
     return value;
 }
 
-std::string hexBits(std::uint64_t bits)
+std::string hexBits(const SessionState::MaskedBits::Words& words)
 {
     static constexpr char kDigits[] = "0123456789ABCDEF";
-    std::string text(16, '0');
-    for (std::size_t index = 16; index-- > 0; bits >>= 4)
-        text[index] = kDigits[bits & 0xF];
+    std::size_t used = 1;
+    for (std::size_t word = 1; word < words.size(); ++word) {
+        if (words[word] != 0)
+            used = word + 1;
+    }
+    std::string text;
+    for (std::size_t word = 0; word < used; ++word) {
+        std::string digits(16, '0');
+        std::uint64_t bits = words[word];
+        for (std::size_t index = 16; index-- > 0; bits >>= 4)
+            digits[index] = kDigits[bits & 0xF];
+        text += digits;
+    }
     return text;
 }
 
@@ -298,7 +320,7 @@ std::string SessionFile::write(const SessionState& state)
     JsonValue masks = JsonValue::array();
     for (const SessionState::MaskedBits& mask : state.suppressed)
         masks.append(
-            objectOf({ { "id", JsonValue::string(mask.canId) }, { "bits", JsonValue::string(hexBits(mask.bits)) } }));
+            objectOf({ { "id", JsonValue::string(mask.canId) }, { "bits", JsonValue::string(hexBits(mask.words)) } }));
     document.add(
         "suppression",
         objectOf({ { "window_us", JsonValue::number(state.suppressionWindowUs) }, { "bits", std::move(masks) } }));

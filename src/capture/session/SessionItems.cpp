@@ -75,7 +75,7 @@ SuppressionMask SessionItems::suppressionOf(const SessionState& state)
     SuppressionMask mask;
     for (const SessionState::MaskedBits& masked : state.suppressed) {
         const auto [id, extended] = identifierOf(masked.canId);
-        mask.suppress(id, extended, masked.bits);
+        mask.suppress(id, extended, masked.words);
     }
     return mask;
 }
@@ -112,8 +112,8 @@ void SessionItems::gatherSuppression(const SuppressionMask& mask, std::int64_t w
 {
     state.suppressionWindowUs = windowUs;
     state.suppressed.clear();
-    mask.forEach([&state](std::uint32_t id, bool extended, std::uint64_t bits) {
-        state.suppressed.push_back({ canIdText(id, extended), bits });
+    mask.forEach([&state](std::uint32_t id, bool extended, const SuppressionMask::Words& words) {
+        state.suppressed.push_back({ canIdText(id, extended), words });
     });
 }
 

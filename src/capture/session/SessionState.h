@@ -3,6 +3,7 @@
 #include "capture/ranking/Mark.h"
 #include "capture/session/JsonValue.h"
 
+#include <array>
 #include <cstdint>
 #include <optional>
 #include <string>
@@ -29,8 +30,9 @@ struct SessionState {
         bool operator==(const Name&) const = default;
     };
     struct MaskedBits {
+        using Words = std::array<std::uint64_t, 8>;
         std::string canId;
-        std::uint64_t bits = 0; // bit i is bit i % 8 of byte i / 8
+        Words words {}; // bit i of word w is bit i % 8 of byte 8w + i / 8: a CAN FD frame's 512
         bool operator==(const MaskedBits&) const = default;
     };
     // A plotted value: a bit, bytes, or a signal of the session's database by its names.

@@ -23,7 +23,7 @@ std::span<const std::uint8_t> MessageDecoder::dataOf(const CanFrame& frame)
 {
     if (frame.remote)
         return {};
-    return std::span<const std::uint8_t>(frame.data).first(std::min<std::size_t>(frame.length, frame.data.size()));
+    return std::span<const std::uint8_t>(frame.data).first(frame.dataLength());
 }
 
 std::optional<SignalValue> MessageDecoder::decode(std::span<const std::uint8_t> data, std::size_t signalIndex) const

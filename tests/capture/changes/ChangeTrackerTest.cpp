@@ -197,11 +197,54 @@ TEST(ChangeTrackerTest, AnIndexOutsideTheFrameThrows)
 {
     ChangeTracker tracker;
     const IdentifierChanges& changes = replay(tracker, { { { 1 }, 100 } });
-    EXPECT_THROW((void)changes.byte(8), std::out_of_range);
+    EXPECT_THROW((void)changes.byte(64), std::out_of_range);
     EXPECT_THROW((void)changes.byteChangedUs(-1), std::out_of_range);
-    EXPECT_THROW((void)changes.bitFlips(64), std::out_of_range);
-    EXPECT_THROW((void)changes.byteChangeShare(8, 0), std::out_of_range);
+    EXPECT_THROW((void)changes.bitFlips(512), std::out_of_range);
+    EXPECT_THROW((void)changes.byteChangeShare(64, 0), std::out_of_range);
     EXPECT_THROW((void)tracker.at(1), std::out_of_range);
+    // Past the bytes that came, within a CAN FD frame's: nothing yet.
+    EXPECT_EQ(changes.byte(40), 0);
+    EXPECT_EQ(changes.bitFlippedUs(511), kNever);
+}
+
+// A CAN FD frame's bytes past the eighth are followed like the first ones, and their flips heard in
+// their own words of 64 bits; a frame that lacks them flips none of them.
+TEST(ChangeTrackerTest, BytesPastTheEighthOfCanFdFramesAreFollowed)
+{
+    struct Heard : vexmoor::FlipListener {
+        std::vector<std::pair<int, std::uint64_t>> words;
+        void bitsFlipped(std::size_t, int word, std::uint64_t bits, std::int64_t) override
+        {
+            words.emplace_back(word, bits);
+        }
+    } heard;
+    ChangeTracker tracker;
+    tracker.setFlipListener(&heard);
+    std::vector<std::uint8_t> data(64, 0);
+    const auto observe = [&tracker](std::vector<std::uint8_t> bytes, std::int64_t timeUs) {
+        CanFrame frame = makeFrame(kId, {}, { .timestampUs = timeUs, .fd = true });
+        for (const std::uint8_t byte : bytes)
+            frame.data.at(frame.length++) = byte;
+        tracker.observe(frame);
+    };
+    observe(data, 100);
+    data[63] = 0x80;
+    data[9] = 0x01;
+    data[0] = 0x02;
+    observe(data, 200);
+    observe({ 0x02, 0, 0, 0, 0, 0, 0, 0, 0, 0x01, 0, 0 }, 300);
+    observe(std::vector<std::uint8_t>(64, 0), 400);
+
+    const IdentifierChanges& changes = *tracker.find(kId, false);
+    EXPECT_TRUE(changes.hasLongData());
+    EXPECT_EQ(changes.length(), 64);
+    EXPECT_EQ(changes.byteChangedUs(63), 200) << "not at 400: the frame before it had no byte 63";
+    EXPECT_EQ(changes.bitFlips(63 * 8 + 7), 1u);
+    EXPECT_EQ(changes.byteDirection(9), -1);
+    EXPECT_EQ(changes.byteChangedUs(9), 400);
+    EXPECT_EQ(heard.words,
+              (std::vector<std::pair<int, std::uint64_t>> {
+                  { 1, 0x0100 }, { 7, 0x8000000000000000 }, { 0, 0x02 }, { 1, 0x0100 }, { 0, 0x02 } }));
 }
 
 // Identifiers -----------------------------------------------------------------------------------
