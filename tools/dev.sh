@@ -12,7 +12,7 @@ jobs=$(nproc 2>/dev/null || echo 2)
 # Debian's qt6-charts-dev needs the OpenGL module's CMake files without depending on their package.
 packages=(build-essential cmake ninja-build googletest libgtest-dev libgmock-dev libbenchmark-dev
     qt6-base-dev qt6-serialport-dev qt6-serialbus-dev qt6-charts-dev libqt6opengl6-dev python3 clang
-    libclang-rt-14-dev python3-canmatrix)
+    libclang-rt-14-dev python3-canmatrix can-utils)
 
 install_missing_packages() {
     local missing=() package

@@ -1,9 +1,14 @@
 #include "capture/formats/CandumpLog.h"
 #include "capture/CaptureTestSupport.h"
 
+#include "capture/TemporaryFolder.h"
+
 #include <gtest/gtest.h>
 
+#include <cstdlib>
+#include <fstream>
 #include <limits>
+#include <sstream>
 
 namespace {
 
@@ -250,5 +255,53 @@ INSTANTIATE_TEST_SUITE_P(
 INSTANTIATE_TEST_SUITE_P(BlankLines, CandumpParseTest,
                          testing::Values(ParseCase { "", Kind::Blank }, ParseCase { "\r", Kind::Blank },
                                          ParseCase { "   ", Kind::Blank }, ParseCase { " \t \r", Kind::Blank }));
+
+// A log that can-utils wrote: ours goes through log2asc to Vector's ASC, which asc2log writes back as
+// a candump log with can-utils' own writer. Every FD length step, both flags and a classic frame
+// among them come back as they went, on a clock that asc2log starts anew.
+TEST(CandumpFdTest, ALogThatCanUtilsWroteReadsAsTheFramesThatWentIn)
+{
+    if (std::system("command -v log2asc >/dev/null 2>&1 && command -v asc2log >/dev/null 2>&1") != 0)
+        GTEST_SKIP() << "can-utils is not installed";
+    std::vector<CanFrame> frames;
+    for (const std::uint8_t length : { 0, 1, 8, 12, 16, 20, 24, 32, 48, 64 }) {
+        CanFrame frame = makeFrame(0x1A0 + length, {}, { .timestampUs = 1'000'000 + length * 1000, .fd = true });
+        frame.bitRateSwitch = length % 2 == 0;
+        frame.errorStateIndicator = length % 3 == 0;
+        frame.length = length;
+        for (std::uint8_t index = 0; index < length; ++index)
+            frame.data[index] = static_cast<std::uint8_t>(index * 7 + length);
+        frames.push_back(frame);
+    }
+    frames.push_back(makeFrame(0x7DF, { 0x02, 0x01, 0x0D }, { .timestampUs = 1'100'000 }));
+    std::string log;
+    for (const CanFrame& frame : frames)
+        CandumpLog::appendLine(frame, "can0", log);
+
+    const vexmoor::test::TemporaryFolder folder;
+    const std::string ours = (folder.path() / "ours.log").string();
+    std::ofstream(ours) << log;
+    const std::string asc = (folder.path() / "ours.asc").string();
+    const std::string theirs = (folder.path() / "theirs.log").string();
+    ASSERT_EQ(std::system(("log2asc -I '" + ours + "' -O '" + asc + "' can0 >/dev/null 2>&1 && asc2log -I '" + asc
+                           + "' -O '" + theirs + "' >/dev/null 2>&1")
+                              .c_str()),
+              0);
+
+    std::ifstream written(theirs);
+    std::vector<CanFrame> read;
+    for (std::string line; std::getline(written, line);) {
+        const auto parsed = CandumpLog::parseLine(line);
+        ASSERT_EQ(parsed.kind, Kind::Frame) << line;
+        read.push_back(parsed.frame);
+    }
+    ASSERT_EQ(read.size(), frames.size());
+    for (std::size_t index = 0; index < frames.size(); ++index) {
+        CanFrame expected = frames[index];
+        expected.timestampUs = read[index].timestampUs;
+        EXPECT_EQ(read[index], expected) << "frame " << index;
+        EXPECT_EQ(read[index].timestampUs - read[0].timestampUs, frames[index].timestampUs - frames[0].timestampUs);
+    }
+}
 
 } // namespace
