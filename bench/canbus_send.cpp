@@ -1,7 +1,8 @@
 // Puts frames on a virtual CAN bus at a steady rate, as a busy vehicle bus would: RATE frames a
-// second over IDS identifiers (each with 8 data bytes, one byte in ten frames changing), for SECONDS,
-// after waiting DELAY seconds for the receiver to connect. The bus's server runs in this process
-// (the virtualcan plugin starts it for a loopback URL), so start this first. Prints the frames sent.
+// second over IDS identifiers (each with 8 data bytes, one byte in ten frames changing; with FD=1 in
+// the environment, CAN FD frames of 64 bytes, a byte in ten of eight changing), for SECONDS, after
+// waiting DELAY seconds for the receiver to connect. The bus's server runs in this process (the
+// virtualcan plugin starts it for a loopback URL), so start this first. Prints the frames sent.
 //   vexmoor-canbus-send URL RATE SECONDS IDS [DELAY]     URL: tcp://127.0.0.1:35470/can0
 #include <QCanBus>
 #include <QCanBusDevice>
@@ -68,7 +69,9 @@ int main(int argc, char** argv)
         return 2;
     }
 
-    std::vector<std::array<std::uint8_t, 8>> data(static_cast<std::size_t>(identifiers));
+    const bool fd = qEnvironmentVariableIsSet("FD");
+    const std::size_t length = fd ? 64 : 8;
+    std::vector<std::array<std::uint8_t, 64>> data(static_cast<std::size_t>(identifiers));
     Noise noise;
     for (auto& bytes : data)
         for (auto& byte : bytes)
@@ -91,10 +94,16 @@ int main(int argc, char** argv)
         for (; sent < due; ++sent) {
             const auto id = static_cast<std::size_t>(sent % static_cast<std::uint64_t>(identifiers));
             auto& bytes = data[id];
-            if (noise.next() % 10 == 0)
-                bytes[noise.next() % 8] = static_cast<std::uint8_t>(noise.next());
-            device->writeFrame(
-                QCanBusFrame(static_cast<quint32>(id), QByteArray(reinterpret_cast<const char*>(bytes.data()), 8)));
+            // As many changes a byte as on a classic bus: a byte in ten frames for every eight bytes.
+            for (std::size_t eighth = 0; eighth < length / 8; ++eighth) {
+                if (noise.next() % 10 == 0)
+                    bytes[eighth * 8 + noise.next() % 8] = static_cast<std::uint8_t>(noise.next());
+            }
+            QCanBusFrame frame(static_cast<quint32>(id),
+                               QByteArray(reinterpret_cast<const char*>(bytes.data()), static_cast<qsizetype>(length)));
+            frame.setFlexibleDataRateFormat(fd);
+            frame.setBitrateSwitch(fd);
+            device->writeFrame(frame);
         }
     });
     QTimer::singleShot(static_cast<int>(delay * 1000), &tick, [&] {

@@ -158,6 +158,17 @@ int main(int argc, char** argv)
         openChangeViews(window);
     });
     openViews.start(250);
+    // CANDIDATES=1: the Candidates panel shown too, with a mark taken every two seconds, so that the
+    // ranking weighs every flip against them as the bus runs.
+    QTimer marking;
+    if (qEnvironmentVariableIsSet("CANDIDATES")) {
+        if (auto* candidates = window.findChild<QAction*>(QStringLiteral("mnuViewCandidates"));
+            !candidates->isChecked())
+            candidates->trigger();
+        auto* mark = window.findChild<QAction*>(QStringLiteral("mnuViewMark"));
+        QObject::connect(&marking, &QTimer::timeout, mark, &QAction::trigger);
+        marking.start(2000);
+    }
 
     const qint64 runMs = static_cast<qint64>(QString::fromLocal8Bit(argv[2]).toDouble() * 1000);
     QTimer stop;

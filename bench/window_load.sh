@@ -3,7 +3,8 @@
 # 2,048 identifiers into a pseudo-terminal for 20 seconds while the window reads it. SOURCE=virtualcan
 # puts 10,000 frames a second on a virtual CAN bus instead, which the window reads through Qt Serial Bus.
 # SIGNALS=100 opens a DBC file of ten messages of ten signals on identifiers of the load, with the
-# Signals dock shown.
+# Signals dock shown. FD=1 (with SOURCE=virtualcan) sends CAN FD frames of 64 bytes, RATE=5000 a
+# second (10000 by default); CANDIDATES=1 shows the Candidates panel and takes a mark every 2 s.
 #   bench/window_load.sh BUILD_DIR     (a Release build, e.g. build/release)
 set -euo pipefail
 # --help and -h answer with the lines above.
@@ -23,10 +24,11 @@ fi
 
 if [ "${SOURCE:-board}" = virtualcan ]; then
     url="tcp://127.0.0.1:${PORT:-35470}/can0"
-    "$build/bench/vexmoor-canbus-send" "$url" 10000 "$seconds" 2048 2 2>"$work/sender.err" &
+    "$build/bench/vexmoor-canbus-send" "$url" "${RATE:-10000}" "$seconds" 2048 2 2>"$work/sender.err" &
     sender_pid=$!
     sleep 1
-    QT_QPA_PLATFORM=${QT_QPA_PLATFORM:-offscreen} "$build/bench/vexmoor-window-load" "virtualcan:$url" \
+    QT_QPA_PLATFORM=${QT_QPA_PLATFORM:-offscreen} "$build/bench/vexmoor-window-load" \
+        "virtualcan:$url$([ "${FD:-0}" = 1 ] && echo @fd)" \
         "$((seconds + 3))" "${dbc[@]}" >"$work/window.out" &
     window_pid=$!
     wait "$sender_pid"

@@ -111,7 +111,10 @@ CaptureSource* CaptureController::makeLiveSource(const SourceAddress& address)
     const QString device = QString::fromStdString(address.device);
     if (address.kind == SourceAddress::Kind::Slcan)
         return new SlcanSource(m_session, device, address.bitRate);
-    return new CanBusSource(m_session, QString::fromStdString(address.plugin), device);
+    auto* source = new CanBusSource(m_session, QString::fromStdString(address.plugin), device);
+    if (address.fd)
+        source->askForCanFd(address.dataBitRate);
+    return source;
 }
 
 bool CaptureController::openLog(const QString& path, LogReplay::Mode mode, const QString& interfaceName)

@@ -5,9 +5,11 @@
 #include "platform/SerialPortCatalog.h"
 
 #include <QCanBus>
+#include <QCheckBox>
 #include <QComboBox>
 #include <QDialogButtonBox>
 #include <QFormLayout>
+#include <QHBoxLayout>
 #include <QLabel>
 #include <QPushButton>
 #include <QVBoxLayout>
@@ -24,6 +26,18 @@ using Kind = SourceAddress::Kind;
 constexpr int kDeviceBoxCharacters = 36;
 
 const QString kSocketCan = QStringLiteral("socketcan");
+
+// The plugins that receive CAN FD frames when asked, and those of them with a data bit rate to set.
+bool hasCanFd(const QString& plugin)
+{
+    return plugin == kSocketCan || plugin == QLatin1String("peakcan") || plugin == QLatin1String("vectorcan")
+        || plugin == QLatin1String("virtualcan");
+}
+
+bool hasDataBitRate(const QString& plugin)
+{
+    return plugin == kSocketCan || plugin == QLatin1String("peakcan") || plugin == QLatin1String("vectorcan");
+}
 
 QStringList installedPlugins()
 {
@@ -72,6 +86,10 @@ frmConnectInterface::frmConnectInterface(Listers listers, QWidget* parent)
     , m_deviceBox(new QComboBox(this))
     , m_devices(new DeviceListModel(this))
     , m_bitRateBox(new QComboBox(this))
+    , m_canFdRow(new QWidget(this))
+    , m_canFdBox(new QCheckBox(QStringLiteral("FD"), m_canFdRow))
+    , m_dataBitRateLabel(new QLabel(QStringLiteral("data bit rate:"), m_canFdRow))
+    , m_dataBitRateBox(new QComboBox(m_canFdRow))
     , m_problem(new QLabel(this))
     , m_connectButton(new QPushButton(QStringLiteral("Connect"), this))
     , m_cancelButton(new QPushButton(QStringLiteral("Cancel"), this))
@@ -83,6 +101,8 @@ frmConnectInterface::frmConnectInterface(Listers listers, QWidget* parent)
     m_pluginBox->setObjectName(QStringLiteral("cboPlugin"));
     m_deviceBox->setObjectName(QStringLiteral("cboDevice"));
     m_bitRateBox->setObjectName(QStringLiteral("cboBitRate"));
+    m_canFdBox->setObjectName(QStringLiteral("chkCanFd"));
+    m_dataBitRateBox->setObjectName(QStringLiteral("cboDataBitRate"));
     m_problem->setObjectName(QStringLiteral("lblProblem"));
     m_connectButton->setObjectName(QStringLiteral("cmdConnect"));
     m_cancelButton->setObjectName(QStringLiteral("cmdCancel"));
@@ -92,6 +112,8 @@ frmConnectInterface::frmConnectInterface(Listers listers, QWidget* parent)
 
     connect(m_kindBox, &QComboBox::currentIndexChanged, this, &frmConnectInterface::showKind);
     connect(m_pluginBox, &QComboBox::currentIndexChanged, this, &frmConnectInterface::listInterfaces);
+    connect(m_pluginBox, &QComboBox::currentIndexChanged, this, &frmConnectInterface::showCanFdChoice);
+    connect(m_canFdBox, &QCheckBox::toggled, this, &frmConnectInterface::showCanFdChoice);
     connect(m_deviceBox, &QComboBox::editTextChanged, this, [this] { showProblem({}); });
     connect(m_connectButton, &QPushButton::clicked, this, &frmConnectInterface::connectIfSound);
     connect(m_cancelButton, &QPushButton::clicked, this, &frmConnectInterface::reject);
@@ -111,6 +133,10 @@ void frmConnectInterface::fillFixedLists()
         m_bitRateBox->addItem(toQString(SourceAddress::bitRateText(rate)), rate);
     m_bitRateBox->setCurrentIndex(m_bitRateBox->findData(SourceAddress::kDefaultSlcanBitRate));
 
+    m_dataBitRateBox->addItem(QStringLiteral("the interface's own"), 0U);
+    for (const std::uint32_t rate : SourceAddress::dataBitRates())
+        m_dataBitRateBox->addItem(toQString(SourceAddress::bitRateText(rate)), rate);
+
     m_deviceBox->setModel(m_devices);
     m_deviceBox->setEditable(true);
     m_deviceBox->setInsertPolicy(QComboBox::NoInsert);
@@ -127,6 +153,12 @@ void frmConnectInterface::placeControls()
     m_form->addRow(QStringLiteral("&Plugin:"), m_pluginBox);
     m_form->addRow(QStringLiteral("&Device:"), m_deviceBox);
     m_form->addRow(QStringLiteral("&Bit rate:"), m_bitRateBox);
+    auto* canFd = new QHBoxLayout(m_canFdRow);
+    canFd->setContentsMargins(0, 0, 0, 0);
+    canFd->addWidget(m_canFdBox);
+    canFd->addWidget(m_dataBitRateLabel);
+    canFd->addWidget(m_dataBitRateBox, 1);
+    m_form->addRow(QStringLiteral("CAN F&D:"), m_canFdRow);
 
     m_problem->setWordWrap(true);
     m_problem->setTextInteractionFlags(Qt::TextSelectableByMouse);
@@ -157,6 +189,19 @@ void frmConnectInterface::showKind()
         listInterfaces();
     else
         listSerialPorts();
+    showCanFdChoice();
+}
+
+// Only for a plugin that can receive CAN FD, and the data bit rate only where the plugin sets one.
+void frmConnectInterface::showCanFdChoice()
+{
+    const QString plugin = m_pluginBox->currentText();
+    const bool offered = kind() == Kind::CanBus && hasCanFd(plugin);
+    m_form->setRowVisible(m_canFdRow, offered);
+    const bool rated = hasDataBitRate(plugin);
+    m_dataBitRateBox->setVisible(rated);
+    m_dataBitRateLabel->setVisible(rated);
+    m_dataBitRateBox->setEnabled(m_canFdBox->isChecked());
     fitHeight();
 }
 
@@ -205,6 +250,8 @@ void frmConnectInterface::setAddress(const SourceAddress& address)
         if (rateRow >= 0)
             m_bitRateBox->setCurrentIndex(rateRow);
     }
+    m_canFdBox->setChecked(address.fd);
+    m_dataBitRateBox->setCurrentIndex(std::max(0, m_dataBitRateBox->findData(address.dataBitRate)));
     setDevice(toQString(address.device));
     showProblem({});
 }
@@ -214,8 +261,12 @@ SourceAddress frmConnectInterface::address() const
     SourceAddress address;
     address.kind = kind();
     address.device = m_deviceBox->currentText().toStdString();
-    if (address.kind == Kind::CanBus)
+    if (address.kind == Kind::CanBus) {
         address.plugin = m_pluginBox->currentText().toStdString();
+        address.fd = hasCanFd(m_pluginBox->currentText()) && m_canFdBox->isChecked();
+        if (address.fd && hasDataBitRate(m_pluginBox->currentText()))
+            address.dataBitRate = m_dataBitRateBox->currentData().toUInt();
+    }
     if (address.kind == Kind::Slcan)
         address.bitRate = m_bitRateBox->currentData().toUInt();
     return address;

@@ -7,6 +7,7 @@
 
 #include <functional>
 
+class QCheckBox;
 class QComboBox;
 class QFormLayout;
 class QLabel;
@@ -48,6 +49,7 @@ private:
     void showKind();
     void listSerialPorts();
     void listInterfaces();
+    void showCanFdChoice();
     void setDevice(const QString& device);
     QString problemWith(const SourceAddress& address) const;
     void showProblem(const QString& problem);
@@ -61,6 +63,10 @@ private:
     QComboBox* m_deviceBox;
     DeviceListModel* m_devices;
     QComboBox* m_bitRateBox;
+    QWidget* m_canFdRow;
+    QCheckBox* m_canFdBox;
+    QLabel* m_dataBitRateLabel;
+    QComboBox* m_dataBitRateBox;
     QLabel* m_problem;
     QPushButton* m_connectButton;
     QPushButton* m_cancelButton;

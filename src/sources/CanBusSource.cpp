@@ -170,7 +170,13 @@ bool CanBusSource::fail(const QString& step, const QString& reason)
 void CanBusSource::listenOnly(QCanBusDevice& device) const
 {
     // No Qt plugin has a listen-only setting: the source simply writes nothing. Only SocketCAN
-    // needs settings of its own; the others would change the bus's configuration with them.
+    // needs settings of its own; the others would change the bus's configuration with them, so
+    // they are given CAN FD only when the user asked for it.
+    if (m_canFd) {
+        device.setConfigurationParameter(QCanBusDevice::CanFdKey, true);
+        if (m_dataBitRate != 0)
+            device.setConfigurationParameter(QCanBusDevice::DataBitRateKey, QVariant::fromValue(m_dataBitRate));
+    }
     if (m_plugin != kSocketCan)
         return;
     // The plugin brings a bit rate of 500 kbit/s that it sets at connect where libsocketcan is

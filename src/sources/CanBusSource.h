@@ -42,6 +42,13 @@ public:
     ~CanBusSource() override;
     Q_DISABLE_COPY_MOVE(CanBusSource)
 
+    // Asks the interface for CAN FD frames, at a data bit rate (0: the interface's own), before open().
+    void askForCanFd(std::uint32_t dataBitRate)
+    {
+        m_canFd = true;
+        m_dataBitRate = dataBitRate;
+    }
+
     Kind kind() const override { return Kind::CanBus; }
     bool open() override;
     void close() override;
@@ -75,6 +82,8 @@ private:
     void checkInterface();
 
     QString m_plugin;
+    bool m_canFd = false;
+    std::uint32_t m_dataBitRate = 0;
     QString m_interfaceName;
     std::string m_interfaceKey; // the interface name as the session is handed it, made once
     QCanBusDevice* m_device = nullptr; // a child of this source while open

@@ -1,5 +1,6 @@
 #include "dialogs/frmConnectInterface.h"
 
+#include <QCheckBox>
 #include <QComboBox>
 #include <QFormLayout>
 #include <QLabel>
@@ -208,6 +209,7 @@ struct ChoiceCase {
     QString bitRate {}; // chosen when not empty
     SourceAddress expected {};
     bool byReturnKey = false; // Return in the device box instead of a click on Connect
+    QString dataBitRate {}; // not empty: FD ticked, at this data bit rate
 };
 
 void PrintTo(const ChoiceCase& testCase, std::ostream* out)
@@ -230,6 +232,10 @@ TEST_P(frmConnectInterfaceChoiceTest, ConnectAcceptsWithTheAddressChosen)
         retype(box(dialog, "cboDevice"), GetParam().typed);
     if (!GetParam().bitRate.isEmpty())
         choose(box(dialog, "cboBitRate"), GetParam().bitRate);
+    if (!GetParam().dataBitRate.isEmpty()) {
+        control<QCheckBox>(dialog, "chkCanFd")->setChecked(true);
+        choose(box(dialog, "cboDataBitRate"), GetParam().dataBitRate);
+    }
     if (GetParam().byReturnKey)
         QTest::keyClick(box(dialog, "cboDevice"), Qt::Key_Return);
     else
@@ -271,7 +277,21 @@ INSTANTIATE_TEST_SUITE_P(
                      QStringLiteral("vcan"),
                      {},
                      plugin("socketcan", "vcan"),
-                     true }),
+                     true },
+        ChoiceCase { "PluginWithCanFd",
+                     kPlugin,
+                     QStringLiteral("socketcan"),
+                     1,
+                     {},
+                     {},
+                     [] {
+                         SourceAddress address = plugin("socketcan", "vcan0");
+                         address.fd = true;
+                         address.dataBitRate = 2'000'000;
+                         return address;
+                     }(),
+                     false,
+                     QStringLiteral("2M") }),
     [](const auto& testCase) { return testCase.param.name; });
 
 struct RefusalCase {

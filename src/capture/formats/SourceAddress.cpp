@@ -4,6 +4,7 @@
 
 #include "capture/formats/SlcanCommands.h"
 
+#include <algorithm>
 #include <charconv>
 #include <limits>
 
@@ -67,13 +68,42 @@ SourceAddress::Parsed parseSlcan(std::string_view rest)
     return { address, {} };
 }
 
+constexpr std::string_view kFdSuffix = "@fd";
+
+std::string knownDataBitRates()
+{
+    std::string list;
+    const auto& rates = SourceAddress::dataBitRates();
+    for (std::size_t index = 0; index < rates.size(); ++index)
+        list += (index == 0                      ? ""
+                     : index + 1 == rates.size() ? " or "
+                                                 : ", ")
+            + SourceAddress::bitRateText(rates[index]);
+    return list;
+}
+
+// "@fd" or "@fd=RATE" at the end asks for CAN FD frames; anywhere else an "@" is the device's.
 SourceAddress::Parsed parsePlugin(std::string_view plugin, std::string_view device)
 {
-    if (device.empty())
-        return refused(std::string(plugin) + " needs an interface: " + std::string(plugin) + ":INTERFACE");
     SourceAddress address;
     address.kind = SourceAddress::Kind::CanBus;
     address.plugin = std::string(plugin);
+    const std::size_t at = device.rfind(kFdSuffix);
+    if (at != std::string_view::npos
+        && (at + kFdSuffix.size() == device.size() || device[at + kFdSuffix.size()] == '=')) {
+        address.fd = true;
+        if (at + kFdSuffix.size() < device.size()) {
+            const std::string_view rateText = device.substr(at + kFdSuffix.size() + 1);
+            const auto rate = SourceAddress::parseBitRate(rateText, SourceAddress::dataBitRates());
+            if (!rate)
+                return refused("unknown data bit rate '" + std::string(rateText) + "' for CAN FD: use "
+                               + knownDataBitRates());
+            address.dataBitRate = *rate;
+        }
+        device = device.substr(0, at);
+    }
+    if (device.empty())
+        return refused(std::string(plugin) + " needs an interface: " + std::string(plugin) + ":INTERFACE[@fd[=RATE]]");
     address.device = std::string(device);
     return { address, {} };
 }
@@ -135,12 +165,27 @@ std::string SourceAddress::text() const
         return written;
     }
     case Kind::CanBus:
-        return plugin + ":" + device;
+        if (!fd)
+            return plugin + ":" + device;
+        return plugin + ":" + device + std::string(kFdSuffix)
+            + (dataBitRate != 0 ? "=" + bitRateText(dataBitRate) : "");
     }
     return device;
 }
 
+const std::vector<std::uint32_t>& SourceAddress::dataBitRates()
+{
+    static const std::vector<std::uint32_t> kRates { 1'000'000, 2'000'000, 4'000'000, 5'000'000, 8'000'000 };
+    return kRates;
+}
+
 std::optional<std::uint32_t> SourceAddress::parseBitRate(std::string_view text)
+{
+    const auto rate = parseBitRate(text, {});
+    return rate && SlcanCommands::bitRate(*rate) ? rate : std::nullopt;
+}
+
+std::optional<std::uint32_t> SourceAddress::parseBitRate(std::string_view text, const std::vector<std::uint32_t>& among)
 {
     std::uint64_t multiplier = 1;
     if (!text.empty() && (text.back() == 'k' || text.back() == 'K')) {
@@ -160,7 +205,7 @@ std::optional<std::uint32_t> SourceAddress::parseBitRate(std::string_view text)
     if (value > std::numeric_limits<std::uint32_t>::max() / multiplier)
         return std::nullopt;
     const auto rate = static_cast<std::uint32_t>(value * multiplier);
-    if (!SlcanCommands::bitRate(rate))
+    if (!among.empty() && std::find(among.begin(), among.end(), rate) == among.end())
         return std::nullopt;
     return rate;
 }

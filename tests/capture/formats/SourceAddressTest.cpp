@@ -27,6 +27,14 @@ SourceAddress plugin(std::string name, std::string device)
     return SourceAddress::canBus(std::move(name), std::move(device));
 }
 
+SourceAddress canFd(std::string name, std::string device, std::uint32_t dataBitRate = 0)
+{
+    SourceAddress address = plugin(std::move(name), std::move(device));
+    address.fd = true;
+    address.dataBitRate = dataBitRate;
+    return address;
+}
+
 const char* kindName(Kind kind)
 {
     switch (kind) {
@@ -106,7 +114,12 @@ INSTANTIATE_TEST_SUITE_P(
         ParseCase { "PluginUrl", "virtualcan:tcp://127.0.0.1:35470/can0",
                     plugin("virtualcan", "tcp://127.0.0.1:35470/can0") },
         ParseCase { "PluginNameWithDigitsAndUnderscore", "my_can2:x", plugin("my_can2", "x") },
-        ParseCase { "PluginWithoutInterface", "socketcan:", std::nullopt, "socketcan needs an interface" }),
+        ParseCase { "PluginWithoutInterface", "socketcan:", std::nullopt, "socketcan needs an interface" },
+        ParseCase { "CanFdWithoutInterface", "socketcan:@fd", std::nullopt, "socketcan needs an interface" },
+        ParseCase { "CanFdAtAnUnknownDataRate", "peakcan:usb0@fd=3M", std::nullopt,
+                    "unknown data bit rate '3M' for CAN FD: use 1M, 2M, 4M, 5M or 8M" },
+        ParseCase { "AnAtOfTheDeviceIsNoCanFd", "virtualcan:tcp://me@host/can0",
+                    plugin("virtualcan", "tcp://me@host/can0") }),
     [](const auto& testCase) { return testCase.param.name; });
 
 struct BitRateCase {
@@ -175,7 +188,9 @@ INSTANTIATE_TEST_SUITE_P(
                     RoundTripCase { "SlcanDeviceWithAt", slcan("/dev/odd@name"), "slcan:/dev/odd@name@500k" },
                     RoundTripCase { "Plugin", plugin("socketcan", "can0"), "socketcan:can0" },
                     RoundTripCase { "PluginUrl", plugin("virtualcan", "tcp://127.0.0.1:35470/can0"),
-                                    "virtualcan:tcp://127.0.0.1:35470/can0" }),
+                                    "virtualcan:tcp://127.0.0.1:35470/can0" },
+                    RoundTripCase { "CanFd", canFd("socketcan", "can0"), "socketcan:can0@fd" },
+                    RoundTripCase { "CanFdAtADataRate", canFd("peakcan", "usb0", 2'000'000), "peakcan:usb0@fd=2M" }),
     [](const auto& testCase) { return testCase.param.name; });
 
 } // namespace
