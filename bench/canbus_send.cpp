@@ -9,6 +9,7 @@
 #include <QCoreApplication>
 #include <QElapsedTimer>
 #include <QTimer>
+#include <QVariant>
 
 #include <array>
 #include <cstdint>
@@ -64,12 +65,15 @@ int main(int argc, char** argv)
 
     QString error;
     std::unique_ptr<QCanBusDevice> device(QCanBus::instance()->createDevice(QStringLiteral("virtualcan"), url, &error));
+    const bool fd = qEnvironmentVariableIsSet("FD");
+    // The plugin writes no FD frame unless asked for them.
+    if (device && fd)
+        device->setConfigurationParameter(QCanBusDevice::CanFdKey, true);
     if (!device || !device->connectDevice()) {
         std::cerr << "cannot open virtualcan " << url.toStdString() << ": " << error.toStdString() << '\n';
         return 2;
     }
 
-    const bool fd = qEnvironmentVariableIsSet("FD");
     const std::size_t length = fd ? 64 : 8;
     std::vector<std::array<std::uint8_t, 64>> data(static_cast<std::size_t>(identifiers));
     Noise noise;

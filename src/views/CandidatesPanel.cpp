@@ -5,6 +5,7 @@
 
 #include <QAction>
 #include <QDoubleSpinBox>
+#include <QElapsedTimer>
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QLabel>
@@ -13,6 +14,7 @@
 #include <QTableView>
 #include <QVBoxLayout>
 
+#include <algorithm>
 #include <cmath>
 
 namespace vexmoor {
@@ -129,9 +131,15 @@ void CandidatesPanel::refresh()
     m_hint->setVisible(m_ranking.marks().empty());
     if (!m_stale && m_ranking.revision() == m_rankedRevision)
         return;
+    QElapsedTimer took;
+    took.start();
     m_model->setCandidates(m_ranking.rank(&m_suppression, kShownCandidates));
     m_rankedRevision = m_ranking.revision();
     m_stale = false;
+    // A ranking that takes long (thousands of CAN FD identifiers flipping near many marks) is done
+    // again less often, so that it never takes more than a small share of the time.
+    m_refreshTimer.setInterval(
+        static_cast<int>(std::max<qint64>(kRefreshIntervalMs, took.elapsed() * kRankingTimeShareInverse)));
 }
 
 void CandidatesPanel::showMessage(const QString& message)

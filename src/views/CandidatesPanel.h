@@ -27,6 +27,8 @@ class CandidatesPanel final : public QDockWidget {
 
 public:
     static constexpr int kRefreshIntervalMs = 1000;
+    // The ranking takes at most one part in this many of the time between two refreshes.
+    static constexpr qint64 kRankingTimeShareInverse = 20;
     static constexpr std::size_t kShownCandidates = 50;
 
     // The ranking and the mask must outlive the panel.

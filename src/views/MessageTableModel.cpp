@@ -122,10 +122,21 @@ QVariant MessageTableModel::data(const QModelIndex& index, int role) const
         const IdentifierChanges* changes = changesOfRow(index.row());
         return changes != nullptr ? trackedData(*changes, index.column(), role) : QVariant();
     }
-    if (role != Qt::DisplayRole)
+    if (role != Qt::DisplayRole && role != Qt::ToolTipRole)
         return {};
     const auto column = static_cast<MessageColumn>(index.column());
-    return displayText(m_table.cell(index.row() + 1, column), column == MessageColumn::Ascii);
+    const std::string& cell = m_table.cell(index.row() + 1, column);
+    // A CAN FD frame's record runs to some 250 characters, far past any column: the cell shows its
+    // start, which a line of text lays out at a fraction of the cost, and the tooltip the whole.
+    const bool recordColumn
+        = column == MessageColumn::Message || column == MessageColumn::Change || column == MessageColumn::Ascii;
+    const bool shortened = recordColumn && cell.size() > kShownCharacters;
+    if (role == Qt::ToolTipRole)
+        return shortened ? QVariant(displayText(cell, column == MessageColumn::Ascii)) : QVariant();
+    if (shortened)
+        return displayText(std::string_view(cell).substr(0, kShownCharacters - 1), column == MessageColumn::Ascii)
+            + QChar(0x2026);
+    return displayText(cell, column == MessageColumn::Ascii);
 }
 
 QVariant MessageTableModel::headerData(int section, Qt::Orientation orientation, int role) const

@@ -33,6 +33,9 @@ class MessageTableModel final : public QAbstractTableModel, private MessageTable
     Q_OBJECT
 
 public:
+    // A record's cell longer than this shows its start and an ellipsis, with the whole in its
+    // tooltip: only a CAN FD frame's is, a classic record's "Data Changed - " cell is 59 at most.
+    static constexpr std::size_t kShownCharacters = 64;
     static constexpr int kRefreshIntervalMs = 33;
     static constexpr QChar kGlyphlessCharacter { 0x00B7 };
 

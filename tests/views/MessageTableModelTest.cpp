@@ -201,6 +201,31 @@ TEST_F(ChangeColumnsTest, DataShowsTheLatestBytesOfTheRowsOwnIdentifierInHex)
     EXPECT_EQ(cell(0, MessageTableModel::kDataColumn).toString(), QStringLiteral("02"));
 }
 
+// A CAN FD frame's record is longer than any column: the cell shows its start and an ellipsis, the
+// tooltip the whole; the Data column's tooltip has all 64 bytes, 16 to a line. A classic row has no
+// tooltip.
+TEST_F(ChangeColumnsTest, ACanFdRowShowsItsStartAndTheWholeInTooltips)
+{
+    vexmoor::CanFrame frame = makeFrame(0x3A1, {}, { .timestampUs = at(0), .fd = true });
+    frame.length = 64;
+    frame.data.fill(0xAB);
+    session.ingestFrame(frame, "can0");
+    send(0x3A2, 0, { 1, 2 });
+    showAt(0);
+
+    const int message = static_cast<int>(MessageColumn::Message);
+    const QString whole = cell(0, message, Qt::ToolTipRole).toString();
+    EXPECT_EQ(whole.toStdString(), session.table().cell(1, MessageColumn::Message));
+    EXPECT_EQ(cell(0, message).toString(), whole.left(MessageTableModel::kShownCharacters - 1) + QChar(0x2026));
+    const QStringList dataLines
+        = cell(0, MessageTableModel::kDataColumn, Qt::ToolTipRole).toString().split(QLatin1Char('\n'));
+    ASSERT_EQ(dataLines.size(), 5);
+    EXPECT_EQ(dataLines[0], QStringLiteral("64 bytes"));
+    EXPECT_EQ(dataLines[4].split(QLatin1Char(' ')).size(), 16);
+    EXPECT_FALSE(cell(1, message, Qt::ToolTipRole).isValid());
+    EXPECT_FALSE(cell(1, MessageTableModel::kDataColumn, Qt::ToolTipRole).isValid());
+}
+
 struct TimedFrame {
     std::int64_t milliseconds;
     std::vector<std::uint8_t> data;

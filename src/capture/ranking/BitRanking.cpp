@@ -4,6 +4,7 @@
 #include "capture/changes/SuppressionMask.h"
 
 #include <algorithm>
+#include <array>
 #include <bit>
 #include <cmath>
 #include <unordered_map>
@@ -21,21 +22,6 @@ constexpr double kShortestQuietSeconds = 1.0;
 // Nearer than this to its mark, a flip is as good as on it: the hand on the mark key is no faster.
 constexpr double kCloseSeconds = 0.25;
 
-constexpr std::uint32_t kBitsPerIdentifier = 512;
-
-std::uint32_t keyOf(std::uint32_t index, int bitIndex)
-{
-    return index * kBitsPerIdentifier + static_cast<std::uint32_t>(bitIndex);
-}
-
-// What is known of one bit near the marks: which marks it hit, how close its nearest flip came to
-// each, and its flips near them in all.
-struct NearMarks {
-    int hits = 0;
-    std::uint64_t flips = 0;
-    std::vector<double> nearestSeconds; // of each mark hit
-};
-
 // The score is a log-likelihood ratio: how much better "the switch drives this bit" explains the
 // marks hit and missed than chance does.
 //
@@ -47,7 +33,8 @@ struct NearMarks {
 // of every mark, of a bit that hardly ever flips, scores highest; a counter scores nothing, since it
 // flips next to every mark anyway. A miss costs what it says against the switch, and never counts
 // for it.
-double scoreOf(const NearMarks& near, int marks, std::uint64_t elsewhere, double quietSeconds, double windowSeconds)
+double scoreOf(const BitRanking::NearMarks& near, int marks, std::uint64_t elsewhere, double quietSeconds,
+               double windowSeconds)
 {
     const std::uint64_t beyondTwoAMark = near.flips > 2U * near.hits ? near.flips - 2U * near.hits : 0;
     const double flipsPerSecond = (static_cast<double>(elsewhere + beyondTwoAMark) + 1.0) / quietSeconds;
@@ -55,7 +42,8 @@ double scoreOf(const NearMarks& near, int marks, std::uint64_t elsewhere, double
         return std::clamp(1.0 - std::exp(-flipsPerSecond * seconds), 1e-9, 1.0 - 1e-9);
     };
     double score = 0;
-    for (const double nearest : near.nearestSeconds) {
+    for (int hit = 0; hit < near.hits; ++hit) {
+        const double nearest = near.nearestSeconds[static_cast<std::size_t>(hit)];
         const double span = std::min(windowSeconds, 2 * std::max(nearest, kCloseSeconds));
         score += std::log(kDrivenHitChance / chanceWithin(span));
     }
@@ -223,52 +211,88 @@ std::int64_t BitRanking::windowsWithin(std::int64_t fromUs, std::int64_t toUs) c
 
 std::vector<RankedBit> BitRanking::rank(const SuppressionMask* suppressed, std::size_t top) const
 {
-    std::unordered_map<std::uint32_t, NearMarks> near;
-    for (const MarkFlipCounts& counts : m_markFlips) {
-        counts.forEach([&near](std::size_t index, int bitIndex, std::uint32_t flips, std::uint16_t nearestMs) {
-            NearMarks& entry = near[keyOf(static_cast<std::uint32_t>(index), bitIndex)];
-            ++entry.hits;
-            entry.flips += flips;
-            entry.nearestSeconds.push_back(nearestMs / 1000.0);
-        });
-    }
-
-    const int marks = static_cast<int>(m_marks.size());
-    const double windowSeconds = static_cast<double>(m_beforeUs + m_afterUs) / 1e6;
-    std::vector<RankedBit> ranked;
-    ranked.reserve(near.size());
-    for (const auto& [key, entry] : near) {
-        const std::size_t index = key / kBitsPerIdentifier;
-        const int bitIndex = static_cast<int>(key % kBitsPerIdentifier);
-        if (index >= m_tracker.size())
+    // Word by word of every identifier, the marks' counts side by side: no bit is looked up twice,
+    // and nothing is made for a bit that flipped near no mark.
+    std::size_t slots = 0;
+    for (const MarkFlipCounts& counts : m_markFlips)
+        slots = std::max(slots, counts.slotCount());
+    std::vector<Candidate> candidates;
+    std::array<NearMarks, 64> near;
+    for (std::size_t slot = 0; slot < slots; ++slot) {
+        const std::size_t index = slot / MarkFlipCounts::kWords;
+        if (index >= m_tracker.size() || !gatherNearMarks(slot, near))
             continue;
         const IdentifierChanges& changes = m_tracker.at(index);
-        if (suppressed != nullptr && suppressed->isSuppressed(changes.id(), changes.extended(), bitIndex))
-            continue;
-        const std::uint64_t total = changes.bitFlips(bitIndex);
-        // Windows that overlap count a flip once for each: never below none elsewhere.
-        const std::uint64_t elsewhere = total > entry.flips ? total - entry.flips : 0;
         const double quietSeconds
             = std::max(kShortestQuietSeconds,
                        static_cast<double>(changes.lastFrameUs() - changes.firstFrameUs()
                                            - windowsWithin(changes.firstFrameUs(), changes.lastFrameUs()))
                            / 1e6);
-        ranked.push_back(RankedBit { changes.id(), changes.extended(), bitIndex / 8, bitIndex % 8, entry.hits, marks,
-                                     elsewhere, scoreOf(entry, marks, elsewhere, quietSeconds, windowSeconds) });
+        const int firstBit = static_cast<int>(slot % MarkFlipCounts::kWords) * 64;
+        for (int bit = 0; bit < 64; ++bit) {
+            const NearMarks& entry = near[static_cast<std::size_t>(bit)];
+            const int bitIndex = firstBit + bit;
+            if (entry.hits == 0
+                || (suppressed != nullptr && suppressed->isSuppressed(changes.id(), changes.extended(), bitIndex)))
+                continue;
+            candidates.push_back({ rankedBit(changes, bitIndex, entry, quietSeconds), index });
+        }
     }
-    // Best first; ties by fewer flips elsewhere, then in the table's order of first arrival.
-    std::sort(ranked.begin(), ranked.end(), [this](const RankedBit& a, const RankedBit& b) {
-        if (a.score != b.score)
-            return a.score > b.score;
-        if (a.changesElsewhere != b.changesElsewhere)
-            return a.changesElsewhere < b.changesElsewhere;
-        const std::size_t aIndex = m_tracker.find(a.id, a.extended)->index();
-        const std::size_t bIndex = m_tracker.find(b.id, b.extended)->index();
-        return aIndex != bIndex ? aIndex < bIndex : a.byte * 8 + a.bit < b.byte * 8 + b.bit;
-    });
-    if (ranked.size() > top)
-        ranked.resize(top);
+    // Best first; ties by fewer flips elsewhere, then in the table's order of first arrival. Only the
+    // first top are put in order.
+    const auto better = [](const Candidate& a, const Candidate& b) {
+        if (a.bit.score != b.bit.score)
+            return a.bit.score > b.bit.score;
+        if (a.bit.changesElsewhere != b.bit.changesElsewhere)
+            return a.bit.changesElsewhere < b.bit.changesElsewhere;
+        return a.index != b.index ? a.index < b.index : a.bit.byte * 8 + a.bit.bit < b.bit.byte * 8 + b.bit.bit;
+    };
+    const std::size_t kept = std::min(top, candidates.size());
+    std::partial_sort(candidates.begin(), candidates.begin() + static_cast<std::ptrdiff_t>(kept), candidates.end(),
+                      better);
+    std::vector<RankedBit> ranked;
+    ranked.reserve(kept);
+    for (std::size_t place = 0; place < kept; ++place)
+        ranked.push_back(candidates[place].bit);
     return ranked;
+}
+
+bool BitRanking::gatherNearMarks(std::size_t slot, std::array<NearMarks, 64>& near) const
+{
+    bool any = false;
+    for (NearMarks& entry : near) {
+        entry.hits = 0;
+        entry.flips = 0;
+    }
+    for (const MarkFlipCounts& counts : m_markFlips) {
+        const MarkFlipCounts::Counts* word = counts.countsAt(slot);
+        if (word == nullptr)
+            continue;
+        for (std::size_t bit = 0; bit < word->size(); ++bit) {
+            const MarkFlipCounts::Count& count = (*word)[bit];
+            if (count.flips == 0)
+                continue;
+            NearMarks& entry = near[bit];
+            entry.nearestSeconds[static_cast<std::size_t>(entry.hits++)] = count.nearestMs / 1000.0;
+            entry.flips += count.flips;
+            any = true;
+        }
+    }
+    return any;
+}
+
+RankedBit BitRanking::rankedBit(const IdentifierChanges& changes, int bitIndex, const NearMarks& near,
+                                double quietSeconds) const
+{
+    const int marks = static_cast<int>(m_marks.size());
+    const double windowSeconds = static_cast<double>(m_beforeUs + m_afterUs) / 1e6;
+    const std::uint64_t total = changes.bitFlips(bitIndex);
+    // Windows that overlap count a flip once for each: never below none elsewhere.
+    const std::uint64_t elsewhere = total > near.flips ? total - near.flips : 0;
+    return RankedBit { changes.id(), changes.extended(),
+                       bitIndex / 8, bitIndex % 8,
+                       near.hits,    marks,
+                       elsewhere,    scoreOf(near, marks, elsewhere, quietSeconds, windowSeconds) };
 }
 
 } // namespace vexmoor

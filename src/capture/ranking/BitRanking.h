@@ -5,6 +5,7 @@
 #include "capture/ranking/MarkFlipCounts.h"
 #include "capture/ranking/RankedBit.h"
 
+#include <array>
 #include <cstddef>
 #include <cstdint>
 #include <limits>
@@ -14,6 +15,7 @@
 namespace vexmoor {
 
 class ChangeTracker;
+class IdentifierChanges;
 class SuppressionMask;
 
 // Names the bit a switch drives: the user marks the moments they press it, and every bit of every
@@ -65,7 +67,19 @@ public:
 
     void bitsFlipped(std::size_t index, int word, std::uint64_t bits, std::int64_t timeUs) override;
 
+    // What is known of one bit near the marks: how many marks it hit, how close its nearest flip came
+    // to each of them, and its flips near them in all.
+    struct NearMarks {
+        int hits = 0;
+        std::uint64_t flips = 0;
+        std::array<double, kMaxMarks> nearestSeconds {}; // the first hits count
+    };
+
 private:
+    struct Candidate {
+        RankedBit bit;
+        std::size_t index = 0; // the identifier's in the tracker
+    };
     struct FlipEvent {
         std::int64_t timeUs = 0;
         std::uint64_t bits = 0;
@@ -77,6 +91,10 @@ private:
     static constexpr std::size_t kRecentFlips = std::size_t { 1 } << 14;
 
     bool nearAnyMark(std::int64_t timeUs) const;
+    // The bits of one slot (an identifier's word of 64) near the marks; false when none flipped there.
+    bool gatherNearMarks(std::size_t slot, std::array<NearMarks, 64>& near) const;
+    RankedBit rankedBit(const IdentifierChanges& changes, int bitIndex, const NearMarks& near,
+                        double quietSeconds) const;
     void countForMarks(const FlipEvent& event);
     void countForMark(std::size_t mark, const FlipEvent& event);
     void countRecentFlipsFor(std::size_t mark);

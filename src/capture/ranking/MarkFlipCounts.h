@@ -22,30 +22,17 @@ public:
     void add(std::size_t index, int word, std::uint64_t bits, std::uint16_t distanceMs);
     void clear() { m_byWord.clear(); }
 
-    // Calls visit(index, bitIndex, flips, nearestMs) for every bit that flipped (bitIndex up to 511),
-    // in the order of the identifiers.
-    template <typename Visit> void forEach(Visit&& visit) const
-    {
-        for (std::size_t slot = 0; slot < m_byWord.size(); ++slot) {
-            if (!m_byWord[slot])
-                continue;
-            const Counts& counts = *m_byWord[slot];
-            const int firstBit = static_cast<int>(slot % kWords) * 64;
-            for (int bit = 0; bit < 64; ++bit) {
-                const Count& count = counts[static_cast<std::size_t>(bit)];
-                if (count.flips != 0)
-                    visit(slot / kWords, firstBit + bit, count.flips, count.nearestMs);
-            }
-        }
-    }
-
-private:
     struct Count {
         std::uint16_t flips = 0; // saturating: a window holds no more flips of interest
         std::uint16_t nearestMs = kFarMs;
     };
     using Counts = std::array<Count, 64>;
 
+    // The counts by slot, index * kWords + word: slotCount() of them, null where nothing flipped.
+    std::size_t slotCount() const { return m_byWord.size(); }
+    const Counts* countsAt(std::size_t slot) const { return slot < m_byWord.size() ? m_byWord[slot].get() : nullptr; }
+
+private:
     std::vector<std::unique_ptr<Counts>> m_byWord; // by index * kWords + word
 };
 
