@@ -6,13 +6,24 @@
 
 namespace vexmoor {
 
+namespace {
+
+// A number past a byte (a session file's, say) stays out of range rather than wrap into it, so that
+// valid() refuses it instead of plotting another byte.
+std::uint8_t smallNumber(int value)
+{
+    return value < 0 || value > 0xFF ? 0xFF : static_cast<std::uint8_t>(value);
+}
+
+} // namespace
+
 PlotSignal PlotSignal::ofBit(std::uint32_t id, bool extended, int byte, int bit)
 {
     PlotSignal signal;
     signal.id = id;
     signal.extended = extended;
-    signal.firstByte = static_cast<std::uint8_t>(byte);
-    signal.bit = static_cast<std::uint8_t>(bit);
+    signal.firstByte = smallNumber(byte);
+    signal.bit = smallNumber(bit);
     return signal;
 }
 
@@ -43,8 +54,8 @@ PlotSignal PlotSignal::ofBytes(std::uint32_t id, bool extended, int firstByte, i
     PlotSignal signal;
     signal.id = id;
     signal.extended = extended;
-    signal.firstByte = static_cast<std::uint8_t>(firstByte);
-    signal.byteCount = static_cast<std::uint8_t>(byteCount);
+    signal.firstByte = smallNumber(firstByte);
+    signal.byteCount = smallNumber(byteCount);
     signal.order = order;
     return signal;
 }

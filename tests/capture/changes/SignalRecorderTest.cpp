@@ -86,6 +86,8 @@ INSTANTIATE_TEST_SUITE_P(
                     AddCase { "TheSameAgain", PlotSignal::ofBit(0x200, false, 0, 0), Outcome::AlreadyPlotted },
                     AddCase { "PastTheLastByteOfCanFd", PlotSignal::ofBytes(0x201, false, 62, 3), Outcome::Invalid },
                     AddCase { "MoreThanEightBytes", PlotSignal::ofBytes(0x201, false, 0, 9), Outcome::Invalid },
+                    AddCase { "AByteThatWouldWrapIntoRange", PlotSignal::ofBit(0x201, false, 256 + 4, 0),
+                              Outcome::Invalid },
                     AddCase { "NoByte", PlotSignal::ofBytes(0x201, false, 0, 0), Outcome::Invalid },
                     AddCase { "StandardPast7FF", PlotSignal::ofBytes(0x800, false, 0), Outcome::Invalid },
                     AddCase { "ExtendedPast29Bits", PlotSignal::ofBytes(0x20000000, true, 0), Outcome::Invalid }),
