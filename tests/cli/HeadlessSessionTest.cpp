@@ -78,7 +78,7 @@ protected:
         state.dbc = SessionState::Dbc { "BO_ 929 Panel: 2 BCM\n SG_ Switch : 11|1@1+ (1,0) [0|1] \"\" Vector__XXX\n",
                                         "panel.dbc" };
         state.marks = { { 1'005'100'000, "on" }, { 1'012'000'000, "off" } };
-        state.suppressed = { { "2B0", 0xFF } };
+        state.suppressed = { { "2B0", { 0xFF } } };
         return write("drive.vexmoor", vexmoor::SessionFile::write(state));
     }
 

@@ -18,7 +18,7 @@ SessionState everyItem()
     state.ignoredMessages = { "<680,1,2,>", "quote \" and back\\slash" };
     state.names = { { "2A8", "Doors \xC3\xBC" }, { "000007DF", "Diagnose" } };
     state.suppressionWindowUs = 2'500'000;
-    state.suppressed = { { "2A8", 0x8000000000000001ULL } };
+    state.suppressed = { { "2A8", { 0x8000000000000001ULL } } };
     state.marks = { { 1'733'700'000'123'456, "lights on" }, { 1'733'700'004'000'000, "" } };
     state.rankingBeforeUs = 500'000;
     state.rankingAfterUs = 2'000'000;
