@@ -6,9 +6,11 @@
 #include "platform/FileChooser.h"
 #include "platform/OutputFile.h"
 #include "platform/UserMessageBox.h"
+#include "platform/WallClock.h"
 #include "views/MessageTableView.h"
 
 #include <QAction>
+
 #include <QDateTime>
 #include <QDir>
 #include <QFile>
@@ -177,7 +179,8 @@ void SessionControls::restoreLastRun()
     // A broken file or one of a later version is set aside, so that it is neither lost nor read again.
     const QString aside = m_recoveryFolder
         + QStringLiteral("/last-run-%1.vexmoor")
-              .arg(QDateTime::currentDateTime().toString(QStringLiteral("yyyyMMdd-HHmmss")));
+              .arg(QDateTime::fromMSecsSinceEpoch(WallClock::exact().nowUs() / 1000)
+                       .toString(QStringLiteral("yyyyMMdd-HHmmss")));
     QFile::rename(lastRunPath(), aside);
     m_messageBox.show(QStringLiteral("%1\nThe file was set aside as %2.").arg(error, QDir::toNativeSeparators(aside)),
                       title, UserMessageBox::Icon::Error);
