@@ -10,7 +10,6 @@
 #include "views/MessageTableView.h"
 
 #include <QAction>
-
 #include <QDateTime>
 #include <QDir>
 #include <QFile>
