@@ -53,12 +53,13 @@ ChangeViewDocks::ChangeViewDocks(QMainWindow& window, QMenu& viewMenu, CaptureCo
 
 void ChangeViewDocks::keepSuppressionInSessions(SuppressionControls& suppression)
 {
-    const auto save = [&suppression](SessionState& state) {
-        SessionItems::gatherSuppression(suppression.mask(), suppression.windowUs(), state);
+    BusNames& buses = m_controller.session().ingestion().buses();
+    const auto save = [&suppression, &buses](SessionState& state) {
+        SessionItems::gatherSuppression(suppression.mask(), suppression.windowUs(), buses, state);
     };
-    const auto restore = [&suppression](const SessionState& state) {
+    const auto restore = [&suppression, &buses](const SessionState& state) {
         suppression.setWindowSeconds(static_cast<double>(state.suppressionWindowUs) / 1e6);
-        suppression.replaceMask(SessionItems::suppressionOf(state));
+        suppression.replaceMask(SessionItems::suppressionOf(state, buses));
     };
     m_controller.sessionDocument().addPart({ save, restore });
 }

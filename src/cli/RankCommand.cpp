@@ -65,7 +65,7 @@ int RankCommand::run(const CommandLine::Options& options)
                 + (options.interfaceName.empty() ? std::string() : " of interface '" + options.interfaceName + "'"));
 
     // The bits the session set aside are left out, as the Candidates panel leaves them out.
-    const SuppressionMask suppressed = SessionItems::suppressionOf(headless.state());
+    const SuppressionMask suppressed = SessionItems::suppressionOf(headless.state(), session.ingestion().buses());
     writeRanking(session.ranking(), suppressed, options);
     if (!m_out.flush())
         return CommandLine::fail(m_err, "cannot write standard output");

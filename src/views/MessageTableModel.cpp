@@ -221,7 +221,8 @@ double MessageTableModel::strengthAt(std::int64_t changedUs) const
 
 std::uint8_t MessageTableModel::suppressedBits(const IdentifierChanges& changes, int byte) const
 {
-    return m_suppression != nullptr ? m_suppression->byteMask(changes.id(), changes.extended(), byte) : 0;
+    return m_suppression != nullptr ? m_suppression->byteMask(changes.id(), changes.extended(), byte, changes.bus())
+                                    : 0;
 }
 
 std::int64_t MessageTableModel::lastShownFlipUs(const IdentifierChanges& changes, int byte, std::uint8_t suppressedBits)

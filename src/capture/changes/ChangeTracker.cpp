@@ -5,15 +5,6 @@
 
 namespace vexmoor {
 
-namespace {
-
-bool identifierInRange(std::uint32_t id, bool extended)
-{
-    return id <= (extended ? CanFrame::kMaxExtendedId : CanFrame::kMaxStandardId);
-}
-
-} // namespace
-
 ChangeTracker::ChangeTracker(std::size_t maxIdentifiers)
     : m_maxIdentifiers(std::min(maxIdentifiers, kMaxIdentifiers))
 {
@@ -23,7 +14,7 @@ ChangeTracker::~ChangeTracker() = default;
 
 void ChangeTracker::observe(const CanFrame& frame)
 {
-    IdentifierChanges* changes = findOrAdd(frame.id, frame.extended);
+    IdentifierChanges* changes = findOrAdd(frame);
     if (changes == nullptr) {
         ++m_untrackedFrames;
         return;
@@ -43,8 +34,7 @@ void ChangeTracker::clear()
     m_size = 0;
     m_untrackedFrames = 0;
     m_blocks.clear();
-    m_standardPositions.fill(kNoPosition);
-    m_extendedPositions.clear();
+    m_positions.clear();
 }
 
 std::size_t ChangeTracker::size() const
@@ -59,17 +49,10 @@ const IdentifierChanges& ChangeTracker::at(std::size_t index) const
     return entry(index);
 }
 
-const IdentifierChanges* ChangeTracker::find(std::uint32_t id, bool extended) const
+const IdentifierChanges* ChangeTracker::find(std::uint32_t id, bool extended, std::uint8_t bus) const
 {
-    if (!identifierInRange(id, extended))
-        return nullptr;
-    std::uint32_t position = kNoPosition;
-    if (!extended) {
-        position = m_standardPositions[id];
-    } else if (const auto found = m_extendedPositions.find(id); found != m_extendedPositions.end()) {
-        position = found->second;
-    }
-    return position == kNoPosition ? nullptr : &entry(position - 1);
+    const std::uint32_t position = m_positions.find(id, extended, bus);
+    return position == IdentifierPositions::kNone ? nullptr : &entry(position - 1);
 }
 
 std::uint64_t ChangeTracker::untrackedFrames() const
@@ -77,32 +60,20 @@ std::uint64_t ChangeTracker::untrackedFrames() const
     return m_untrackedFrames;
 }
 
-IdentifierChanges* ChangeTracker::findOrAdd(std::uint32_t id, bool extended)
+IdentifierChanges* ChangeTracker::findOrAdd(const CanFrame& frame)
 {
-    if (!identifierInRange(id, extended))
+    if (!IdentifierPositions::inRange(frame.id, frame.extended))
         return nullptr;
-    if (!extended) {
-        const std::uint32_t position = m_standardPositions[id];
-        return position != kNoPosition ? &entry(position - 1) : add(id, extended);
-    }
-    if (const auto found = m_extendedPositions.find(id); found != m_extendedPositions.end())
-        return &entry(found->second - 1);
-    return add(id, extended);
-}
-
-IdentifierChanges* ChangeTracker::add(std::uint32_t id, bool extended)
-{
+    if (const std::uint32_t found = m_positions.find(frame); found != IdentifierPositions::kNone)
+        return &entry(found - 1);
     if (m_size >= m_maxIdentifiers)
         return nullptr;
     if (m_size == m_blocks.size() * kBlockSize)
         m_blocks.push_back(std::make_unique<Block>());
     const auto position = static_cast<std::uint32_t>(++m_size);
-    if (extended)
-        m_extendedPositions.emplace(id, position);
-    else
-        m_standardPositions[id] = position;
+    m_positions.slot(frame) = position;
     IdentifierChanges& changes = entry(position - 1);
-    changes.start(id, extended, position - 1);
+    changes.start(frame, position - 1);
     return &changes;
 }
 

@@ -3,6 +3,7 @@
 #include "capture/changes/FlipListener.h"
 #include "capture/changes/IdentifierChanges.h"
 #include "capture/record/CanFrame.h"
+#include "capture/record/IdentifierPositions.h"
 
 #include <array>
 #include <cstddef>
@@ -41,7 +42,7 @@ public:
     // later identifiers never move the earlier ones.
     std::size_t size() const;
     const IdentifierChanges& at(std::size_t index) const; // throws std::out_of_range past size()
-    const IdentifierChanges* find(std::uint32_t id, bool extended) const;
+    const IdentifierChanges* find(std::uint32_t id, bool extended, std::uint8_t bus = 0) const;
 
     // Frames not followed: of new identifiers past the bound, or with an identifier out of range.
     std::uint64_t untrackedFrames() const;
@@ -51,10 +52,8 @@ private:
     // growing table costs a copy, and no identifier needs an allocation of its own.
     static constexpr std::size_t kBlockSize = 64;
     using Block = std::array<IdentifierChanges, kBlockSize>;
-    static constexpr std::uint32_t kNoPosition = 0;
 
-    IdentifierChanges* findOrAdd(std::uint32_t id, bool extended);
-    IdentifierChanges* add(std::uint32_t id, bool extended);
+    IdentifierChanges* findOrAdd(const CanFrame& frame);
     IdentifierChanges& entry(std::size_t index) const;
 
     std::size_t m_maxIdentifiers;
@@ -62,10 +61,7 @@ private:
     std::uint64_t m_untrackedFrames = 0;
     FlipListener* m_flipListener = nullptr;
     std::vector<std::unique_ptr<Block>> m_blocks;
-    // Position + 1 of each identifier (kNoPosition: not seen): standard ones straight by identifier,
-    // which keeps the common case free of hashing; extended ones by map.
-    std::array<std::uint32_t, CanFrame::kMaxStandardId + 1> m_standardPositions {};
-    std::unordered_map<std::uint32_t, std::uint32_t> m_extendedPositions;
+    IdentifierPositions m_positions;
 };
 
 } // namespace vexmoor

@@ -165,38 +165,23 @@ void FrameHistory::startBlock(Identifier& identifier)
 
 std::optional<std::uint16_t> FrameHistory::findOrAdd(const CanFrame& frame)
 {
-    if (frame.extended ? frame.id > CanFrame::kMaxExtendedId : frame.id > CanFrame::kMaxStandardId)
+    if (!IdentifierPositions::inRange(frame.id, frame.extended))
         return std::nullopt;
-    std::uint32_t* position = nullptr;
-    if (frame.extended) {
-        const auto found = m_extendedPositions.find(frame.id);
-        if (found != m_extendedPositions.end())
-            return static_cast<std::uint16_t>(found->second - 1);
-    } else {
-        position = &m_standardPositions[frame.id];
-        if (*position != 0)
-            return static_cast<std::uint16_t>(*position - 1);
-    }
+    if (const std::uint32_t found = m_positions.find(frame); found != IdentifierPositions::kNone)
+        return static_cast<std::uint16_t>(found - 1);
     if (m_identifiers.size() >= kMaxIdentifiers)
         return std::nullopt;
     m_identifiers.emplace_back();
     const auto newPosition = static_cast<std::uint32_t>(m_identifiers.size());
-    if (frame.extended)
-        m_extendedPositions.emplace(frame.id, newPosition);
-    else
-        *position = newPosition;
+    m_positions.slot(frame) = newPosition;
     m_bytesUsed += sizeof(Identifier);
     return static_cast<std::uint16_t>(newPosition - 1);
 }
 
-const FrameHistory::Identifier* FrameHistory::find(std::uint32_t id, bool extended) const
+const FrameHistory::Identifier* FrameHistory::find(std::uint32_t id, bool extended, std::uint8_t bus) const
 {
-    if (!extended)
-        return id <= CanFrame::kMaxStandardId && m_standardPositions[id] != 0
-            ? &m_identifiers[m_standardPositions[id] - 1]
-            : nullptr;
-    const auto found = m_extendedPositions.find(id);
-    return found != m_extendedPositions.end() ? &m_identifiers[found->second - 1] : nullptr;
+    const std::uint32_t position = m_positions.find(id, extended, bus);
+    return position != IdentifierPositions::kNone ? &m_identifiers[position - 1] : nullptr;
 }
 
 void FrameHistory::dropToLimit()
@@ -248,8 +233,7 @@ void FrameHistory::clear()
     m_identifiers.clear();
     m_order.clear();
     m_order.shrink_to_fit();
-    m_standardPositions.fill(0);
-    m_extendedPositions.clear();
+    m_positions.clear();
     m_bytesUsed = 0;
     m_dropped = 0;
     m_notKept = 0;
@@ -268,15 +252,16 @@ std::optional<std::int64_t> FrameHistory::earliestUs() const
     return m_identifiers[m_order.front()].oldestUs;
 }
 
-void FrameHistory::forEachFrame(std::uint32_t id, bool extended,
-                                const std::function<void(const CanFrame&)>& visit) const
+void FrameHistory::forEachFrame(std::uint32_t id, bool extended, const std::function<void(const CanFrame&)>& visit,
+                                std::uint8_t bus) const
 {
-    const Identifier* identifier = find(id, extended);
+    const Identifier* identifier = find(id, extended, bus);
     if (identifier == nullptr || identifier->frames == 0)
         return;
     CanFrame frame;
     frame.id = id;
     frame.extended = extended;
+    frame.bus = bus;
     std::int64_t timeUs = identifier->oldestUs;
     bool oldest = true;
     for (std::size_t index = identifier->firstBlock; index < identifier->blocks.size(); ++index) {

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "capture/record/CanFrame.h"
+#include "capture/record/IdentifierPositions.h"
 
 #include <array>
 #include <cstddef>
@@ -54,14 +55,15 @@ public:
     std::optional<std::int64_t> earliestUs() const;
 
     // Hands every kept frame of one identifier to visit, oldest first.
-    void forEachFrame(std::uint32_t id, bool extended, const std::function<void(const CanFrame&)>& visit) const;
+    void forEachFrame(std::uint32_t id, bool extended, const std::function<void(const CanFrame&)>& visit,
+                      std::uint8_t bus = 0) const;
 
 private:
     struct Identifier;
 
     // The identifier's place, new or not; nothing past the bound.
     std::optional<std::uint16_t> findOrAdd(const CanFrame& frame);
-    const Identifier* find(std::uint32_t id, bool extended) const;
+    const Identifier* find(std::uint32_t id, bool extended, std::uint8_t bus) const;
     void startBlock(Identifier& identifier);
     void dropOldest();
     void dropToLimit();
@@ -74,9 +76,7 @@ private:
     // Which identifier each kept frame belongs to, in the order the frames came: the front is the
     // oldest frame of all.
     std::deque<std::uint16_t> m_order;
-    // Position + 1 of each identifier (0: not seen): standard ones straight by identifier, extended by map.
-    std::array<std::uint32_t, CanFrame::kMaxStandardId + 1> m_standardPositions {};
-    std::unordered_map<std::uint32_t, std::uint32_t> m_extendedPositions;
+    IdentifierPositions m_positions;
 };
 
 } // namespace vexmoor

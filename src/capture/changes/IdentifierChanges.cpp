@@ -133,11 +133,12 @@ double IdentifierChanges::byteChangeShare(int index, std::int64_t nowUs) const
     return slice == nullptr ? 0.0 : slice->m_activity.byteChangeShare(index, nowUs);
 }
 
-void IdentifierChanges::start(std::uint32_t id, bool extended, std::uint32_t index)
+void IdentifierChanges::start(const CanFrame& frame, std::uint32_t index)
 {
     *this = IdentifierChanges {};
-    m_id = id;
-    m_extended = extended;
+    m_id = frame.id;
+    m_extended = frame.extended;
+    m_bus = frame.bus;
     m_index = index;
 }
 

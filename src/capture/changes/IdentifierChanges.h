@@ -32,6 +32,8 @@ public:
 
     std::uint32_t id() const;
     bool extended() const;
+    // The bus's number while rows are kept per bus, else 0.
+    std::uint8_t bus() const { return m_bus; }
     // The latest frame's data; a remote frame has none.
     std::uint8_t length() const;
     // Whether a frame past 8 bytes came: the bytes beyond them are followed from then on.
@@ -67,7 +69,7 @@ private:
     static constexpr int kSlices = kBytes / kSliceBytes - 1; // the slices past the first 8 bytes
     using Slices = std::array<IdentifierChanges, kSlices>;
 
-    void start(std::uint32_t id, bool extended, std::uint32_t index);
+    void start(const CanFrame& frame, std::uint32_t index);
     // Returns the bits of the first 8 bytes that flipped; flips past them go to onLongFlips(word, bits).
     template <typename OnLongFlips> std::uint64_t observe(const CanFrame& frame, OnLongFlips&& onLongFlips);
     // Bytes 8 to 63 of the frame, into the slices, made at the first frame that has them.
@@ -85,6 +87,7 @@ private:
     std::uint32_t m_id = 0;
     std::uint32_t m_index = 0;
     bool m_extended = false;
+    std::uint8_t m_bus = 0;
     std::uint8_t m_length = 0; // the whole frame's; a slice's own bytes are at most 8 of it
     std::array<std::int8_t, kSliceBytes> m_byteDirections {};
     std::uint64_t m_data = 0; // byte i in bits 8i to 8i+7; bytes past the length are zero

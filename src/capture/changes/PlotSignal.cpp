@@ -100,10 +100,20 @@ std::optional<double> PlotSignal::plotValueIn(const CanFrame& frame) const
     return value ? std::optional(static_cast<double>(*value)) : std::nullopt;
 }
 
+PlotSignal PlotSignal::onBus(std::uint8_t number, std::string name) const
+{
+    PlotSignal signal = *this;
+    signal.bus = number;
+    signal.busName = number == 0 ? std::string() : std::move(name);
+    return signal;
+}
+
 std::string PlotSignal::label() const
 {
     std::string text;
     record::formatHexId(id, extended, text);
+    if (!busName.empty())
+        text.insert(0, busName + " ");
     if (decoded)
         return text + " " + decoded->title();
     if (bit)
@@ -116,7 +126,7 @@ std::string PlotSignal::label() const
 
 bool PlotSignal::operator==(const PlotSignal& other) const
 {
-    if (id != other.id || extended != other.extended || bool(decoded) != bool(other.decoded))
+    if (id != other.id || extended != other.extended || bus != other.bus || bool(decoded) != bool(other.decoded))
         return false;
     if (decoded)
         return decoded->message.definition().name == other.decoded->message.definition().name

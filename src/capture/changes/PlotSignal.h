@@ -29,6 +29,9 @@ struct PlotSignal {
 
     std::uint32_t id = 0;
     bool extended = false;
+    // While rows are kept per bus: the bus's number (see BusNames) and name, which the label leads with.
+    std::uint8_t bus = 0;
+    std::string busName;
     std::uint8_t firstByte = 0; // 0-based position in the data
     std::uint8_t byteCount = 1; // 1 to 8; ignored for a bit
     Order order = Order::BigEndian;
@@ -43,7 +46,12 @@ struct PlotSignal {
 
     // False when a byte or bit lies outside a CAN frame's eight bytes, or no byte is chosen.
     bool valid() const;
-    bool matches(const CanFrame& frame) const { return frame.id == id && frame.extended == extended; }
+    bool matches(const CanFrame& frame) const
+    {
+        return frame.id == id && frame.extended == extended && frame.bus == bus;
+    }
+    // The same value on a bus: the bus's number and name set.
+    PlotSignal onBus(std::uint8_t number, std::string name) const;
     // The value in a frame of the identifier; empty when the frame is too short to hold it (a remote
     // frame holds nothing).
     // The bytes or the bit as an integer; nothing for a database's signal.

@@ -55,10 +55,13 @@ void SignalRecorder::fillFromHistory(Plot& plot)
 {
     if (m_history == nullptr)
         return;
-    m_history->forEachFrame(plot.signal.id, plot.signal.extended, [&plot](const CanFrame& frame) {
-        if (const std::optional<double> value = plot.signal.plotValueIn(frame))
-            plot.series.record(frame.timestampUs, *value);
-    });
+    m_history->forEachFrame(
+        plot.signal.id, plot.signal.extended,
+        [&plot](const CanFrame& frame) {
+            if (const std::optional<double> value = plot.signal.plotValueIn(frame))
+                plot.series.record(frame.timestampUs, *value);
+        },
+        plot.signal.bus);
     // A past that reaches before the plot's zero moves the zero back to it.
     if (const std::optional<std::int64_t> earliest = plot.series.earliestUs())
         m_originUs = std::min(m_originUs.value_or(*earliest), *earliest);

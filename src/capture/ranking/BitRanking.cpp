@@ -233,7 +233,8 @@ std::vector<RankedBit> BitRanking::rank(const SuppressionMask* suppressed, std::
             const NearMarks& entry = near[static_cast<std::size_t>(bit)];
             const int bitIndex = firstBit + bit;
             if (entry.hits == 0
-                || (suppressed != nullptr && suppressed->isSuppressed(changes.id(), changes.extended(), bitIndex)))
+                || (suppressed != nullptr
+                    && suppressed->isSuppressed(changes.id(), changes.extended(), bitIndex, changes.bus())))
                 continue;
             candidates.push_back({ rankedBit(changes, bitIndex, entry, quietSeconds), index });
         }
@@ -289,10 +290,9 @@ RankedBit BitRanking::rankedBit(const IdentifierChanges& changes, int bitIndex, 
     const std::uint64_t total = changes.bitFlips(bitIndex);
     // Windows that overlap count a flip once for each: never below none elsewhere.
     const std::uint64_t elsewhere = total > near.flips ? total - near.flips : 0;
-    return RankedBit { changes.id(), changes.extended(),
-                       bitIndex / 8, bitIndex % 8,
-                       near.hits,    marks,
-                       elsewhere,    scoreOf(near, marks, elsewhere, quietSeconds, windowSeconds) };
+    return RankedBit { changes.id(), changes.extended(), changes.bus(),
+                       bitIndex / 8, bitIndex % 8,       near.hits,
+                       marks,        elsewhere,          scoreOf(near, marks, elsewhere, quietSeconds, windowSeconds) };
 }
 
 } // namespace vexmoor

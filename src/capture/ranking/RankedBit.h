@@ -8,6 +8,7 @@ namespace vexmoor {
 struct RankedBit {
     std::uint32_t id = 0;
     bool extended = false;
+    std::uint8_t bus = 0; // the bus's number while rows are kept per bus
     int byte = 0; // 0-based position in the data
     int bit = 0; // 0 the least significant (value 1) to 7
     int marksHit = 0; // marks with a flip of the bit in their window

@@ -26,6 +26,8 @@ struct CanFrame {
     std::uint8_t length = 0;
     std::array<std::uint8_t, kMaxFdLength> data {};
     std::int64_t timestampUs = 0; // microseconds since the Unix epoch: the source's clock, else the arrival time
+    // The bus's number while rows are kept per bus (see BusNames); 0, one row per identifier, otherwise.
+    std::uint8_t bus = 0;
 
     // The data bytes the frame carries: none for a remote frame, never past what its kind can hold.
     std::size_t dataLength() const { return remote ? 0 : (length < maxLength() ? length : maxLength()); }

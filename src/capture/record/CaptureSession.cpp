@@ -24,6 +24,14 @@ void CaptureSession::clear()
     m_history.clear();
 }
 
+void CaptureSession::setRowsPerBus(bool on)
+{
+    if (on == rowsPerBus())
+        return;
+    clear();
+    m_ingestion.setRowsPerBus(on);
+}
+
 void CaptureSession::ingest(std::string_view recordText)
 {
     m_state.CurrentMessage.assign(recordText);

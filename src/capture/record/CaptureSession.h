@@ -66,6 +66,13 @@ public:
     // suppression stay.
     void clear();
 
+    // A row per bus and identifier, or one per identifier (off, the default). Switching clears as
+    // clear() does, so that no row or tracked identifier is keyed both ways.
+    void setRowsPerBus(bool on);
+    bool rowsPerBus() const { return m_ingestion.rowsPerBus(); }
+    // The name of a bus by its number; empty for 0.
+    const std::string& busName(std::uint8_t number) const { return m_ingestion.buses().nameOf(number); }
+
     // What every generator does with a record it made: CurrentMessage := record, then ParseData.
     void ingest(std::string_view recordText);
     // A frame from a source that knows it (a log, a CAN interface): the record text the board would

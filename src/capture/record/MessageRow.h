@@ -1,6 +1,7 @@
 #pragma once
 
 #include <array>
+#include <cstdint>
 #include <string>
 
 namespace vexmoor {
@@ -12,6 +13,8 @@ enum class MessageColumn { CanId, Message, MsgCount, MessageName, Time, Change, 
 // Windows-1252 bytes.
 struct MessageRow {
     std::array<std::string, static_cast<std::size_t>(MessageColumn::Count)> cells;
+    // The bus's number while rows are kept per bus (see BusNames); 0 for a row of every bus.
+    std::uint8_t bus = 0;
     // Set by every write to a cell; whoever shows the table clears it once the row is shown again,
     // so that a view repaints only the rows that changed.
     bool modified = true;

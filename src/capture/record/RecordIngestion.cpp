@@ -41,6 +41,11 @@ void RecordIngestion::ParseFrame(const FrameFacts& facts)
 {
     // Ingestion never yields, so the facts cannot belong to any other record.
     m_facts = &facts;
+    if (m_rowsPerBus) {
+        m_busFrame = facts.frame;
+        m_busFrame.bus = m_buses.numberOf(facts.interfaceName);
+        m_facts = &m_busFacts.emplace(FrameFacts { m_busFrame, facts.interfaceName });
+    }
     ParseData();
     m_facts = nullptr;
     m_frame = nullptr;
@@ -62,6 +67,7 @@ const CanFrame* RecordIngestion::frameOfRecord(std::string_view message)
         return nullptr;
     m_recordFrame = *frame;
     m_recordFrame.timestampUs = m_arrivalClock != nullptr ? m_arrivalClock->nowUs() : 0;
+    m_recordFrame.bus = m_bus;
     return &m_recordFrame;
 }
 
@@ -84,6 +90,10 @@ void RecordIngestion::ParseData()
     m_state.HexID = std::move(identifier->hexId);
     m_state.DecimalID = identifier->decimalId;
     ++m_framesSeen;
+    if (m_facts != nullptr)
+        m_bus = m_facts->frame.bus;
+    else
+        m_bus = m_rowsPerBus ? m_buses.numberOf(m_recordBus) : 0;
     m_frame = frameOfRecord(message);
     if (m_frame != nullptr) {
         if (m_tracker != nullptr)
@@ -111,7 +121,7 @@ void RecordIngestion::appendToNotes()
     if (m_notesLog == nullptr || !m_notesLog->isShown())
         return;
     const int notesRow = m_state.NotesRowIndex;
-    if (!m_table.hasRow(notesRow) || m_table.canId(notesRow) != m_state.HexID)
+    if (!m_table.hasRow(notesRow) || m_table.canId(notesRow) != m_state.HexID || m_table.row(notesRow).bus != m_bus)
         return;
     if (!m_notesLog->contains(m_state.CurrentMessage))
         m_notesLog->appendLine(m_state.CurrentMessage);
@@ -119,14 +129,18 @@ void RecordIngestion::appendToNotes()
 
 bool RecordIngestion::updateRows()
 {
-    // Every row with this CAN_ID is updated, as a pass over all rows would find them.
-    const auto rows = m_table.rowsWithCanId(m_state.HexID);
-    if (rows.empty())
-        return false;
-    for (MessageRow* row : rows)
+    // Every row with this CAN_ID (and, while rows are kept per bus, of this bus) is updated, as a pass
+    // over all rows would find them.
+    bool found = false;
+    for (MessageRow* row : m_table.rowsWithCanId(m_state.HexID)) {
+        if (row->bus != m_bus)
+            continue;
         updateRow(*row);
-    m_table.noteRowsWritten();
-    return true;
+        found = true;
+    }
+    if (found)
+        m_table.noteRowsWritten();
+    return found;
 }
 
 void RecordIngestion::updateRow(MessageRow& row)
@@ -160,12 +174,19 @@ void RecordIngestion::appendRow()
     if (m_state.DecimalID < m_minimumId.number())
         return;
     MessageRow& row = m_table.appendRow(m_state.HexID);
+    row.bus = m_bus;
     row[MessageColumn::Message].assign(m_state.CurrentMessage);
     row[MessageColumn::MsgCount].assign(1, '1');
     row[MessageColumn::ChangeCount].assign(1, '1');
     if (m_namesToCome.empty())
         return;
-    if (const auto name = m_namesToCome.find(m_state.HexID); name != m_namesToCome.end()) {
+    // A name for a row of one bus waits under the CAN_ID with "@" and the bus's name after it.
+    std::string_view key = m_state.HexID;
+    if (m_bus != 0) {
+        m_nameKey.assign(m_state.HexID).append(1, '@').append(m_buses.nameOf(m_bus));
+        key = m_nameKey;
+    }
+    if (const auto name = m_namesToCome.find(key); name != m_namesToCome.end()) {
         row[MessageColumn::MessageName] = name->second;
         m_namesToCome.erase(name);
     }

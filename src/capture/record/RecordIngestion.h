@@ -1,12 +1,15 @@
 #pragma once
 
+#include "capture/record/BusNames.h"
 #include "capture/record/CanFrame.h"
+#include "capture/record/FrameFacts.h"
 #include "capture/record/FramesClock.h"
 #include "capture/record/RecordSink.h"
 #include "capture/record/TimeOfDaySource.h"
 
 #include <cstdint>
 #include <map>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -58,10 +61,24 @@ public:
     // What stamps a record without a time stamp of its own (the board's, a generator's) as it
     // arrives; without one such records carry time 0. The clock must outlive the ingestion.
     void setArrivalClock(const FramesClock* clock) { m_arrivalClock = clock; }
-    // Names given to identifiers whose rows have not come yet, by CAN_ID text: each goes on its row
+    // Names given to identifiers whose rows have not come yet, by CAN_ID text (with "@" and the bus's
+    // name after it for a row of one bus while rows are kept per bus): each goes on its row
     // as the row is made, as if "Save Name" had been pressed then, and leaves this list.
     std::map<std::string, std::string, std::less<>>& namesToCome() { return m_namesToCome; }
     const std::map<std::string, std::string, std::less<>>& namesToCome() const { return m_namesToCome; }
+
+    // A row per bus and identifier, and the trackers keyed the same way: each frame takes the number
+    // of its bus (the interface it came from, or the records' bus) before anything hears of it. Off,
+    // every frame is bus 0 and a row holds an identifier of every bus. Whoever switches it clears the
+    // table and the trackers first, so that no row or tracked identifier is keyed both ways.
+    void setRowsPerBus(bool on) { m_rowsPerBus = on; }
+    bool rowsPerBus() const { return m_rowsPerBus; }
+    // The buses seen, by number.
+    BusNames& buses() { return m_buses; }
+    const BusNames& buses() const { return m_buses; }
+    // The bus of records that come without a frame's facts (the board's line): its source's name.
+    void setRecordBus(std::string_view name) { m_recordBus.assign(name); }
+    const std::string& recordBus() const { return m_recordBus; }
 
     // Records with a frame's shape and identifier since the start, counted before the ignore lists
     // and the minimum identifier hold any back: the rate of the bus, not of the table.
@@ -92,12 +109,20 @@ private:
     const FramesClock* m_arrivalClock = nullptr;
     // The facts of the record being ingested, while ParseFrame runs.
     const FrameFacts* m_facts = nullptr;
+    // The source's frame with its bus's number, while rows are kept per bus.
+    CanFrame m_busFrame;
+    std::optional<FrameFacts> m_busFacts;
+    bool m_rowsPerBus = false;
+    BusNames m_buses;
+    std::string m_recordBus;
+    std::uint8_t m_bus = 0; // of the record being ingested
     const CanFrame* m_frame = nullptr;
     CanFrame m_recordFrame;
     std::uint64_t m_framesSeen = 0;
 
     // Working values of one record, kept as members only so that their buffers are reused.
     std::string m_asciiText;
+    std::string m_nameKey;
     std::map<std::string, std::string, std::less<>> m_namesToCome;
     bool m_asciiTextReady = false;
     bool m_timeTextReady = false;

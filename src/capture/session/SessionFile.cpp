@@ -148,6 +148,13 @@ SessionState::MaskedBits::Words bitsOf(const JsonValue& value)
     return words;
 }
 
+// The bus of an entry while rows are kept per bus; none written for a row of every bus.
+std::string busOf(const JsonValue& entry)
+{
+    const JsonValue* bus = entry.find("bus");
+    return bus != nullptr ? textOf(*bus, "bus") : std::string();
+}
+
 void readSuppression(const JsonValue& value, SessionState& state)
 {
     expectKind(value, "suppression", JsonValue::Kind::Object);
@@ -155,13 +162,15 @@ void readSuppression(const JsonValue& value, SessionState& state)
         state.suppressionWindowUs = integerOf(*window, "window_us");
     if (const JsonValue* masks = value.find("bits"))
         for (const JsonValue& mask : objectsOf(*masks, "bits"))
-            state.suppressed.push_back({ canIdOf(member(mask, "id"), "id"), bitsOf(member(mask, "bits")) });
+            state.suppressed.push_back(
+                { canIdOf(member(mask, "id"), "id"), bitsOf(member(mask, "bits")), busOf(mask) });
 }
 
 SessionState::PlotEntry plotEntryOf(const JsonValue& value)
 {
     SessionState::PlotEntry entry;
     entry.canId = canIdOf(member(value, "id"), "id");
+    entry.bus = busOf(value);
     if (const JsonValue* signal = value.find("signal")) {
         entry.message = textOf(member(value, "message"), "message");
         entry.signal = textOf(*signal, "signal");
@@ -187,7 +196,8 @@ void readMember(const std::string& key, const JsonValue& value, SessionState& st
         state.ignoredMessages = textsOf(value, key);
     } else if (key == "names") {
         for (const JsonValue& name : objectsOf(value, key))
-            state.names.push_back({ canIdOf(member(name, "id"), "id"), codePageTextOf(member(name, "name"), "name") });
+            state.names.push_back(
+                { canIdOf(member(name, "id"), "id"), codePageTextOf(member(name, "name"), "name"), busOf(name) });
     } else if (key == "suppression") {
         readSuppression(value, state);
     } else if (key == "ranking_window") {
@@ -203,6 +213,10 @@ void readMember(const std::string& key, const JsonValue& value, SessionState& st
         if (value.kind() == JsonValue::Kind::Null)
             return;
         state.dbc = dbcOf(value);
+    } else if (key == "dbc_bus") {
+        state.dbcBus = textOf(value, key);
+    } else if (key == "rows_per_bus") {
+        state.rowsPerBus = expectKind(value, key, JsonValue::Kind::Boolean).booleanValue();
     } else if (key == "plotted") {
         for (const JsonValue& entry : objectsOf(value, key))
             state.plotted.push_back(plotEntryOf(entry));
@@ -236,9 +250,18 @@ JsonValue textsValue(const std::vector<std::string>& texts)
     return list;
 }
 
+// An entry's id, with its bus after it while rows are kept per bus.
+JsonValue entryOf(const std::string& canId, const std::string& bus)
+{
+    JsonValue value = objectOf({ { "id", JsonValue::string(canId) } });
+    if (!bus.empty())
+        value.add("bus", JsonValue::string(bus));
+    return value;
+}
+
 JsonValue plotEntryValue(const SessionState::PlotEntry& entry)
 {
-    JsonValue value = objectOf({ { "id", JsonValue::string(entry.canId) } });
+    JsonValue value = entryOf(entry.canId, entry.bus);
     if (!entry.signal.empty()) {
         value.add("message", JsonValue::string(entry.message));
         value.add("signal", JsonValue::string(entry.signal));
@@ -314,13 +337,18 @@ std::string SessionFile::write(const SessionState& state)
         { "ignored_messages", textsValue(state.ignoredMessages) },
     });
     JsonValue names = JsonValue::array();
-    for (const SessionState::Name& name : state.names)
-        names.append(objectOf({ { "id", JsonValue::string(name.canId) }, { "name", JsonValue::string(name.name) } }));
+    for (const SessionState::Name& name : state.names) {
+        JsonValue entry = entryOf(name.canId, name.bus);
+        entry.add("name", JsonValue::string(name.name));
+        names.append(std::move(entry));
+    }
     document.add("names", std::move(names));
     JsonValue masks = JsonValue::array();
-    for (const SessionState::MaskedBits& mask : state.suppressed)
-        masks.append(
-            objectOf({ { "id", JsonValue::string(mask.canId) }, { "bits", JsonValue::string(hexBits(mask.words)) } }));
+    for (const SessionState::MaskedBits& mask : state.suppressed) {
+        JsonValue entry = entryOf(mask.canId, mask.bus);
+        entry.add("bits", JsonValue::string(hexBits(mask.words)));
+        masks.append(std::move(entry));
+    }
     document.add(
         "suppression",
         objectOf({ { "window_us", JsonValue::number(state.suppressionWindowUs) }, { "bits", std::move(masks) } }));
@@ -336,6 +364,11 @@ std::string SessionFile::write(const SessionState& state)
                  state.dbc ? objectOf(
                      { { "path", JsonValue::string(state.dbc->path) }, { "text", JsonValue::string(state.dbc->text) } })
                            : JsonValue());
+    // Written only when set, so that a session of one bus reads as before.
+    if (!state.dbcBus.empty())
+        document.add("dbc_bus", JsonValue::string(state.dbcBus));
+    if (state.rowsPerBus)
+        document.add("rows_per_bus", JsonValue::boolean(true));
     JsonValue plotted = JsonValue::array();
     for (const SessionState::PlotEntry& entry : state.plotted)
         plotted.append(plotEntryValue(entry));

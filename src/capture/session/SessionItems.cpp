@@ -1,6 +1,7 @@
 #include "capture/session/SessionItems.h"
 
 #include "capture/ranking/BitRanking.h"
+#include "capture/record/BusNames.h"
 #include "capture/record/CanFrame.h"
 #include "capture/record/CaptureSession.h"
 #include "capture/record/HexText.h"
@@ -34,8 +35,14 @@ std::pair<std::uint32_t, bool> SessionItems::identifierOf(const std::string& can
     return { id, canId.size() >= 8 || id > CanFrame::kMaxStandardId };
 }
 
+std::string SessionItems::nameKey(const std::string& canId, const std::string& bus)
+{
+    return bus.empty() ? canId : canId + "@" + bus;
+}
+
 void SessionItems::applyListsAndNames(const SessionState& state, CaptureSession& session)
 {
+    session.setRowsPerBus(state.rowsPerBus);
     if (!state.options.autoFilterThreshold.empty())
         session.txtAutoFilter().setText(codePage(state.options.autoFilterThreshold));
     if (!state.options.minimumId.empty())
@@ -50,13 +57,16 @@ void SessionItems::applyListsAndNames(const SessionState& state, CaptureSession&
     auto& toCome = session.ingestion().namesToCome();
     toCome.clear();
     for (const SessionState::Name& name : state.names) {
-        const auto rows = session.table().rowsWithCanId(name.canId);
-        if (rows.empty()) {
-            toCome[name.canId] = codePage(name.name);
-            continue;
-        }
-        for (MessageRow* row : rows)
+        const std::uint8_t bus = name.bus.empty() ? 0 : session.ingestion().buses().find(name.bus);
+        bool placed = false;
+        for (MessageRow* row : session.table().rowsWithCanId(name.canId)) {
+            if (row->bus != bus)
+                continue;
             (*row)[MessageColumn::MessageName] = codePage(name.name);
+            placed = true;
+        }
+        if (!placed)
+            toCome[nameKey(name.canId, name.bus)] = codePage(name.name);
     }
     session.table().noteRowsWritten();
 }
@@ -70,18 +80,19 @@ void SessionItems::applyMarks(const SessionState& state, BitRanking& ranking)
         ranking.addMark(mark.timeUs, mark.note);
 }
 
-SuppressionMask SessionItems::suppressionOf(const SessionState& state)
+SuppressionMask SessionItems::suppressionOf(const SessionState& state, BusNames& buses)
 {
     SuppressionMask mask;
     for (const SessionState::MaskedBits& masked : state.suppressed) {
         const auto [id, extended] = identifierOf(masked.canId);
-        mask.suppress(id, extended, masked.words);
+        mask.suppress(id, extended, masked.words, masked.bus.empty() ? 0 : buses.numberOf(masked.bus));
     }
     return mask;
 }
 
 void SessionItems::gatherListsAndNames(const CaptureSession& session, SessionState& state)
 {
+    state.rowsPerBus = session.rowsPerBus();
     state.options.autoFilterThreshold = windows1252::toUtf8(session.txtAutoFilter().text());
     state.options.minimumId = windows1252::toUtf8(session.txtMinID().text());
     state.ignoredIds.clear();
@@ -95,10 +106,14 @@ void SessionItems::gatherListsAndNames(const CaptureSession& session, SessionSta
     for (int position = 1; position <= table.rowCount(); ++position) {
         const std::string& name = table.cell(position, MessageColumn::MessageName);
         if (!name.empty())
-            state.names.push_back({ table.canId(position), windows1252::toUtf8(name) });
+            state.names.push_back(
+                { table.canId(position), windows1252::toUtf8(name), session.busName(table.row(position).bus) });
     }
-    for (const auto& [canId, name] : session.ingestion().namesToCome())
-        state.names.push_back({ canId, windows1252::toUtf8(name) });
+    for (const auto& [key, name] : session.ingestion().namesToCome()) {
+        const std::size_t at = key.find('@');
+        state.names.push_back({ key.substr(0, at), windows1252::toUtf8(name),
+                                at == std::string::npos ? std::string() : key.substr(at + 1) });
+    }
 }
 
 void SessionItems::gatherMarks(const BitRanking& ranking, SessionState& state)
@@ -108,12 +123,13 @@ void SessionItems::gatherMarks(const BitRanking& ranking, SessionState& state)
     state.rankingAfterUs = ranking.afterUs();
 }
 
-void SessionItems::gatherSuppression(const SuppressionMask& mask, std::int64_t windowUs, SessionState& state)
+void SessionItems::gatherSuppression(const SuppressionMask& mask, std::int64_t windowUs, const BusNames& buses,
+                                     SessionState& state)
 {
     state.suppressionWindowUs = windowUs;
     state.suppressed.clear();
-    mask.forEach([&state](std::uint32_t id, bool extended, const SuppressionMask::Words& words) {
-        state.suppressed.push_back({ canIdText(id, extended), words });
+    mask.forEach([&](std::uint32_t id, bool extended, std::uint8_t bus, const SuppressionMask::Words& words) {
+        state.suppressed.push_back({ canIdText(id, extended), words, buses.nameOf(bus) });
     });
 }
 

@@ -10,6 +10,7 @@
 namespace vexmoor {
 
 class BitRanking;
+class BusNames;
 class CaptureSession;
 
 // The items of a session that live in the capture core, taken from it and given back to it the same
@@ -23,13 +24,19 @@ public:
     static std::pair<std::uint32_t, bool> identifierOf(const std::string& canId);
 
     // A name whose row is not there yet waits in the ingestion and goes on the row when it appears.
+    // A session that keys rows otherwise than the table does clears the table first.
     static void applyListsAndNames(const SessionState& state, CaptureSession& session);
     static void applyMarks(const SessionState& state, BitRanking& ranking);
-    static SuppressionMask suppressionOf(const SessionState& state);
+    // Buses the session names are numbered in buses.
+    static SuppressionMask suppressionOf(const SessionState& state, BusNames& buses);
 
     static void gatherListsAndNames(const CaptureSession& session, SessionState& state);
     static void gatherMarks(const BitRanking& ranking, SessionState& state);
-    static void gatherSuppression(const SuppressionMask& mask, std::int64_t windowUs, SessionState& state);
+    static void gatherSuppression(const SuppressionMask& mask, std::int64_t windowUs, const BusNames& buses,
+                                  SessionState& state);
+
+    // The key of a name waiting for its row: the CAN_ID, and "@" and the bus's name for a row of one bus.
+    static std::string nameKey(const std::string& canId, const std::string& bus);
 };
 
 } // namespace vexmoor

@@ -24,15 +24,18 @@ struct SessionState {
         std::string minimumId;
         bool operator==(const Options&) const = default;
     };
+    // bus: the bus's name while rows are kept per bus; empty for a row of every bus.
     struct Name {
         std::string canId;
         std::string name;
+        std::string bus = {};
         bool operator==(const Name&) const = default;
     };
     struct MaskedBits {
         using Words = std::array<std::uint64_t, 8>;
         std::string canId;
         Words words {}; // bit i of word w is bit i % 8 of byte 8w + i / 8: a CAN FD frame's 512
+        std::string bus = {};
         bool operator==(const MaskedBits&) const = default;
     };
     // A plotted value: a bit, bytes, or a signal of the session's database by its names.
@@ -44,6 +47,7 @@ struct SessionState {
         std::optional<int> bit;
         std::string message; // set: a database's signal
         std::string signal;
+        std::string bus = {};
         bool operator==(const PlotEntry&) const = default;
     };
     struct Dbc {
@@ -62,6 +66,10 @@ struct SessionState {
     std::int64_t rankingBeforeUs = 1'000'000;
     std::int64_t rankingAfterUs = 3'000'000;
     std::optional<Dbc> dbc;
+    // The bus the database decodes; empty: every bus.
+    std::string dbcBus;
+    // A row per bus and identifier.
+    bool rowsPerBus = false;
     std::vector<PlotEntry> plotted;
     std::vector<std::string> hiddenColumns; // by their titles
     std::string windowGeometry; // base64, as saveGeometry and saveState give them

@@ -1,0 +1,33 @@
+#include "capture/record/BusNames.h"
+
+#include <algorithm>
+
+namespace vexmoor {
+
+std::uint8_t BusNames::numberOf(std::string_view name)
+{
+    if (m_last < m_names.size() && m_names[m_last] == name)
+        return static_cast<std::uint8_t>(m_last + 1);
+    const auto found = std::find(m_names.begin(), m_names.end(), name);
+    if (found == m_names.end() && m_names.size() >= kMaxBuses)
+        return 0;
+    if (found == m_names.end())
+        m_names.emplace_back(name);
+    m_last
+        = static_cast<std::size_t>(std::distance(m_names.begin(), found == m_names.end() ? m_names.end() - 1 : found));
+    return static_cast<std::uint8_t>(m_last + 1);
+}
+
+const std::string& BusNames::nameOf(std::uint8_t number) const
+{
+    static const std::string none;
+    return number >= 1 && number <= m_names.size() ? m_names[number - 1] : none;
+}
+
+std::uint8_t BusNames::find(std::string_view name) const
+{
+    const auto found = std::find(m_names.begin(), m_names.end(), name);
+    return found == m_names.end() ? 0 : static_cast<std::uint8_t>(std::distance(m_names.begin(), found) + 1);
+}
+
+} // namespace vexmoor
