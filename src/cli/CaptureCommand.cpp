@@ -113,7 +113,8 @@ int CaptureCommand::run(const CommandLine::Options& options)
     });
     QCoreApplication::exec();
 
-    TableCsvWriter::write(session.table(), destination.stream(m_out));
+    TableCsvWriter::write(session.table(), destination.stream(m_out),
+                          session.rowsPerBus() ? &session.ingestion().buses() : nullptr);
     if (!destination.commit(m_out)) {
         const std::string where = options.csvPath == "-" ? "standard output" : "'" + options.csvPath + "'";
         return CommandLine::fail(m_err, "cannot write " + where + ": " + destination.reason());

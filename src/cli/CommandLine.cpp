@@ -14,11 +14,11 @@ constexpr std::string_view kUsage
     = "Usage: vexmoor [--session FILE]\n"
       "       vexmoor --replay FILE [--interface NAME] [--chunk BYTES] [--min-id TEXT] [--csv OUT]\n"
       "                     [--bit-stats OUT] [--dbc FILE] [--decode OUT] [--session FILE]\n"
-      "                     [--save-session OUT]\n"
+      "                     [--save-session OUT] [--rows-per-bus]\n"
       "       vexmoor --capture SOURCE [--seconds S] [--log OUT] [--min-id TEXT] [--csv OUT]\n"
-      "                     [--session FILE]\n"
+      "                     [--session FILE] [--rows-per-bus]\n"
       "       vexmoor --rank LOG --marks FILE [--top N] [--window BEFORE,AFTER] [--interface NAME]\n"
-      "                     [--session FILE] [--save-session OUT]\n"
+      "                     [--session FILE] [--save-session OUT] [--rows-per-bus]\n"
       "       vexmoor --dbc FILE [--save-dbc OUT]\n"
       "\n"
       "Without arguments, opens the message table window.\n"
@@ -34,6 +34,9 @@ constexpr std::string_view kUsage
       "                  a GVRET CSV, or the bytes the companion board writes to the serial line,\n"
       "                  told apart by their content\n"
       "  --interface NAME  only the frames of this interface of a log (can0, or GVRET's bus number)\n"
+      "  --rows-per-bus  a row per bus and identifier, the bus being the interface a frame came\n"
+      "                  from (or a session's choice): --csv gets a ninth column \"Bus\", --bit-stats\n"
+      "                  starts with a bus column and --rank has one after the rank\n"
       "  --bit-stats OUT  also write how often each bit of each identifier flipped over the whole\n"
       "                  replay, as CSV: id,byte,bit,flips,value\n"
       "  --chunk BYTES   bytes read at a time; a board stream takes them as one serial poll each\n"
@@ -192,6 +195,10 @@ CommandLine::Parsed CommandLine::parse(const std::vector<std::string>& arguments
             version = true;
             continue;
         }
+        if (name == "--rows-per-bus" && !value) {
+            options.rowsPerBus = true;
+            continue;
+        }
         if (name != "--replay" && name != "--capture" && name != "--chunk" && name != "--seconds" && name != "--min-id"
             && name != "--csv" && name != "--interface" && name != "--log" && name != "--bit-stats" && name != "--rank"
             && name != "--marks" && name != "--top" && name != "--window" && name != "--dbc" && name != "--save-dbc"
@@ -251,6 +258,9 @@ CommandLine::Parsed CommandLine::parse(const std::vector<std::string>& arguments
             options.csvPath = *value;
         }
     }
+    if (options.rowsPerBus && options.mode != Mode::Replay && options.mode != Mode::Capture
+        && options.mode != Mode::Rank)
+        return failure("--rows-per-bus keeps a row per bus: use it with --replay, --capture or --rank");
     if (!options.interfaceName.empty() && options.mode != Mode::Replay && options.mode != Mode::Rank)
         return failure("--interface chooses among the interfaces of a log: use it with --replay or --rank");
     const bool ranking = options.mode == Mode::Rank;

@@ -49,6 +49,8 @@ public:
         std::string saveSessionPath;
         std::string saveDbcPath;
         std::string decodePath;
+        // A row per bus and identifier: the outputs name each row's bus.
+        bool rowsPerBus = false;
     };
 
     struct Parsed {

@@ -78,6 +78,7 @@ void HeadlessSession::applyTo(CaptureSession& session, const CommandLine::Option
 {
     if (options.minimumId)
         m_state.options.minimumId = *options.minimumId;
+    m_state.rowsPerBus = m_state.rowsPerBus || options.rowsPerBus;
     SessionItems::applyListsAndNames(m_state, session);
 }
 

@@ -1,6 +1,7 @@
 #include "cli/RankCommand.h"
 
 #include "capture/formats/LogFeed.h"
+#include "capture/formats/TableCsvWriter.h"
 #include "capture/ranking/BitRanking.h"
 #include "capture/ranking/MarksFile.h"
 #include "capture/record/CaptureSession.h"
@@ -41,10 +42,17 @@ int RankCommand::run(const CommandLine::Options& options)
     ReplayInput input(options.source, m_in);
     if (!input.open())
         return CommandLine::fail(m_err, "cannot read " + input.name() + ": " + input.reason());
-    LogFeed feed(
-        LogFeed::Sink { [&session](const CanFrame& frame, std::string_view) { session.changes().observe(frame); },
-                        [](std::string) {} },
-        options.interfaceName);
+    LogFeed feed(LogFeed::Sink { [&session](const CanFrame& frame, std::string_view interfaceName) {
+                                    if (!session.rowsPerBus()) {
+                                        session.changes().observe(frame);
+                                        return;
+                                    }
+                                    CanFrame onItsBus = frame;
+                                    onItsBus.bus = session.busOf(interfaceName);
+                                    session.changes().observe(onItsBus);
+                                },
+                                 [](std::string) {} },
+                 options.interfaceName);
     constexpr std::size_t kReadBytes = std::size_t { 1 } << 16;
     if (!input.feedUntilDecided(feed, kReadBytes))
         return CommandLine::fail(m_err, "cannot read " + input.name() + ": " + input.reason());
@@ -66,7 +74,7 @@ int RankCommand::run(const CommandLine::Options& options)
 
     // The bits the session set aside are left out, as the Candidates panel leaves them out.
     const SuppressionMask suppressed = SessionItems::suppressionOf(headless.state(), session.ingestion().buses());
-    writeRanking(session.ranking(), suppressed, options);
+    writeRanking(session.ranking(), suppressed, session.rowsPerBus() ? &session.ingestion().buses() : nullptr, options);
     if (!m_out.flush())
         return CommandLine::fail(m_err, "cannot write standard output");
     if (const std::string error = headless.save(options, session, &session.ranking()); !error.empty())
@@ -104,10 +112,12 @@ std::string RankCommand::takeMarks(const CommandLine::Options& options, const He
     return {};
 }
 
-void RankCommand::writeRanking(const BitRanking& ranking, const SuppressionMask& suppressed,
+void RankCommand::writeRanking(const BitRanking& ranking, const SuppressionMask& suppressed, const BusNames* buses,
                                const CommandLine::Options& options)
 {
-    m_out << "rank,id,byte,bit,marks_hit,changes_elsewhere,score\n";
+    m_out << (buses != nullptr ? "rank,bus,id,byte,bit,marks_hit,changes_elsewhere,score\n"
+                               : "rank,id,byte,bit,marks_hit,changes_elsewhere,score\n");
+    std::string bus;
     const std::vector<RankedBit> ranked
         = ranking.rank(&suppressed, options.top.value_or(std::numeric_limits<std::size_t>::max()));
     std::string id;
@@ -116,8 +126,14 @@ void RankCommand::writeRanking(const BitRanking& ranking, const SuppressionMask&
         const RankedBit& bit = ranked[place];
         record::formatHexId(bit.id, bit.extended, id);
         std::snprintf(score, sizeof score, "%.3f", bit.score);
-        m_out << place + 1 << ',' << id << ',' << bit.byte << ',' << bit.bit << ',' << bit.marksHit << ','
-              << bit.changesElsewhere << ',' << score << '\n';
+        m_out << place + 1 << ',';
+        if (buses != nullptr) {
+            bus.clear();
+            TableCsvWriter::appendUtf8Field(buses->nameOf(bit.bus), bus);
+            m_out << bus << ',';
+        }
+        m_out << id << ',' << bit.byte << ',' << bit.bit << ',' << bit.marksHit << ',' << bit.changesElsewhere << ','
+              << score << '\n';
     }
 }
 

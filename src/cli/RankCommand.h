@@ -8,6 +8,7 @@
 namespace vexmoor {
 
 class BitRanking;
+class BusNames;
 class HeadlessSession;
 class SuppressionMask;
 
@@ -24,7 +25,7 @@ public:
 
 private:
     std::string takeMarks(const CommandLine::Options& options, const HeadlessSession& headless, BitRanking& ranking);
-    void writeRanking(const BitRanking& ranking, const SuppressionMask& suppressed,
+    void writeRanking(const BitRanking& ranking, const SuppressionMask& suppressed, const BusNames* buses,
                       const CommandLine::Options& options);
 
     std::istream& m_in;

@@ -121,11 +121,12 @@ int ReplayCommand::run(const CommandLine::Options& options)
             return CommandLine::fail(m_err, error);
     }
 
-    TableCsvWriter::write(session.table(), destination.stream(m_out));
+    const BusNames* buses = session.rowsPerBus() ? &session.ingestion().buses() : nullptr;
+    TableCsvWriter::write(session.table(), destination.stream(m_out), buses);
     if (!destination.commit(m_out))
         return failToWrite(options.csvPath, destination.reason());
     if (bitStats) {
-        BitStatsWriter::write(session.changes(), bitStats->stream(m_out));
+        BitStatsWriter::write(session.changes(), bitStats->stream(m_out), buses);
         if (!bitStats->commit(m_out))
             return failToWrite(options.bitStatsPath, bitStats->reason());
     }

@@ -76,6 +76,14 @@ TEST_F(RankCommandTest, WritesTheRankingWithTheSwitchFirst)
     EXPECT_EQ(err.str(), "");
 }
 
+TEST_F(RankCommandTest, RowsPerBusNameTheBusAfterTheRank)
+{
+    const std::string marks = write("drive.marks", "1005.1\n1012.0\n");
+    ASSERT_EQ(run({ "--rank", drive(), "--marks", marks, "--top", "1", "--rows-per-bus" }), 0) << err.str();
+    EXPECT_TRUE(out.str().starts_with("rank,bus,id,byte,bit,marks_hit,changes_elsewhere,score\n1,can0,3A1,1,3,2,0,"))
+        << out.str();
+}
+
 TEST_F(RankCommandTest, AWindowThatMissesTheSwitchLeavesItOut)
 {
     const std::string marks = write("drive.marks", "1005.1\n1012.0\n");

@@ -164,6 +164,24 @@ TEST_F(ReplayCommandTest, AnInterfaceOfALogIsChosenByName)
               "vexmoor: cannot replay '" + input + "': it holds no frames of interface 'can7', only of can0, can1\n");
 }
 
+TEST_F(ReplayCommandTest, RowsPerBusKeepARowForEachInterfaceAndNameItInTheOutputs)
+{
+    const std::string input = write("two.log",
+                                    "(1696752000.000000) can0 2A8#41\n(1696752000.000000) can1 2A8#42\n"
+                                    "(1696752000.100000) can1 2A8#43\n");
+    const std::string bitStats = (folder / "bits.csv").string();
+    ASSERT_EQ(run({ "--replay", input, "--rows-per-bus", "--bit-stats", bitStats }), 0) << err.str();
+    EXPECT_EQ(out.str(),
+              std::string(kHeader).insert(kHeader.size() - 2, ",Bus") + "2A8,\"<680,65,>\",1,,,,,1,can0\r\n"
+                  + "2A8,\"<680,67,>\",2,,800,\"Data Changed - <680,66,>\",C,2,can1\r\n");
+    const std::string bits = read(bitStats);
+    EXPECT_TRUE(bits.starts_with("bus,id,byte,bit,flips,value\r\ncan0,2A8,0,0,0,1\r\n")) << bits;
+    EXPECT_NE(bits.find("can1,2A8,0,0,1,1\r\n"), std::string::npos) << bits;
+
+    ASSERT_EQ(run({ "--replay", input }), 0) << err.str();
+    EXPECT_EQ(out.str(), std::string(kHeader) + "2A8,\"<680,67,>\",3,,800,\"Data Changed - <680,66,>\",C,3\r\n");
+}
+
 TEST_F(ReplayCommandTest, AnEmptyFileIsAnEmptyTableAndAFileThatIsNoLogIsRefused)
 {
     EXPECT_EQ(run({ "--replay", write("empty", "") }), 0);

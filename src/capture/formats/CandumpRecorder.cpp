@@ -28,7 +28,7 @@ void CandumpRecorder::recordArrived(std::string_view recordText, const FrameFact
         return;
     }
     frame->timestampUs = m_arrivalClock();
-    CandumpLog::appendLine(*frame, kBoardInterface, m_lines);
+    CandumpLog::appendLine(*frame, m_boardInterface, m_lines);
     ++m_framesLogged;
 }
 

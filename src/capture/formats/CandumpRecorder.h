@@ -22,6 +22,9 @@ public:
     explicit CandumpRecorder(Clock arrivalClock);
 
     void recordArrived(std::string_view recordText, const FrameFacts* facts) override;
+    // The interface the board's records are logged under: its source's name, so that the log replays
+    // into the same rows.
+    void setBoardInterface(std::string_view name) { m_boardInterface.assign(name); }
 
     // Moves the lines written since the last take into lines (whose old text is dropped).
     void takeLines(std::string& lines);
@@ -31,6 +34,7 @@ public:
 
 private:
     Clock m_arrivalClock;
+    std::string m_boardInterface { kBoardInterface };
     std::string m_lines;
     std::uint64_t m_framesLogged = 0;
     std::uint64_t m_recordsNotLogged = 0;

@@ -1,5 +1,6 @@
 #include "capture/formats/TableCsvWriter.h"
 
+#include "capture/record/BusNames.h"
 #include "capture/record/MessageTable.h"
 #include "capture/record/Windows1252.h"
 
@@ -24,7 +25,22 @@ void TableCsvWriter::appendField(std::string_view windows1252Text, std::string& 
     line.push_back('"');
 }
 
-void TableCsvWriter::write(const MessageTable& table, std::ostream& out)
+void TableCsvWriter::appendUtf8Field(std::string_view text, std::string& line)
+{
+    if (text.find_first_of(",\"\r\n") == std::string_view::npos) {
+        line.append(text);
+        return;
+    }
+    line.push_back('"');
+    for (const char c : text) {
+        if (c == '"')
+            line.push_back('"');
+        line.push_back(c);
+    }
+    line.push_back('"');
+}
+
+void TableCsvWriter::write(const MessageTable& table, std::ostream& out, const BusNames* buses)
 {
     std::string line;
     for (std::size_t column = 0; column < MessageTable::kColumnTitles.size(); ++column) {
@@ -32,6 +48,8 @@ void TableCsvWriter::write(const MessageTable& table, std::ostream& out)
             line.push_back(',');
         appendField(MessageTable::kColumnTitles[column], line);
     }
+    if (buses != nullptr)
+        line.append(",Bus");
     line.append("\r\n");
     out << line;
 
@@ -42,6 +60,10 @@ void TableCsvWriter::write(const MessageTable& table, std::ostream& out)
             if (column > 0)
                 line.push_back(',');
             appendField(row.cells[column], line);
+        }
+        if (buses != nullptr) {
+            line.push_back(',');
+            appendUtf8Field(buses->nameOf(row.bus), line);
         }
         line.append("\r\n");
         out << line;

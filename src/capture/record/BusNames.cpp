@@ -8,14 +8,15 @@ std::uint8_t BusNames::numberOf(std::string_view name)
 {
     if (m_last < m_names.size() && m_names[m_last] == name)
         return static_cast<std::uint8_t>(m_last + 1);
-    const auto found = std::find(m_names.begin(), m_names.end(), name);
-    if (found == m_names.end() && m_names.size() >= kMaxBuses)
-        return 0;
-    if (found == m_names.end())
+    std::uint8_t number = find(name);
+    if (number == 0) {
+        if (m_names.size() >= kMaxBuses)
+            return 0;
         m_names.emplace_back(name);
-    m_last
-        = static_cast<std::size_t>(std::distance(m_names.begin(), found == m_names.end() ? m_names.end() - 1 : found));
-    return static_cast<std::uint8_t>(m_last + 1);
+        number = static_cast<std::uint8_t>(m_names.size());
+    }
+    m_last = number - 1U;
+    return number;
 }
 
 const std::string& BusNames::nameOf(std::uint8_t number) const

@@ -70,6 +70,11 @@ public:
     // clear() does, so that no row or tracked identifier is keyed both ways.
     void setRowsPerBus(bool on);
     bool rowsPerBus() const { return m_ingestion.rowsPerBus(); }
+    // The number a frame of this interface carries: its bus's while rows are kept per bus, else 0.
+    std::uint8_t busOf(std::string_view interfaceName)
+    {
+        return rowsPerBus() ? m_ingestion.buses().numberOf(interfaceName) : 0;
+    }
     // The name of a bus by its number; empty for 0.
     const std::string& busName(std::uint8_t number) const { return m_ingestion.buses().nameOf(number); }
 

@@ -76,7 +76,8 @@ public:
     // The buses seen, by number.
     BusNames& buses() { return m_buses; }
     const BusNames& buses() const { return m_buses; }
-    // The bus of records that come without a frame's facts (the board's line): its source's name.
+    // The bus of records that come without a frame's facts (the board's line): its source's name,
+    // "board" until one is given, as a log of the board's records names it.
     void setRecordBus(std::string_view name) { m_recordBus.assign(name); }
     const std::string& recordBus() const { return m_recordBus; }
 
@@ -114,7 +115,7 @@ private:
     std::optional<FrameFacts> m_busFacts;
     bool m_rowsPerBus = false;
     BusNames m_buses;
-    std::string m_recordBus;
+    std::string m_recordBus { "board" };
     std::uint8_t m_bus = 0; // of the record being ingested
     const CanFrame* m_frame = nullptr;
     CanFrame m_recordFrame;
