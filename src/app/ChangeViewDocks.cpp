@@ -12,6 +12,7 @@
 #include "control/CaptureController.h"
 #include "platform/UserMessageBox.h"
 #include "views/BitViewPanel.h"
+#include "views/CandidatesModel.h"
 #include "views/CandidatesPanel.h"
 #include "views/MarksPanel.h"
 #include "views/MessageTableModel.h"
@@ -83,6 +84,10 @@ void ChangeViewDocks::buildMarking(QMenu& viewMenu, SuppressionControls& suppres
     }
     connect(&suppression, &SuppressionControls::maskChanged, m_candidates, &CandidatesPanel::suppressionChanged);
     connect(m_candidates, &CandidatesPanel::candidateChosen, this, &ChangeViewDocks::showCandidate);
+    connect(&m_controller, &CaptureController::rowsPerBusChanged, m_candidates, [this](bool on) {
+        m_candidates->setBuses(&m_controller.session().ingestion().buses(), on);
+        m_candidates->refresh();
+    });
 }
 
 void ChangeViewDocks::buildSignals(QMenu& viewMenu, UserMessageBox& messageBox)
@@ -110,11 +115,11 @@ void ChangeViewDocks::markTaken(std::size_t count)
     m_plot->refresh();
 }
 
-int ChangeViewDocks::positionOf(std::uint32_t id, bool extended) const
+int ChangeViewDocks::positionOf(std::uint32_t id, bool extended, std::uint8_t bus) const
 {
     for (int row = 0; row < m_table.model.rowCount(); ++row) {
         const auto identifier = m_table.model.identifierOfRow(row);
-        if (identifier && identifier->id == id && identifier->extended == extended)
+        if (identifier && identifier->id == id && identifier->extended == extended && identifier->bus == bus)
             return row + 1;
     }
     return 0;
@@ -123,8 +128,9 @@ int ChangeViewDocks::positionOf(std::uint32_t id, bool extended) const
 void ChangeViewDocks::showCandidate(const RankedBit& candidate)
 {
     m_table.model.refresh();
-    m_plot->addSignal(PlotSignal::ofBit(candidate.id, candidate.extended, candidate.byte, candidate.bit));
-    const int position = positionOf(candidate.id, candidate.extended);
+    const PlotSignal bit = PlotSignal::ofBit(candidate.id, candidate.extended, candidate.byte, candidate.bit);
+    m_plot->addSignal(bit.onBus(candidate.bus, m_candidates->model().busName(candidate).toStdString()));
+    const int position = positionOf(candidate.id, candidate.extended, candidate.bus);
     if (position == 0) {
         std::string hexId;
         record::formatHexId(candidate.id, candidate.extended, hexId);

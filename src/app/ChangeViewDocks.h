@@ -55,7 +55,7 @@ private:
     void keepSuppressionInSessions(SuppressionControls& suppression);
     void markTaken(std::size_t count);
     // The row of the identifier counted from 1, or 0 when the table has none.
-    int positionOf(std::uint32_t id, bool extended) const;
+    int positionOf(std::uint32_t id, bool extended, std::uint8_t bus) const;
 
     QMainWindow& m_window;
     CaptureController& m_controller;

@@ -25,11 +25,15 @@ ConnectionControls::ConnectionControls(QMenu& toolsMenu, CaptureController& cont
     toolsMenu.addSeparator()->setObjectName(QStringLiteral("sepConnectInterface"));
     m_connect = toolsMenu.addAction(QStringLiteral("Connect to CAN Interface..."));
     m_connect->setObjectName(QStringLiteral("mnuToolsConnectInterface"));
+    QAction* add = toolsMenu.addAction(QStringLiteral("Add CAN Interface..."));
+    add->setObjectName(QStringLiteral("mnuToolsAddInterface"));
     m_disconnect = toolsMenu.addAction(QStringLiteral("Disconnect"));
     m_disconnect->setObjectName(QStringLiteral("mnuToolsDisconnect"));
     connect(m_connect, &QAction::triggered, this, &ConnectionControls::connectToInterface);
-    connect(m_disconnect, &QAction::triggered, &m_controller, &CaptureController::closeSource);
+    connect(add, &QAction::triggered, this, &ConnectionControls::addInterface);
+    connect(m_disconnect, &QAction::triggered, &m_controller, &CaptureController::closeAllSources);
     connect(&m_controller, &CaptureController::sourceChanged, this, &ConnectionControls::showState);
+    connect(&m_controller, &CaptureController::addedSourcesChanged, this, &ConnectionControls::showState);
     showState();
 }
 
@@ -50,6 +54,15 @@ void ConnectionControls::connectToInterface()
     // Remembered even when refused: the next try starts from what was typed.
     m_last = *address;
     m_controller.connectTo(*address);
+}
+
+void ConnectionControls::addInterface()
+{
+    const std::optional<SourceAddress> address = m_askAddress(m_last);
+    if (!address)
+        return;
+    m_last = *address;
+    m_controller.addSource(*address);
 }
 
 void ConnectionControls::showState()

@@ -35,6 +35,8 @@ public:
 
 private:
     void connectToInterface();
+    // "Add CAN Interface...": one more beside those open.
+    void addInterface();
     void showState();
 
     CaptureController& m_controller;

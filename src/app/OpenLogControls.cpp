@@ -1,6 +1,7 @@
 #include "app/OpenLogControls.h"
 
 #include "app/ReplayToolBar.h"
+#include "app/RowsPerBusControls.h"
 #include "control/CaptureController.h"
 #include "platform/FileChooser.h"
 #include "platform/UserMessageBox.h"
@@ -62,14 +63,23 @@ void OpenLogControls::openLog()
     if (!paces.contains(pace))
         return;
     const QString allInterfaces = QStringLiteral("All interfaces");
+    const QString rowPerBus = QStringLiteral("All, a row per bus");
     QString interfaceName;
     if (preview.interfaces.size() > 1) {
         interfaceName = chooser.choice(&m_window, kTitle, QStringLiteral("Replay the frames of:"),
-                                       QStringList { allInterfaces } + preview.interfaces);
+                                       QStringList { allInterfaces, rowPerBus } + preview.interfaces);
         if (interfaceName.isEmpty())
             return;
-        if (interfaceName == allInterfaces)
+        // All of them merged or a row per bus: the table is keyed so before the first frame comes. The
+        // table was just offered for clearing; switching asks again only when it was kept.
+        if (interfaceName == allInterfaces || interfaceName == rowPerBus) {
+            const bool perBus = interfaceName == rowPerBus;
+            if (clearFirst)
+                m_controller.setRowsPerBus(perBus);
+            else if (!RowsPerBusControls::switchRowsPerBus(m_controller, m_messageBox, perBus))
+                return;
             interfaceName.clear();
+        }
     }
     const auto mode = pace == paces.first() ? LogReplay::Mode::AtOnce : LogReplay::Mode::InTime;
     if (!m_controller.openLog(path, mode, interfaceName))

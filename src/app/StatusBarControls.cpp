@@ -1,5 +1,8 @@
 #include "app/StatusBarControls.h"
 
+#include "app/BusStatusParts.h"
+#include "sources/CaptureSource.h"
+
 #include <QLabel>
 #include <QLocale>
 #include <QStatusBar>
@@ -28,6 +31,10 @@ StatusBarControls::StatusBarControls(QStatusBar& statusBar, CaptureController& c
     m_source->setObjectName(QStringLiteral("statusSource"));
     statusBar.addWidget(m_source, 1);
     showSource(controller.activeSourceDescription());
+    new BusStatusParts(statusBar, *m_source, controller, this);
+    // Beside others, the source open now is led by its bus's name too.
+    connect(&controller, &CaptureController::addedSourcesChanged, this,
+            [this] { showSource(m_controller.activeSourceDescription()); });
     // One source at a time: the bar says which one went when another took its place.
     connect(&controller, &CaptureController::sourceClosed, &statusBar, [&statusBar](const QString& closed) {
         statusBar.showMessage(QStringLiteral("Closed %1").arg(closed), kClosedSourceMessageMs);
@@ -64,7 +71,13 @@ QString StatusBarControls::replayText(const CaptureController::ReplayCounts& cou
 
 void StatusBarControls::showSource(const QString& description)
 {
-    m_source->setText(description.isEmpty() ? QStringLiteral("No source") : description);
+    const CaptureSource* source = m_controller.source();
+    const bool amongOthers
+        = source != nullptr && source->hasBusName() && !m_controller.addedSources().empty() && !description.isEmpty();
+    if (amongOthers)
+        m_source->setText(QStringLiteral("%1: %2").arg(source->busName(), description));
+    else
+        m_source->setText(description.isEmpty() ? QStringLiteral("No source") : description);
 }
 
 void StatusBarControls::showReplayCounts()

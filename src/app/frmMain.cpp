@@ -9,6 +9,7 @@
 #include "app/MessageNotesControls.h"
 #include "app/OpenLogControls.h"
 #include "app/ReplayToolBar.h"
+#include "app/RowsPerBusControls.h"
 #include "app/SessionControls.h"
 #include "app/StatusBarControls.h"
 #include "app/TablePlacement.h"
@@ -195,6 +196,7 @@ void frmMain::buildControls()
         ChangeViewDocks::Table { *m_tableView, *m_tableModel, [this](int position) { selectRow(position); } },
         m_messageBox, chooser);
     new SessionControls(*this, *m_fileMenu, m_messageBox, chooser);
+    new RowsPerBusControls(*m_viewMenu, *m_fileMenu, *m_controller, *m_tableView, m_messageBox, chooser, *this);
 }
 
 void frmMain::showAutoFilterThreshold()

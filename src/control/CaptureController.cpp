@@ -1,5 +1,6 @@
 #include "control/CaptureController.h"
 
+#include "capture/record/BusNames.h"
 #include "capture/record/MessageNotesLog.h"
 #include "emulation/SampleGenerator.h"
 #include "platform/SerialPort.h"
@@ -10,6 +11,8 @@
 #include "sources/SlcanSource.h"
 
 #include <QCoreApplication>
+
+#include <algorithm>
 
 #include <string>
 #include <utility>
@@ -55,6 +58,8 @@ CaptureController::~CaptureController()
     m_session.ingestion().setFrameListener(nullptr);
     // Before the session it hands on to. The board's port is not closed: it belongs to the caller.
     delete std::exchange(m_source, nullptr);
+    for (CaptureSource* added : std::exchange(m_addedSources, {}))
+        delete added;
 }
 
 void CaptureController::setWallClock(const FramesClock& clock)
@@ -63,14 +68,47 @@ void CaptureController::setWallClock(const FramesClock& clock)
     m_session.ingestion().setArrivalClock(&clock);
     if (m_source != nullptr)
         m_source->setClock(clock);
+    for (CaptureSource* added : m_addedSources)
+        added->setClock(clock);
 }
 
 void CaptureController::followDbc()
 {
     // The decoder was made anew: the values are taken again from what the history kept.
     m_latestValues.setDecoder(m_dbc.isOpen() ? &m_dbc.decoder() : nullptr);
-    m_latestValues.takePast(m_session.history());
+    m_latestValues.takePast(m_session.history(), busesOfDbc());
     m_session.ingestion().setFrameListener(m_dbc.isOpen() ? &m_latestValues : nullptr);
+}
+
+std::vector<std::uint8_t> CaptureController::busesOfDbc()
+{
+    if (!m_session.rowsPerBus())
+        return { 0 };
+    BusNames& buses = m_session.ingestion().buses();
+    if (!m_latestValues.bus().empty())
+        return { buses.find(m_latestValues.bus()) };
+    std::vector<std::uint8_t> numbers;
+    for (std::size_t number = 1; number <= buses.size(); ++number)
+        numbers.push_back(static_cast<std::uint8_t>(number));
+    return numbers;
+}
+
+void CaptureController::setRowsPerBus(bool on)
+{
+    if (on == m_session.rowsPerBus())
+        return;
+    m_session.setRowsPerBus(on);
+    clearData();
+    emit rowsPerBusChanged(on);
+}
+
+void CaptureController::setDbcBus(const QString& name)
+{
+    if (name == dbcBus())
+        return;
+    m_latestValues.setBus(name.toStdString(), &m_session.ingestion().recordBus());
+    followDbc();
+    emit dbcBusChanged(name);
 }
 
 void CaptureController::wireTimers()
@@ -95,6 +133,129 @@ void CaptureController::pollNow()
 {
     if (m_source != nullptr)
         m_source->readNow();
+    for (CaptureSource* added : m_addedSources)
+        added->readNow();
+}
+
+bool CaptureController::addSource(const SourceAddress& address)
+{
+    const QString device = QString::fromStdString(address.device);
+    const auto refuse = [this, &address](const QString& reason) {
+        emit sourceRefused(address.kind == SourceAddress::Kind::Board ? CaptureSource::Kind::Board
+                                                                      : CaptureSource::Kind::CanBus,
+                           reason);
+        return false;
+    };
+    std::vector<CaptureSource*> open = m_addedSources;
+    if (m_source != nullptr)
+        open.push_back(m_source);
+    for (const CaptureSource* other : open) {
+        if (address.kind == SourceAddress::Kind::Board && other->kind() == CaptureSource::Kind::Board)
+            return refuse(QStringLiteral("The board's line is open already: it is one of the interfaces."));
+        if (!device.isEmpty() && other->holds(device))
+            return refuse(QStringLiteral("%1 is open already.").arg(device));
+    }
+    CaptureSource* source = nullptr;
+    if (address.kind == SourceAddress::Kind::Board) {
+        m_connection.setPortText(device);
+        source = new BoardSource(m_session, m_port, m_connection, m_poll, *m_timer2);
+    } else {
+        source = makeLiveSource(address);
+    }
+    source->setParent(this);
+    source->setClock(*m_wallClock);
+    source->setBusName(freeBusName(source->busName()));
+    if (!source->open()) {
+        const QString reason = source->errorString();
+        delete source;
+        return refuse(reason);
+    }
+    m_addedSources.push_back(source);
+    connect(source, &CaptureSource::lost, this, [this, source](const QString& reason) {
+        const QString name = source->busName();
+        endAddedSource(source);
+        emit addedSourceLost(name, reason);
+        emit addedSourcesChanged();
+    });
+    connect(source, &CaptureSource::remarkChanged, this, &CaptureController::addedSourcesChanged);
+    if (source->kind() == CaptureSource::Kind::Board && m_upkeep == Upkeep::Run)
+        m_timer3->setEnabled(true);
+    emit addedSourcesChanged();
+    return true;
+}
+
+void CaptureController::closeAddedSource(CaptureSource* source)
+{
+    if (std::find(m_addedSources.begin(), m_addedSources.end(), source) == m_addedSources.end())
+        return;
+    const QString closed = QStringLiteral("%1: %2").arg(source->busName(), source->description());
+    endAddedSource(source);
+    emit addedSourcesChanged();
+    emit sourceClosed(closed);
+}
+
+void CaptureController::endAddedSource(CaptureSource* source)
+{
+    std::erase(m_addedSources, source);
+    disconnect(source, nullptr, this, nullptr);
+    if (source->kind() == CaptureSource::Kind::Board)
+        m_session.assembly().discardCarriedRecord();
+    source->close();
+    source->release();
+}
+
+void CaptureController::closeAllSources()
+{
+    closeSource();
+    if (m_addedSources.empty())
+        return;
+    while (!m_addedSources.empty())
+        endAddedSource(m_addedSources.front());
+    emit addedSourcesChanged();
+}
+
+QStringList CaptureController::busNames() const
+{
+    QStringList names;
+    if (m_source != nullptr && m_source->hasBusName())
+        names.append(m_source->busName());
+    for (const CaptureSource* added : m_addedSources)
+        names.append(added->busName());
+    return names;
+}
+
+QString CaptureController::freeBusName(const QString& name) const
+{
+    const QStringList taken = busNames();
+    if (!taken.contains(name))
+        return name;
+    QString stem = name;
+    while (!stem.isEmpty() && stem.back().isDigit())
+        stem.chop(1);
+    for (int number = 0;; ++number) {
+        const QString candidate = stem + QString::number(number);
+        if (!taken.contains(candidate))
+            return candidate;
+    }
+}
+
+QString CaptureController::renameBus(CaptureSource* source, const QString& name)
+{
+    const QString old = source->busName();
+    if (name == old)
+        return {};
+    if (name.isEmpty() || std::any_of(name.begin(), name.end(), [](QChar c) { return c.isSpace(); }))
+        return QStringLiteral("A bus name is one word without spaces, as a log names its interfaces.");
+    if (busNames().contains(name))
+        return QStringLiteral("Another interface is on bus %1 already.").arg(name);
+    // The rows of the old name are the renamed bus's: they go on under the new name.
+    m_session.ingestion().buses().rename(old.toStdString(), name.toStdString());
+    source->setBusName(name);
+    if (dbcBus() == old)
+        m_latestValues.setBus(name.toStdString(), &m_session.ingestion().recordBus());
+    emit addedSourcesChanged();
+    emit dbcBusChanged(dbcBus());
+    return {};
 }
 
 bool CaptureController::connectTo(const SourceAddress& address)
@@ -128,12 +289,22 @@ bool CaptureController::open(CaptureSource* source, const QString& device)
     source->setClock(*m_wallClock);
     if (m_source != nullptr && closesBefore(*source, device))
         closeSource();
+    for (CaptureSource* added : std::vector<CaptureSource*>(m_addedSources)) {
+        const bool sameKind = source->kind() == CaptureSource::Kind::Board && added->kind() == source->kind();
+        if (sameKind || (!device.isEmpty() && added->holds(device)))
+            endAddedSource(added);
+    }
     if (!source->open()) {
+        emit addedSourcesChanged();
         emit sourceRefused(source->kind(), source->errorString());
         delete source;
         return false;
     }
+    // The new source replaces every open one.
     closeSource();
+    while (!m_addedSources.empty())
+        endAddedSource(m_addedSources.front());
+    emit addedSourcesChanged();
     adopt(source);
     return true;
 }

@@ -21,11 +21,13 @@
 #include <QElapsedTimer>
 #include <QObject>
 #include <QString>
+#include <QStringList>
 #include <QTimer>
 
 #include <chrono>
 #include <cstdint>
 #include <optional>
+#include <vector>
 
 namespace vexmoor {
 
@@ -107,7 +109,31 @@ public:
     void closeSource();
 
     CaptureSource* source() const { return m_source; }
-    bool hasSource() const { return m_source != nullptr; }
+    bool hasSource() const { return m_source != nullptr || !m_addedSources.empty(); }
+
+    // "Add CAN Interface...": a live source beside those open, on a bus of its own. Its bus takes the
+    // source's own name, or the next free one of its kind ("slcan1" beside "slcan0"). A refusal is told
+    // through sourceRefused and leaves the others as they were.
+    bool addSource(const SourceAddress& address);
+    // The sources added beside the one open now, in the order they came.
+    const std::vector<CaptureSource*>& addedSources() const { return m_addedSources; }
+    // Closes one added source; the others go on.
+    void closeAddedSource(CaptureSource* source);
+    // Gives an open source's bus another name. Refused (with why) when the name is empty, holds white
+    // space (a log could not keep it) or is another open source's.
+    QString renameBus(CaptureSource* source, const QString& name);
+    // "Disconnect": every source, the one open now and those added.
+    void closeAllSources();
+
+    // A row per bus and identifier, or one per identifier. Switching clears what the frames left, as
+    // "&Clear All Data in the List" does.
+    void setRowsPerBus(bool on);
+    bool rowsPerBus() const { return m_session.rowsPerBus(); }
+    // The bus the open database decodes, by name; empty: every bus.
+    void setDbcBus(const QString& name);
+    QString dbcBus() const { return QString::fromStdString(m_latestValues.bus()); }
+    // The names of the open sources' buses, the one open now first.
+    QStringList busNames() const;
     // What the open source names itself, with its remark; empty while none is open.
     QString activeSourceDescription() const { return m_sourceDescription; }
     // The replay under way, until it ends.
@@ -159,6 +185,12 @@ public:
     LogWriter& logWriter() { return m_logWriter; }
 
 signals:
+    // A source was added beside the one open now, closed or lost, or a bus was renamed.
+    void addedSourcesChanged();
+    // An added source went away; the others go on.
+    void addedSourceLost(const QString& busName, const QString& reason);
+    void rowsPerBusChanged(bool on);
+    void dbcBusChanged(const QString& name);
     // The source open now names itself so; empty once none is open.
     void sourceChanged(const QString& description);
     // A source ended: closed for another one, by the user, or at the end of a replay.
@@ -190,6 +222,10 @@ private:
     };
 
     void wireTimers();
+    // A bus name no open source has: name itself, or its stem with the next free number.
+    QString freeBusName(const QString& name) const;
+    void endAddedSource(CaptureSource* source);
+    std::vector<std::uint8_t> busesOfDbc();
     void followDbc();
     void wireLogging();
     void ingestInteriorSlots();
@@ -229,6 +265,7 @@ private:
     SessionDocument* m_sessionDocument = new SessionDocument(*this, this);
 
     CaptureSource* m_source = nullptr;
+    std::vector<CaptureSource*> m_addedSources;
     QString m_sourceDescription;
     // Where the last replay ended on the frames' clock, and the frames ingested by then.
     std::optional<std::int64_t> m_replayEndUs;

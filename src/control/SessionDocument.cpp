@@ -1,6 +1,7 @@
 #include "control/SessionDocument.h"
 
 #include "capture/changes/PlotSignal.h"
+#include "capture/record/BusNames.h"
 #include "capture/session/SessionFile.h"
 #include "capture/session/SessionItems.h"
 #include "control/CaptureController.h"
@@ -22,6 +23,7 @@ SessionState::PlotEntry plotEntryOf(const PlotSignal& signal)
 {
     SessionState::PlotEntry entry;
     entry.canId = SessionItems::canIdText(signal.id, signal.extended);
+    entry.bus = signal.busName;
     if (signal.decoded) {
         entry.message = signal.decoded->message.definition().name;
         entry.signal = signal.decoded->definition().name;
@@ -34,14 +36,15 @@ SessionState::PlotEntry plotEntryOf(const PlotSignal& signal)
     return entry;
 }
 
-std::optional<PlotSignal> plotSignalOf(const SessionState::PlotEntry& entry, const DbcDocument& dbc)
+std::optional<PlotSignal> plotSignalOf(const SessionState::PlotEntry& entry, const DbcDocument& dbc, BusNames& buses)
 {
     const auto [id, extended] = SessionItems::identifierOf(entry.canId);
     if (entry.signal.empty()) {
-        if (entry.bit)
-            return PlotSignal::ofBit(id, extended, entry.byte, *entry.bit);
-        return PlotSignal::ofBytes(id, extended, entry.byte, entry.byteCount,
-                                   entry.littleEndian ? PlotSignal::Order::LittleEndian : PlotSignal::Order::BigEndian);
+        const PlotSignal signal = entry.bit
+            ? PlotSignal::ofBit(id, extended, entry.byte, *entry.bit)
+            : PlotSignal::ofBytes(id, extended, entry.byte, entry.byteCount,
+                                  entry.littleEndian ? PlotSignal::Order::LittleEndian : PlotSignal::Order::BigEndian);
+        return entry.bus.empty() ? signal : signal.onBus(buses.numberOf(entry.bus), entry.bus);
     }
     const MessageDefinition* message = dbc.database() ? dbc.database()->message(id, extended) : nullptr;
     if (message == nullptr)
@@ -141,6 +144,7 @@ void SessionDocument::saveControllerItems(SessionState& state, const QString& se
     state.options.resetIntervalMs = std::to_string(m_controller.resetTimer().interval());
     SessionItems::gatherListsAndNames(session, state);
     SessionItems::gatherMarks(session.ranking(), state);
+    state.dbcBus = m_controller.dbcBus().toStdString();
     const DbcDocument& dbc = m_controller.dbc();
     if (dbc.isOpen()) {
         // Beside the session or below it, the path is kept relative, so that the two travel together.
@@ -158,6 +162,9 @@ void SessionDocument::saveControllerItems(SessionState& state, const QString& se
 void SessionDocument::restore(const SessionState& state, const QString& sessionPath)
 {
     restoreIntervals(state);
+    // Through the controller, so that the views hear of it; the lists then go into the rows as keyed.
+    m_controller.setRowsPerBus(state.rowsPerBus);
+    m_controller.setDbcBus(QString::fromStdString(state.dbcBus));
     SessionItems::applyListsAndNames(state, m_controller.session());
     SessionItems::applyMarks(state, m_controller.session().ranking());
     restoreDbcAndPlot(state, sessionPath);
@@ -194,7 +201,8 @@ void SessionDocument::restoreDbcAndPlot(const SessionState& state, const QString
     while (plotted.count() > 0)
         plotted.remove(plotted.count() - 1);
     for (const SessionState::PlotEntry& entry : state.plotted) {
-        if (const std::optional<PlotSignal> signal = plotSignalOf(entry, dbc))
+        if (const std::optional<PlotSignal> signal
+            = plotSignalOf(entry, dbc, m_controller.session().ingestion().buses()))
             plotted.add(*signal);
     }
 }

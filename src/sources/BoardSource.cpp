@@ -1,5 +1,7 @@
 #include "sources/BoardSource.h"
 
+#include "capture/formats/CandumpRecorder.h"
+
 #include "capture/record/CaptureSession.h"
 #include "platform/SerialPort.h"
 #include "platform/Timer.h"
@@ -17,6 +19,15 @@ BoardSource::BoardSource(CaptureSession& session, SerialPort& port, SerialConnec
     , m_pollTimer(pollTimer)
 {
     connect(&m_pollTimer, &Timer::tick, this, &BoardSource::poll);
+    BoardSource::setBusName(QString::fromLatin1(CandumpRecorder::kBoardInterface.data(),
+                                                static_cast<qsizetype>(CandumpRecorder::kBoardInterface.size())));
+}
+
+void BoardSource::setBusName(const QString& name)
+{
+    CaptureSource::setBusName(name);
+    // The board's records come as text, without a frame's facts: their bus is the session's to keep.
+    session().ingestion().setRecordBus(busKey());
 }
 
 bool BoardSource::open()

@@ -29,6 +29,7 @@ public:
     quint64 frames() const override;
     bool holds(const QString& device) const override;
     void readNow() override { poll(); }
+    void setBusName(const QString& name) override;
 
 private:
     void poll();

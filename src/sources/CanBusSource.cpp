@@ -97,6 +97,7 @@ CanBusSource::CanBusSource(CaptureSession& session, QString plugin, QString inte
     , m_interfaceKey(logInterfaceName(m_interfaceName))
 {
     setObjectName(QStringLiteral("canBusSource"));
+    setBusName(QString::fromStdString(m_interfaceKey));
     m_interfaceCheck.setInterval(kInterfaceCheckInterval);
     connect(&m_interfaceCheck, &QTimer::timeout, this, &CanBusSource::checkInterface);
 }
@@ -323,7 +324,7 @@ void CanBusSource::handOn(const QCanBusFrame& received, std::int64_t arrivalUs)
     // What a shorter frame leaves of the one before is cleared: the frame equals what came.
     std::fill(m_frame.data.begin() + (remote ? 0 : m_frame.length), m_frame.data.end(), 0);
     m_frame.timestampUs = m_timeMapping.epochMicroseconds(stampMicroseconds(received.timeStamp()), arrivalUs);
-    session().ingestFrame(m_frame, m_interfaceKey);
+    session().ingestFrame(m_frame, busKey());
     ++m_frames;
 }
 

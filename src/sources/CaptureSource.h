@@ -4,6 +4,7 @@
 #include <QString>
 
 #include <cstdint>
+#include <string>
 
 namespace vexmoor {
 
@@ -42,6 +43,13 @@ public:
     virtual void release() { deleteLater(); }
 
     QString errorString() const { return m_error; }
+    // The bus its frames are on, as the Bus column, the frames' key and a log name it ("can0",
+    // "slcan0", "board"); a replayed log's frames keep their own interfaces' names. Set before it opens
+    // or while it runs: frames from then on carry the new name.
+    QString busName() const { return QString::fromStdString(m_busName); }
+    virtual void setBusName(const QString& name) { m_busName = name.toStdString(); }
+    // Whether it has a bus name of its own: a replay has not.
+    virtual bool hasBusName() const { return true; }
     // How it runs, beside the description: a fallback it had to take, or the bus errors counted so
     // far; empty when there is nothing to say.
     QString remark() const { return m_remark; }
@@ -64,6 +72,8 @@ protected:
     const CaptureSession& session() const { return m_session; }
     std::int64_t arrivalUs() const;
     void setErrorString(const QString& error) { m_error = error; }
+    // The bus name as ingestion is handed it with every frame.
+    const std::string& busKey() const { return m_busName; }
     void setRemark(const QString& remark);
     // Closes the device, then tells the controller why.
     void reportLost(const QString& reason);
@@ -72,6 +82,7 @@ private:
     CaptureSession& m_session;
     const FramesClock* m_clock;
     QString m_error;
+    std::string m_busName;
     QString m_remark;
 };
 

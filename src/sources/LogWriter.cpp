@@ -35,6 +35,7 @@ QString LogWriter::start(const QString& path)
     if (!m_file->open())
         return m_file->errorString();
     m_recorder = std::make_unique<CandumpRecorder>(m_arrivalClock);
+    m_recorder->setBoardInterface(&m_session.ingestion().recordBus());
     m_reportedFrames = 0;
     m_reportedNotLogged = 0;
     m_session.ingestion().setTap(m_recorder.get());

@@ -16,6 +16,8 @@ public:
     Q_DISABLE_COPY_MOVE(ReplaySource)
 
     Kind kind() const override { return Kind::Replay; }
+    // The log's frames keep their own interfaces' names.
+    bool hasBusName() const override { return false; }
     // Opens the file and starts the replay, which hands nothing on before the next turn of the event
     // loop.
     bool open() override;

@@ -27,6 +27,7 @@ SlcanSource::SlcanSource(CaptureSession& session, QString device, std::uint32_t 
     , m_device(std::move(device))
     , m_bitRate(bitRate)
 {
+    setBusName(QString::fromLatin1(kInterfaceName.data(), static_cast<qsizetype>(kInterfaceName.size())));
     connect(&m_port, &QSerialPort::readyRead, this, &SlcanSource::readArrived);
     connect(&m_port, &QSerialPort::errorOccurred, this, &SlcanSource::portFailed);
 }
@@ -78,7 +79,7 @@ void SlcanSource::handOnHeldFrames()
         return;
     for (const CanFrame& frame : held) {
         ++m_frames;
-        session().ingestFrame(frame, kInterfaceName);
+        session().ingestFrame(frame, busKey());
     }
 }
 
@@ -201,7 +202,7 @@ void SlcanSource::feed(const QByteArray& bytes)
                            return;
                        }
                        ++m_frames;
-                       session().ingestFrame(frame, kInterfaceName);
+                       session().ingestFrame(frame, busKey());
                    });
 }
 

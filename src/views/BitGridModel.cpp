@@ -60,12 +60,13 @@ void BitGridModel::setClock(const FramesClock& clock)
     m_nowUs = m_clock->nowUs();
 }
 
-void BitGridModel::showIdentifier(std::uint32_t id, bool extended)
+void BitGridModel::showIdentifier(std::uint32_t id, bool extended, std::uint8_t bus)
 {
     beginResetModel();
     m_shown = true;
     m_id = id;
     m_extended = extended;
+    m_bus = bus;
     m_nowUs = m_clock->nowUs();
     takeSnapshot();
     matchSignals();
@@ -154,12 +155,12 @@ std::optional<std::uint32_t> BitGridModel::shownId() const
 
 const IdentifierChanges* BitGridModel::shownChanges() const
 {
-    return m_shown ? m_changes.find(m_id, m_extended) : nullptr;
+    return m_shown ? m_changes.find(m_id, m_extended, m_bus) : nullptr;
 }
 
 bool BitGridModel::isSuppressed(int index) const
 {
-    return m_suppression != nullptr && m_suppression->isSuppressed(m_id, m_extended, index);
+    return m_suppression != nullptr && m_suppression->isSuppressed(m_id, m_extended, index, m_bus);
 }
 
 int BitGridModel::rowCount(const QModelIndex& parent) const
@@ -332,7 +333,7 @@ BitGridModel::RowState BitGridModel::rowState(const IdentifierChanges& changes, 
 {
     RowState state;
     state.value = changes.byte(byte);
-    state.suppressed = m_suppression != nullptr ? m_suppression->byteMask(m_id, m_extended, byte) : 0;
+    state.suppressed = m_suppression != nullptr ? m_suppression->byteMask(m_id, m_extended, byte, m_bus) : 0;
     state.lastFlipUs = IdentifierChanges::kNever;
     for (int bit = 0; bit < kBitsPerByte; ++bit) {
         const int index = bitIndex(byte, bit);

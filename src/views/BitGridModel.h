@@ -56,7 +56,7 @@ public:
     void setSuppression(const SuppressionMask* suppression) { m_suppression = suppression; }
     // Microseconds on the frames' clock, the one the tracker's flips are stamped on.
     void setClock(const FramesClock& clock);
-    void showIdentifier(std::uint32_t id, bool extended);
+    void showIdentifier(std::uint32_t id, bool extended, std::uint8_t bus = 0);
     // The signals of the database are outlined on their message's bits from now on; the decoder must
     // outlive the model or be replaced first, nullptr for none.
     void setSignals(const FrameDecoder* decoder);
@@ -65,6 +65,7 @@ public:
     void showNothing();
     std::optional<std::uint32_t> shownId() const;
     bool shownExtended() const { return m_extended; }
+    std::uint8_t shownBus() const { return m_bus; }
 
     int rowCount(const QModelIndex& parent = {}) const override;
     int columnCount(const QModelIndex& parent = {}) const override;
@@ -114,6 +115,7 @@ private:
     bool m_shown = false;
     std::uint32_t m_id = 0;
     bool m_extended = false;
+    std::uint8_t m_bus = 0;
     // As the view last heard it: the rows, each row's state and the heat scale's top.
     int m_rows = 0;
     std::vector<RowState> m_rowStates;

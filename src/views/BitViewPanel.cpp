@@ -138,14 +138,16 @@ void BitViewPanel::follow(const MessageTableView& view, const MessageTableModel&
             return;
         }
         const auto keyColumn = static_cast<int>(MessageColumn::CanId);
-        showIdentifier(identifier->id, identifier->extended, model.index(row, keyColumn).data().toString());
+        showIdentifier(*identifier, model.index(row, keyColumn).data().toString());
     });
 }
 
-void BitViewPanel::showIdentifier(std::uint32_t id, bool extended, const QString& key)
+void BitViewPanel::showIdentifier(const MessageTableModel::TrackedIdentifier& identifier, const QString& key)
 {
-    m_heading->setText(QStringLiteral("CAN_ID %1").arg(key));
-    m_model->showIdentifier(id, extended);
+    m_busName = identifier.busName;
+    m_heading->setText(m_busName.isEmpty() ? QStringLiteral("CAN_ID %1").arg(key)
+                                           : QStringLiteral("CAN_ID %1 on %2").arg(key, m_busName));
+    m_model->showIdentifier(identifier.id, identifier.extended, identifier.bus);
 }
 
 void BitViewPanel::showNothing()
@@ -161,10 +163,12 @@ void BitViewPanel::requestPlot(const QModelIndex& index)
         return;
     const bool extended = m_model->shownExtended();
     const int byte = index.row();
+    const auto onShownBus
+        = [this](const PlotSignal& signal) { return signal.onBus(m_model->shownBus(), m_busName.toStdString()); };
     if (index.column() < BitGridModel::Hex)
-        emit plotRequested(PlotSignal::ofBit(*id, extended, byte, BitGridModel::Bit0 - index.column()));
+        emit plotRequested(onShownBus(PlotSignal::ofBit(*id, extended, byte, BitGridModel::Bit0 - index.column())));
     else
-        emit plotRequested(PlotSignal::ofBytes(*id, extended, byte));
+        emit plotRequested(onShownBus(PlotSignal::ofBytes(*id, extended, byte)));
 }
 
 void BitViewPanel::showEvent(QShowEvent* event)

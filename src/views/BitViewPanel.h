@@ -2,6 +2,7 @@
 
 #include "capture/changes/PlotSignal.h"
 #include "capture/signals/SignalDefinition.h"
+#include "views/MessageTableModel.h"
 
 #include <QDockWidget>
 #include <QTimer>
@@ -39,7 +40,7 @@ public:
     // Shows the identifier of the row selected in the table from now on.
     void follow(const MessageTableView& view, const MessageTableModel& model);
     // key: the identifier as the table writes it, for the heading.
-    void showIdentifier(std::uint32_t id, bool extended, const QString& key);
+    void showIdentifier(const MessageTableModel::TrackedIdentifier& identifier, const QString& key);
     void showNothing();
     // Outlines the database's signals on the shown identifier's bits; nullptr for none.
     void showSignalsOf(const FrameDecoder* decoder);
@@ -68,6 +69,7 @@ private:
     QTableView* m_grid;
     QTimer m_refreshTimer;
     int m_pressedBit = -1;
+    QString m_busName; // of the row shown, while rows are kept per bus
 };
 
 } // namespace vexmoor

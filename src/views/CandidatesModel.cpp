@@ -1,5 +1,6 @@
 #include "views/CandidatesModel.h"
 
+#include "capture/record/BusNames.h"
 #include "capture/record/RecordText.h"
 
 #include <algorithm>
@@ -33,8 +34,8 @@ QVariant CandidatesModel::data(const QModelIndex& index, int role) const
     if (ranked == nullptr || !index.isValid())
         return {};
     if (role == Qt::TextAlignmentRole)
-        return index.column() == CanId ? QVariant(Qt::AlignLeft | Qt::AlignVCenter)
-                                       : QVariant(Qt::AlignRight | Qt::AlignVCenter);
+        return index.column() == CanId || index.column() == Bus ? QVariant(Qt::AlignLeft | Qt::AlignVCenter)
+                                                                : QVariant(Qt::AlignRight | Qt::AlignVCenter);
     if (role != Qt::DisplayRole)
         return {};
     return text(*ranked, index.row(), index.column());
@@ -60,6 +61,8 @@ QVariant CandidatesModel::text(const RankedBit& candidate, int row, int column) 
         return QVariant::fromValue(static_cast<qulonglong>(candidate.changesElsewhere));
     case Score:
         return QString::number(candidate.score, 'f', 2);
+    case Bus:
+        return busName(candidate);
     default:
         return {};
     }
@@ -84,9 +87,17 @@ QVariant CandidatesModel::headerData(int section, Qt::Orientation orientation, i
         return QStringLiteral("Flips Elsewhere");
     case Score:
         return QStringLiteral("Score");
+    case Bus:
+        return QStringLiteral("Bus");
     default:
         return {};
     }
+}
+
+QString CandidatesModel::busName(const RankedBit& candidate) const
+{
+    return m_buses != nullptr && candidate.bus != 0 ? QString::fromStdString(m_buses->nameOf(candidate.bus))
+                                                    : QString();
 }
 
 void CandidatesModel::setCandidates(std::vector<RankedBit> candidates)

@@ -67,8 +67,9 @@ CandidatesPanel::CandidatesPanel(BitRanking& ranking, const SuppressionMask& sup
     buildContextMenu();
     // Every column in sight, the score last of all, beside a table that takes the rest of the width.
     int width = 2 * m_table->frameWidth() + m_table->style()->pixelMetric(QStyle::PM_ScrollBarExtent);
-    for (int column = 0; column < CandidatesModel::Count; ++column)
+    for (int column = 0; column < CandidatesModel::Bus; ++column)
         width += m_table->horizontalHeader()->sectionSizeHint(column);
+    m_table->setColumnHidden(CandidatesModel::Bus, true);
     // The hints are the captions' and the cells take a little more room than their text: room for
     // a score of a few digits and the cells' margins.
     m_table->setMinimumWidth(width + m_table->fontMetrics().horizontalAdvance(QStringLiteral("-0000.00")));
@@ -124,6 +125,12 @@ void CandidatesPanel::showWindow()
     const QSignalBlocker blockAfter(m_after);
     m_before->setValue(static_cast<double>(m_ranking.beforeUs()) / kMicrosecondsPerSecond);
     m_after->setValue(static_cast<double>(m_ranking.afterUs()) / kMicrosecondsPerSecond);
+}
+
+void CandidatesPanel::setBuses(const BusNames* buses, bool shown)
+{
+    m_model->setBusNames(buses);
+    m_table->setColumnHidden(CandidatesModel::Bus, !shown);
 }
 
 void CandidatesPanel::refresh()

@@ -15,6 +15,7 @@ class QTableView;
 namespace vexmoor {
 
 class BitRanking;
+class BusNames;
 class CandidatesModel;
 class SuppressionMask;
 
@@ -36,6 +37,8 @@ public:
     Q_DISABLE_COPY_MOVE(CandidatesPanel)
 
     const CandidatesModel& model() const { return *m_model; }
+    // The Bus column, shown while rows are kept per bus, with the buses' names.
+    void setBuses(const BusNames* buses, bool shown);
     // Ranks again if anything the ranking depends on changed since the last time.
     void refresh();
     // The suppressed bits changed: the next refresh ranks again.

@@ -4,6 +4,7 @@
 
 #include "capture/changes/ChangeTracker.h"
 #include "capture/changes/SuppressionMask.h"
+#include "capture/record/BusNames.h"
 #include "capture/signals/SignalDatabase.h"
 #include "platform/CodePageText.h"
 
@@ -26,7 +27,7 @@ std::optional<TrackedIdentifier> identifierOfKey(std::string_view key)
     const auto [end, error] = std::from_chars(key.data(), key.data() + key.size(), id, 16);
     if (key.empty() || error != std::errc() || end != key.data() + key.size())
         return std::nullopt;
-    return TrackedIdentifier { id, id > CanFrame::kMaxStandardId || key.size() > 3 };
+    return TrackedIdentifier { id, id > CanFrame::kMaxStandardId || key.size() > 3, 0, {} };
 }
 
 // The bytes in hex, a space between two; every bytesPerLine a line break instead (0: one line).
@@ -118,6 +119,10 @@ QVariant MessageTableModel::data(const QModelIndex& index, int role) const
         return {};
     if (index.column() == kDbcMessageColumn)
         return role == Qt::DisplayRole ? messageNameOfRow(index.row()) : QVariant();
+    if (index.column() == kBusColumn) {
+        const std::uint8_t bus = m_table.row(index.row() + 1).bus;
+        return role == Qt::DisplayRole && bus != 0 ? QVariant(busNameOf(bus)) : QVariant();
+    }
     if (index.column() >= kDataColumn) {
         const IdentifierChanges* changes = changesOfRow(index.row());
         return changes != nullptr ? trackedData(*changes, index.column(), role) : QVariant();
@@ -152,6 +157,8 @@ QVariant MessageTableModel::headerData(int section, Qt::Orientation orientation,
         return QStringLiteral("Rate (Hz)");
     case kDbcMessageColumn:
         return QStringLiteral("DBC Message");
+    case kBusColumn:
+        return QStringLiteral("Bus");
     default:
         break;
     }
@@ -176,15 +183,27 @@ QVariant MessageTableModel::messageNameOfRow(int row) const
 
 std::optional<MessageTableModel::TrackedIdentifier> MessageTableModel::identifierOfRow(int row) const
 {
-    return m_table.hasRow(row + 1) ? identifierOfKey(m_table.canId(row + 1)) : std::nullopt;
+    if (!m_table.hasRow(row + 1))
+        return std::nullopt;
+    auto identifier = identifierOfKey(m_table.canId(row + 1));
+    if (identifier) {
+        identifier->bus = m_table.row(row + 1).bus;
+        identifier->busName = busNameOf(identifier->bus);
+    }
+    return identifier;
+}
+
+QString MessageTableModel::busNameOf(std::uint8_t bus) const
+{
+    return m_buses != nullptr && bus != 0 ? QString::fromStdString(m_buses->nameOf(bus)) : QString();
 }
 
 const IdentifierChanges* MessageTableModel::changesOfRow(int row) const
 {
-    if (m_changes == nullptr)
+    if (m_changes == nullptr || !m_table.hasRow(row + 1))
         return nullptr;
-    const auto identifier = identifierOfRow(row);
-    return identifier ? m_changes->find(identifier->id, identifier->extended) : nullptr;
+    const auto identifier = identifierOfKey(m_table.canId(row + 1));
+    return identifier ? m_changes->find(identifier->id, identifier->extended, m_table.row(row + 1).bus) : nullptr;
 }
 
 QVariant MessageTableModel::trackedData(const IdentifierChanges& changes, int column, int role) const

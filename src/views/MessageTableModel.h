@@ -13,6 +13,8 @@
 
 namespace vexmoor {
 
+class BusNames;
+
 class FramesClock;
 class SignalDatabase;
 
@@ -44,7 +46,9 @@ public:
     static constexpr int kRateColumn = kDataColumn + 2;
     // The name of the row's message in the open signal database.
     static constexpr int kDbcMessageColumn = kDataColumn + 3;
-    static constexpr int kColumnCount = kDataColumn + 4;
+    // The row's bus, shown while rows are kept per bus.
+    static constexpr int kBusColumn = kDataColumn + 4;
+    static constexpr int kColumnCount = kDataColumn + 5;
 
     // How long a changed byte stays marked, fading out, and above which share of its identifier's
     // recent frames a byte counts as busy: its changes tell little and are shown in grey.
@@ -67,6 +71,8 @@ public:
     struct TrackedIdentifier {
         std::uint32_t id = 0;
         bool extended = false;
+        std::uint8_t bus = 0; // while rows are kept per bus, see BusNames
+        QString busName;
     };
 
     explicit MessageTableModel(MessageTable& table, QObject* parent = nullptr);
@@ -75,6 +81,8 @@ public:
 
     // Without a tracker the three columns stay empty.
     void setChanges(const ChangeTracker* changes) { m_changes = changes; }
+    // The names of the buses rows are kept for; nullptr: no Bus column text.
+    void setBusNames(const BusNames* buses) { m_buses = buses; }
     // Suppressed bits no longer paint their byte; without a mask every bit does. The mask must outlive
     // the model or be taken away first.
     void setSuppression(const SuppressionMask* suppression);
@@ -115,6 +123,7 @@ private:
     bool trackedColumnsMoved(int row, std::int64_t previousNowUs);
     QVariant trackedData(const IdentifierChanges& changes, int column, int role) const;
     QVariant messageNameOfRow(int row) const;
+    QString busNameOf(std::uint8_t bus) const;
     QVariantList byteBackgrounds(const IdentifierChanges& changes) const;
     QStringList byteMarks(const IdentifierChanges& changes) const;
     // How the byte is painted at the shown moment, from the flips of its bits not suppressed.
@@ -135,6 +144,7 @@ private:
     const ChangeTracker* m_changes = nullptr;
     const SignalDatabase* m_database = nullptr;
     const SuppressionMask* m_suppression = nullptr;
+    const BusNames* m_buses = nullptr;
     const FramesClock* m_clock;
     std::int64_t m_nowUs = 0;
     QTimer m_refreshTimer;

@@ -78,6 +78,13 @@ void MessageTableView::setModel(QAbstractItemModel* model)
         entry->setChecked(shown);
         setColumnHidden(optional.column, !shown);
     }
+    setColumnHidden(MessageTableModel::kBusColumn, !m_busColumnShown);
+}
+
+void MessageTableView::setBusColumnShown(bool shown)
+{
+    m_busColumnShown = shown;
+    setColumnHidden(MessageTableModel::kBusColumn, !shown);
 }
 
 void MessageTableView::buildColumnMenu()

@@ -27,6 +27,8 @@ public:
     void hideColumnsTitled(const QStringList& titles);
     // The header's context menu (mnuTableColumns): one checked entry per column that can be hidden.
     QMenu* columnMenu() const { return m_columnMenu; }
+    // The Bus column is shown while rows are kept per bus, and only then.
+    void setBusColumnShown(bool shown);
 
 signals:
     // A double click with the left button anywhere in the table, on a row or not: the notes window
@@ -49,6 +51,7 @@ private:
     // Whether the last paint drew the hint of the empty table.
     bool m_hintShown = false;
     QMenu* m_columnMenu = nullptr;
+    bool m_busColumnShown = false;
 };
 
 } // namespace vexmoor

@@ -12,6 +12,8 @@
 #include "serial/PseudoTerminal.h"
 #include "sources/LogReplay.h"
 #include "sources/ScriptedSlcanAdapter.h"
+#include "views/MessageTableModel.h"
+#include "views/MessageTableView.h"
 
 #include <QAction>
 #include <QComboBox>
@@ -181,9 +183,40 @@ TEST_F(OpenLogTest, ALogOfSeveralInterfacesAsksWhichAndReplaysOnlyThatOne)
 
     ASSERT_EQ(chooser.offeredEach.size(), 2);
     EXPECT_EQ(chooser.offeredEach[1],
-              (QStringList { QStringLiteral("All interfaces"), QStringLiteral("can0"), QStringLiteral("can1") }));
+              (QStringList { QStringLiteral("All interfaces"), QStringLiteral("All, a row per bus"),
+                             QStringLiteral("can0"), QStringLiteral("can1") }));
     EXPECT_EQ(rows(), 2);
     EXPECT_EQ(statusText("statusReplay"), QStringLiteral("3 frames, 0 malformed lines"));
+}
+
+// A row per bus: one identifier on two buses keeps two rows, each naming its bus. Switching back to one
+// row per identifier asks, and a "no" keeps the rows as they are.
+TEST_F(OpenLogTest, AllWithARowPerBusKeepsTheBusesApartUntilTheOptionIsSwitchedOff)
+{
+    window.session().txtMinID().setText("0");
+    openLog(writeFile("two.log", "(1.0) can0 300#01\n(1.1) can1 300#02\n(1.2) can1 300#03\n"),
+            { QStringLiteral("At once"), QStringLiteral("All, a row per bus") });
+    ASSERT_TRUE(vexmoor::test::eventually([&] { return replayEnded(); }));
+
+    const auto& model = window.tableModel();
+    ASSERT_TRUE(vexmoor::test::eventually([&] { return model.rowCount() == 2; }));
+    EXPECT_FALSE(window.tableView().isColumnHidden(vexmoor::MessageTableModel::kBusColumn));
+    EXPECT_EQ(model.data(model.index(0, vexmoor::MessageTableModel::kBusColumn)).toString(), QStringLiteral("can0"));
+    EXPECT_EQ(model.data(model.index(1, vexmoor::MessageTableModel::kBusColumn)).toString(), QStringLiteral("can1"));
+    EXPECT_EQ(window.session().table().cell(2, vexmoor::MessageColumn::MsgCount), "2");
+
+    auto* rowsPerBus = window.findChild<QAction*>(QStringLiteral("mnuViewRowsPerBus"));
+    ASSERT_TRUE(rowsPerBus->isChecked());
+    messageBox.answer = false;
+    rowsPerBus->trigger();
+    EXPECT_TRUE(rowsPerBus->isChecked());
+    EXPECT_EQ(rows(), 2);
+    messageBox.answer = true;
+    rowsPerBus->trigger();
+    EXPECT_FALSE(rowsPerBus->isChecked());
+    EXPECT_EQ(rows(), 0);
+    EXPECT_TRUE(window.tableView().isColumnHidden(vexmoor::MessageTableModel::kBusColumn));
+    EXPECT_EQ(messageBox.asked.size(), 2U);
 }
 
 struct BadFileCase {

@@ -354,7 +354,9 @@ TEST_F(frmMainTest, TheTableShowsTheTrackedColumnsAndANewWindowHidesWhatTheLastO
 
     frmMain next { messageBox, port, clock };
     for (int column = 0; column < next.tableModel().columnCount(); ++column)
-        EXPECT_EQ(next.tableView().isColumnHidden(column), column == vexmoor::MessageTableModel::kPeriodColumn)
+        EXPECT_EQ(next.tableView().isColumnHidden(column),
+                  column == vexmoor::MessageTableModel::kPeriodColumn
+                      || column == vexmoor::MessageTableModel::kBusColumn)
             << column;
     next.tableView().columnMenu()->findChild<QAction*>(QStringLiteral("mnuColumnPeriod"))->trigger();
     EXPECT_FALSE(next.tableView().isColumnHidden(vexmoor::MessageTableModel::kPeriodColumn));

@@ -166,7 +166,7 @@ TEST_F(ChangeColumnsTest, TheEightColumnsComeFirstAsTheyWereAndTheCsvKeepsOnlyTh
     EXPECT_EQ(titles,
               (std::vector<std::string> { "CAN_ID", "CAN Messages (Includding CAN_ID)", "Msg Count", "Message Name",
                                           "TIME", "Change", "ASCII", "Change Count", "Data", "Period (ms)", "Rate (Hz)",
-                                          "DBC Message" }));
+                                          "DBC Message", "Bus" }));
 
     send(0x3A1, 0, { 1, 2 });
     send(0x3A1, 10, { 1, 3 });

@@ -59,8 +59,9 @@ TEST_F(MessageTableViewTest, TheHeaderMenuHidesOnlyTheTrackedColumnsAndTheNextVi
     EXPECT_EQ(menuText(*view),
               (std::vector<std::string> { "mnuColumnData Data [x]", "mnuColumnPeriod Period (ms) [x]",
                                           "mnuColumnRate Rate (Hz) [x]", "mnuColumnDbcMessage DBC Message [x]" }));
+    // The Bus column is in sight only while rows are kept per bus.
     for (int column = 0; column < model.columnCount(); ++column)
-        EXPECT_FALSE(view->isColumnHidden(column)) << column;
+        EXPECT_EQ(view->isColumnHidden(column), column == MessageTableModel::kBusColumn) << column;
 
     view->columnMenu()->findChild<QAction*>(QStringLiteral("mnuColumnData"))->trigger();
     view->columnMenu()->findChild<QAction*>(QStringLiteral("mnuColumnRate"))->trigger();
@@ -74,7 +75,8 @@ TEST_F(MessageTableViewTest, TheHeaderMenuHidesOnlyTheTrackedColumnsAndTheNextVi
                                           "mnuColumnRate Rate (Hz) [ ]", "mnuColumnDbcMessage DBC Message [x]" }));
     for (int column = 0; column < model.columnCount(); ++column)
         EXPECT_EQ(next->isColumnHidden(column),
-                  column == MessageTableModel::kDataColumn || column == MessageTableModel::kRateColumn)
+                  column == MessageTableModel::kDataColumn || column == MessageTableModel::kRateColumn
+                      || column == MessageTableModel::kBusColumn)
             << column;
 
     next->columnMenu()->findChild<QAction*>(QStringLiteral("mnuColumnData"))->trigger();

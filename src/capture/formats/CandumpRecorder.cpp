@@ -28,7 +28,8 @@ void CandumpRecorder::recordArrived(std::string_view recordText, const FrameFact
         return;
     }
     frame->timestampUs = m_arrivalClock();
-    CandumpLog::appendLine(*frame, m_boardInterface, m_lines);
+    CandumpLog::appendLine(*frame, m_boardInterface != nullptr ? std::string_view(*m_boardInterface) : kBoardInterface,
+                           m_lines);
     ++m_framesLogged;
 }
 

@@ -23,8 +23,8 @@ public:
 
     void recordArrived(std::string_view recordText, const FrameFacts* facts) override;
     // The interface the board's records are logged under: its source's name, so that the log replays
-    // into the same rows.
-    void setBoardInterface(std::string_view name) { m_boardInterface.assign(name); }
+    // into the same rows. The name must outlive the recorder; nullptr: "board".
+    void setBoardInterface(const std::string* name) { m_boardInterface = name; }
 
     // Moves the lines written since the last take into lines (whose old text is dropped).
     void takeLines(std::string& lines);
@@ -34,7 +34,7 @@ public:
 
 private:
     Clock m_arrivalClock;
-    std::string m_boardInterface { kBoardInterface };
+    const std::string* m_boardInterface = nullptr;
     std::string m_lines;
     std::uint64_t m_framesLogged = 0;
     std::uint64_t m_recordsNotLogged = 0;

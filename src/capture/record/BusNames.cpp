@@ -25,6 +25,13 @@ const std::string& BusNames::nameOf(std::uint8_t number) const
     return number >= 1 && number <= m_names.size() ? m_names[number - 1] : none;
 }
 
+void BusNames::rename(std::string_view from, std::string_view to)
+{
+    const std::uint8_t number = find(from);
+    if (number != 0 && find(to) == 0)
+        m_names[number - 1U].assign(to);
+}
+
 std::uint8_t BusNames::find(std::string_view name) const
 {
     const auto found = std::find(m_names.begin(), m_names.end(), name);

@@ -21,6 +21,9 @@ public:
     // The number of a bus seen before, or 0.
     std::uint8_t find(std::string_view name) const;
     std::size_t size() const { return m_names.size(); }
+    // The bus keeps its number under another name; nothing when the old name was never seen or the
+    // new one is another bus's.
+    void rename(std::string_view from, std::string_view to);
 
 private:
     std::vector<std::string> m_names;

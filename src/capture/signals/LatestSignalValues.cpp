@@ -1,5 +1,7 @@
 #include "capture/signals/LatestSignalValues.h"
 
+#include "capture/record/FrameFacts.h"
+
 namespace vexmoor {
 
 void LatestSignalValues::setDecoder(const FrameDecoder* decoder)
@@ -13,21 +15,37 @@ void LatestSignalValues::setDecoder(const FrameDecoder* decoder)
     ++m_generation;
 }
 
-void LatestSignalValues::takePast(const FrameHistory& history)
+void LatestSignalValues::takePast(const FrameHistory& history, const std::vector<std::uint8_t>& buses)
 {
     if (m_decoder == nullptr)
         return;
     for (const MessageDecoder& message : m_decoder->messages()) {
-        message.decodePast(history, [this, &message](std::size_t index, std::int64_t timeUs, const SignalValue& value) {
-            take(message, index, timeUs, value);
-        });
+        for (const std::uint8_t bus : buses)
+            message.decodePast(
+                history,
+                [this, &message](std::size_t index, std::int64_t timeUs, const SignalValue& value) {
+                    take(message, index, timeUs, value);
+                },
+                bus);
     }
 }
 
-void LatestSignalValues::frameIngested(const CanFrame& frame, const FrameFacts*)
+void LatestSignalValues::setBus(std::string name, const std::string* recordBus)
+{
+    m_bus = std::move(name);
+    m_recordBus = recordBus;
+}
+
+void LatestSignalValues::frameIngested(const CanFrame& frame, const FrameFacts* facts)
 {
     if (m_decoder == nullptr)
         return;
+    if (!m_bus.empty()) {
+        const std::string_view bus
+            = facts != nullptr ? facts->interfaceName : std::string_view(m_recordBus != nullptr ? *m_recordBus : "");
+        if (bus != m_bus)
+            return;
+    }
     m_decoder->decode(frame,
                       [this, &frame](const MessageDecoder& message, std::size_t index, const SignalValue& value) {
                           take(message, index, frame.timestampUs, value);

@@ -5,6 +5,7 @@
 
 #include <cstdint>
 #include <optional>
+#include <string>
 #include <unordered_map>
 #include <vector>
 
@@ -26,8 +27,13 @@ public:
 
     // The decoder must outlive this or be replaced first; nullptr forgets every value.
     void setDecoder(const FrameDecoder* decoder);
-    // Takes the latest values from what the history kept, so that a database opened late shows them.
-    void takePast(const FrameHistory& history);
+    // Takes the latest values from what the history kept, so that a database opened late shows them:
+    // of the buses given by number (see BusNames) while rows are kept per bus, else of bus 0.
+    void takePast(const FrameHistory& history, const std::vector<std::uint8_t>& buses = { 0 });
+    // Decodes the frames of one bus only, by its interface's name; empty: every bus. Records without a
+    // frame's facts (the board's) are of recordBus, which must outlive this.
+    void setBus(std::string name, const std::string* recordBus);
+    const std::string& bus() const { return m_bus; }
 
     void frameIngested(const CanFrame& frame, const FrameFacts* facts) override;
 
@@ -40,6 +46,8 @@ private:
     void take(const MessageDecoder& message, std::size_t signalIndex, std::int64_t timeUs, const SignalValue& value);
 
     const FrameDecoder* m_decoder = nullptr;
+    std::string m_bus;
+    const std::string* m_recordBus = nullptr;
     std::unordered_map<const MessageDecoder*, std::vector<Latest>> m_latest;
     std::uint64_t m_generation = 0;
 };

@@ -44,12 +44,15 @@ std::optional<std::uint64_t> MessageDecoder::selectorIn(std::span<const std::uin
     return value ? selectorOf(value->raw) : std::nullopt;
 }
 
-void MessageDecoder::decodePast(const FrameHistory& history, const PastVisit& visit) const
+void MessageDecoder::decodePast(const FrameHistory& history, const PastVisit& visit, std::uint8_t bus) const
 {
-    history.forEachFrame(m_definition.id, m_definition.extended, [this, &visit](const CanFrame& frame) {
-        decode(dataOf(frame),
-               [&](std::size_t index, const SignalValue& value) { visit(index, frame.timestampUs, value); });
-    });
+    history.forEachFrame(
+        m_definition.id, m_definition.extended,
+        [this, &visit](const CanFrame& frame) {
+            decode(dataOf(frame),
+                   [&](std::size_t index, const SignalValue& value) { visit(index, frame.timestampUs, value); });
+        },
+        bus);
 }
 
 void MessageDecoder::decodePast(const FrameHistory& history, std::size_t signalIndex, const PastVisit& visit) const

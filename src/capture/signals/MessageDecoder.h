@@ -47,7 +47,8 @@ public:
 
     // What the history kept of the message's frames, oldest first: every value (or one signal's) as
     // the frames carried it, so that a signal defined late has its past.
-    void decodePast(const FrameHistory& history, const PastVisit& visit) const;
+    // bus: the frames of that bus while rows are kept per bus (see BusNames), else 0.
+    void decodePast(const FrameHistory& history, const PastVisit& visit, std::uint8_t bus = 0) const;
     void decodePast(const FrameHistory& history, std::size_t signalIndex, const PastVisit& visit) const;
 
 private:
