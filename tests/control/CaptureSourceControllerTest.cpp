@@ -1,4 +1,5 @@
 #include "capture/CaptureTestSupport.h"
+#include "capture/formats/TableCsvWriter.h"
 #include "control/CaptureController.h"
 #include "control/CaptureMessageBoxes.h"
 #include "platform/Eventually.h"
@@ -7,6 +8,7 @@
 #include "platform/Timer.h"
 #include "serial/PseudoTerminal.h"
 #include "sources/CaptureSource.h"
+#include "sources/LogReplay.h"
 #include "sources/ScriptedSlcanAdapter.h"
 #include "sources/VirtualCanTestBus.h"
 
@@ -224,6 +226,50 @@ TEST_F(CaptureSourceControllerTest, APulledAdapterSaysWhyKeepsTheTableAndTheNext
     ScriptedSlcanAdapter nextAdapter(next, &ScriptedSlcanAdapter::willingAdapter);
     EXPECT_TRUE(controller->connectTo(slcanOn(next.devicePath())));
     EXPECT_TRUE(controller->hasSource());
+}
+
+// Two adapters on two buses at once: both feed their own rows; the one pulled is reported and the other
+// goes on; the log of both replays into the same rows.
+TEST_F(CaptureSourceControllerTest, TwoAdaptersFeedTheirOwnBusesAndOneGoingLeavesTheOtherRunning)
+{
+    QTemporaryDir folder;
+    const QString logPath = folder.filePath(QStringLiteral("two.log"));
+    controller->session().txtMinID().setText("0");
+    controller->setRowsPerBus(true);
+    PseudoTerminal body;
+    ScriptedSlcanAdapter bodyAdapter(body, &ScriptedSlcanAdapter::willingAdapter);
+    auto powertrain = std::make_unique<PseudoTerminal>();
+    auto powertrainAdapter = std::make_unique<ScriptedSlcanAdapter>(*powertrain, &ScriptedSlcanAdapter::willingAdapter);
+    ASSERT_TRUE(controller->connectTo(slcanOn(body.devicePath())));
+    ASSERT_TRUE(controller->addSource(slcanOn(powertrain->devicePath())));
+    EXPECT_EQ(controller->busNames(), (QStringList { QStringLiteral("slcan0"), QStringLiteral("slcan1") }));
+    EXPECT_FALSE(controller->addSource(slcanOn(body.devicePath()))) << "a device opens once";
+    ASSERT_TRUE(controller->startLogging(logPath));
+
+    body.write("t1A0101\r");
+    powertrain->write("t1A0102\rt1A0103\r");
+    const auto& table = controller->session().table();
+    ASSERT_TRUE(
+        eventually([&] { return table.rowCount() == 2 && table.cell(2, vexmoor::MessageColumn::MsgCount) == "2"; }));
+
+    QSignalSpy addedLost(controller, &CaptureController::addedSourceLost);
+    powertrainAdapter->stop();
+    powertrain->hangUp();
+    ASSERT_TRUE(eventually([&] { return addedLost.count() == 1; }));
+    EXPECT_EQ(addedLost.at(0).at(0).toString(), QStringLiteral("slcan1"));
+    EXPECT_TRUE(controller->addedSources().empty());
+    EXPECT_EQ(lost.count(), 0) << "the source open first goes on";
+    body.write("t1A0104\r");
+    ASSERT_TRUE(eventually([&] { return table.cell(1, vexmoor::MessageColumn::MsgCount) == "2"; }));
+    controller->stopLogging();
+    const std::string before = vexmoor::TableCsvWriter::toCsv(table);
+
+    controller->closeAllSources();
+    controller->clearData();
+    ASSERT_TRUE(controller->openLog(logPath, vexmoor::LogReplay::Mode::AtOnce));
+    ASSERT_TRUE(eventually([&] { return controller->replay() == nullptr; }));
+    EXPECT_EQ(vexmoor::TableCsvWriter::toCsv(table), before);
+    EXPECT_EQ(controller->session().busName(table.row(2).bus), "slcan1");
 }
 
 TEST_F(CaptureSourceControllerTest, APulledBoardIsReportedByThePollAndTheTableStays)
