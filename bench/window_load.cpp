@@ -134,8 +134,19 @@ int main(int argc, char** argv)
         std::cerr << address.error << '\n';
         return 2;
     }
+    // ROWS_PER_BUS=1: a row per bus and identifier. SECOND_SOURCE: an address opened beside SOURCE
+    // through "Add CAN Interface...", on a bus of its own.
+    if (qEnvironmentVariableIsSet("ROWS_PER_BUS"))
+        capture.setRowsPerBus(true);
     if (!capture.connectTo(*address.address))
         return 2;
+    if (const QByteArray second = qgetenv("SECOND_SOURCE"); !second.isEmpty()) {
+        const auto secondAddress = vexmoor::SourceAddress::parse(second.toStdString());
+        if (!secondAddress.address || !capture.addSource(*secondAddress.address)) {
+            std::cerr << "cannot add " << second.toStdString() << '\n';
+            return 2;
+        }
+    }
 
     const double cpuAtStart = cpuSeconds();
     QElapsedTimer wall;

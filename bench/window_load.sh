@@ -5,6 +5,8 @@
 # SIGNALS=100 opens a DBC file of ten messages of ten signals on identifiers of the load, with the
 # Signals dock shown. FD=1 (with SOURCE=virtualcan) sends CAN FD frames of 64 bytes, RATE=5000 a
 # second (10000 by default); CANDIDATES=1 shows the Candidates panel and takes a mark every 2 s.
+# BUSES=2 (with SOURCE=virtualcan) adds a second virtual bus on the next port beside the first, each at
+# RATE frames a second, with a row per bus.
 #   bench/window_load.sh BUILD_DIR     (a Release build, e.g. build/release)
 set -euo pipefail
 # --help and -h answer with the lines above.
@@ -23,17 +25,27 @@ if [ "${SIGNALS:-0}" = 100 ]; then
 fi
 
 if [ "${SOURCE:-board}" = virtualcan ]; then
-    url="tcp://127.0.0.1:${PORT:-35470}/can0"
+    port=${PORT:-35470}
+    url="tcp://127.0.0.1:$port/can0"
+    fd=$([ "${FD:-0}" = 1 ] && echo @fd || true)
     "$build/bench/vexmoor-canbus-send" "$url" "${RATE:-10000}" "$seconds" 2048 2 2>"$work/sender.err" &
     sender_pid=$!
+    second_pid=
+    if [ "${BUSES:-1}" = 2 ]; then
+        second="tcp://127.0.0.1:$((port + 1))/can1"
+        "$build/bench/vexmoor-canbus-send" "$second" "${RATE:-10000}" "$seconds" 2048 2 2>"$work/second.err" &
+        second_pid=$!
+        export ROWS_PER_BUS=1 SECOND_SOURCE="virtualcan:$second$fd"
+    fi
     sleep 1
     QT_QPA_PLATFORM=${QT_QPA_PLATFORM:-offscreen} "$build/bench/vexmoor-window-load" \
-        "virtualcan:$url$([ "${FD:-0}" = 1 ] && echo @fd)" \
+        "virtualcan:$url$fd" \
         "$((seconds + 3))" "${dbc[@]}" >"$work/window.out" &
     window_pid=$!
     wait "$sender_pid"
+    [ -z "$second_pid" ] || wait "$second_pid"
     wait "$window_pid"
-    cat "$work/sender.err" "$work/window.out"
+    cat "$work/sender.err" "$work/second.err" "$work/window.out" 2>/dev/null
     exit 0
 fi
 
