@@ -1,6 +1,7 @@
 #include "app/SessionControls.h"
 #include "app/SuppressionControls.h"
 #include "app/frmMain.h"
+#include "capture/CaptureTestSupport.h"
 #include "capture/FixedClock.h"
 #include "capture/changes/SignalRecorder.h"
 #include "capture/record/CaptureSession.h"
@@ -123,6 +124,33 @@ TEST_F(SessionControlsTest, SavedAndOpenedInAFreshWindowEveryItemComesBack)
     second.session().ingest("<680,1,2,>");
     EXPECT_EQ(second.session().table().cell(1, MessageColumn::MessageName), "Doors \xFC")
         << "the name waited for its row";
+}
+
+// A row per bus, the bus the DBC decodes and a name on the row of one bus come back in a fresh window.
+TEST_F(SessionControlsTest, RowsPerBusTheDbcBusAndANameOnOneBusComeBack)
+{
+    auto first = std::make_unique<Window>();
+    first->trigger("mnuViewRowsPerBus");
+    first->window.controller().setDbcBus(QStringLiteral("can1"));
+    const vexmoor::CanFrame frame = vexmoor::test::makeFrame(0x2A8, { 1 });
+    first->session().ingestFrame(frame, "can0");
+    first->session().ingestFrame(frame, "can1");
+    first->session().table().setCell(2, MessageColumn::MessageName, "Doors on can1");
+    first->chooser.savePath = path("buses");
+    first->trigger("mnuFileSaveSession");
+    first.reset();
+
+    Window second;
+    second.chooser.openPath = path("buses.vexmoor");
+    second.trigger("mnuFileOpenSession");
+    ASSERT_TRUE(second.messageBox.shown.empty()) << second.messageBox.shown[0].text.toStdString();
+    EXPECT_TRUE(second.window.findChild<QAction*>(QStringLiteral("mnuViewRowsPerBus"))->isChecked());
+    EXPECT_FALSE(second.window.tableView().isColumnHidden(vexmoor::MessageTableModel::kBusColumn));
+    EXPECT_EQ(second.window.controller().dbcBus(), QStringLiteral("can1"));
+    second.session().ingestFrame(frame, "can0");
+    second.session().ingestFrame(frame, "can1");
+    EXPECT_EQ(second.session().table().cell(1, MessageColumn::MessageName), "");
+    EXPECT_EQ(second.session().table().cell(2, MessageColumn::MessageName), "Doors on can1");
 }
 
 // A file that cannot be read as a whole is refused with its line, and nothing changes; a database

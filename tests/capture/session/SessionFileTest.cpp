@@ -16,9 +16,9 @@ SessionState everyItem()
     state.options = { "250", "2000", "5000", "1000", "512" };
     state.ignoredIds = { "680", "7DF" };
     state.ignoredMessages = { "<680,1,2,>", "quote \" and back\\slash" };
-    state.names = { { "2A8", "Doors \xC3\xBC" }, { "000007DF", "Diagnose" } };
+    state.names = { { "2A8", "Doors \xC3\xBC" }, { "000007DF", "Diagnose" }, { "2A8", "Body doors", "body" } };
     state.suppressionWindowUs = 2'500'000;
-    state.suppressed = { { "2A8", { 0x8000000000000001ULL } } };
+    state.suppressed = { { "2A8", { 0x8000000000000001ULL } }, { "2A8", { 0x2 }, "body" } };
     state.marks = { { 1'733'700'000'123'456, "lights on" }, { 1'733'700'004'000'000, "" } };
     state.rankingBeforeUs = 500'000;
     state.rankingAfterUs = 2'000'000;
@@ -26,7 +26,10 @@ SessionState everyItem()
     SessionState::PlotEntry bytes { "3E9", 1, 2, true, std::nullopt, "", "" };
     SessionState::PlotEntry bit { "3E9", 2, 1, false, 5, "", "" };
     SessionState::PlotEntry signal { "2A8", 0, 1, false, std::nullopt, "DOORS", "OPEN" };
-    state.plotted = { bytes, bit, signal };
+    SessionState::PlotEntry onBody { "3E9", 2, 1, false, 5, "", "", "body" };
+    state.plotted = { bytes, bit, signal, onBody };
+    state.rowsPerBus = true;
+    state.dbcBus = "body";
     state.hiddenColumns = { "DBC Message" };
     state.windowGeometry = "AdnQywADAAA=";
     state.windowState = "AAAA/wAAAAD9";
@@ -51,7 +54,11 @@ TEST(SessionFileTest, EveryItemRoundTripsAndUnknownKeysAreKept)
     EXPECT_EQ(state.marks, expected.marks);
     EXPECT_EQ(state.dbc, expected.dbc);
     EXPECT_EQ(state.plotted, expected.plotted);
+    EXPECT_TRUE(state.rowsPerBus);
+    EXPECT_EQ(state.dbcBus, expected.dbcBus);
     EXPECT_EQ(SessionFile::write(state), written);
+    // A session of one bus is written as before: no bus anywhere.
+    EXPECT_EQ(SessionFile::write(SessionState {}).find("bus"), std::string::npos);
 
     std::string withExtra = written;
     withExtra.insert(withExtra.find("  \"options\""), "  \"from_a_friend\": {\"a\": [1, 2.5, null, true]},\n");
