@@ -1,6 +1,8 @@
 #include "capture/signals/FrameDecoder.h"
 
 #include "capture/CaptureTestSupport.h"
+#include "capture/record/CaptureSession.h"
+#include "capture/signals/LatestSignalValues.h"
 
 #include <gtest/gtest.h>
 
@@ -64,6 +66,29 @@ TEST(FrameDecoderTest, DecodesAFrameOnlyWhereItsIdentifierHasADefinition)
     EXPECT_FALSE(decoder.decode(makeFrame(0x100, { 43 }), visit));
     EXPECT_TRUE(decoder.decode(makeFrame(0x100, { 44 }, { .extended = true, .remote = true }), visit));
     EXPECT_EQ(seen, (std::vector<std::string> { "Extended.First=42" }));
+}
+
+// A database chosen for one bus decodes that bus's frames only, live and from the history.
+TEST(FrameDecoderTest, ADatabaseOfOneBusDecodesThatBusOnly)
+{
+    const FrameDecoder decoder({ messageOf(0x2A8, false, "Doors") });
+    test::FixedClock clock;
+    CaptureSession session(clock);
+    session.setRowsPerBus(true);
+    LatestSignalValues values;
+    values.setDecoder(&decoder);
+    values.setBus("can1", &session.ingestion().recordBus());
+    session.ingestion().setFrameListener(&values);
+    const auto latest = [&] { return values.latest(decoder.messages().front(), 0)->value->physical; };
+
+    std::int64_t timeUs = 0;
+    for (const auto& [bus, value] : { std::pair { "can1", 2 }, { "can0", 1 }, { "can0", 3 } })
+        session.ingestFrame(makeFrame(0x2A8, { static_cast<std::uint8_t>(value) }, { .timestampUs = ++timeUs }), bus);
+    EXPECT_EQ(latest(), 2);
+
+    values.setDecoder(&decoder);
+    values.takePast(session.history(), { session.ingestion().buses().find("can0") });
+    EXPECT_EQ(latest(), 3);
 }
 
 } // namespace
