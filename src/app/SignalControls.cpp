@@ -66,7 +66,7 @@ void SignalControls::openEditorToAdd(std::uint32_t id, bool extended, const Sign
     if (known != nullptr) {
         message = *known;
     } else {
-        const IdentifierChanges* changes = m_controller.session().changes().find(id, extended);
+        const IdentifierChanges* changes = changesOf(id, extended);
         std::string hexId;
         record::formatHexId(id, extended, hexId);
         message.id = id;
@@ -83,7 +83,7 @@ void SignalControls::openEditorToAdd(std::uint32_t id, bool extended, const Sign
 frmSignalEditor* SignalControls::openEditor(const MessageDefinition& message, bool newMessage,
                                             const SignalDefinition& draft)
 {
-    const IdentifierChanges* changes = m_controller.session().changes().find(message.id, message.extended);
+    const IdentifierChanges* changes = changesOf(message.id, message.extended);
     std::vector<std::uint8_t> latest;
     for (int byte = 0; changes != nullptr && byte < changes->length(); ++byte)
         latest.push_back(changes->byte(byte));
@@ -91,6 +91,32 @@ frmSignalEditor* SignalControls::openEditor(const MessageDefinition& message, bo
     editor->setAttribute(Qt::WA_DeleteOnClose);
     editor->show();
     return editor;
+}
+
+const IdentifierChanges* SignalControls::changesOf(std::uint32_t id, bool extended) const
+{
+    // A DBC names no bus: while rows are kept per bus, the frames of its bus, else of the first that
+    // carries the identifier.
+    const CaptureSession& session = m_controller.session();
+    const ChangeTracker& changes = session.changes();
+    if (const IdentifierChanges* merged = changes.find(id, extended))
+        return merged;
+    const std::uint8_t bus = session.ingestion().buses().find(m_controller.dbcBus().toStdString());
+    if (const IdentifierChanges* onBus = bus != 0 ? changes.find(id, extended, bus) : nullptr; onBus != nullptr)
+        return onBus;
+    for (std::size_t index = 0; index < changes.size(); ++index) {
+        if (changes.at(index).id() == id && changes.at(index).extended() == extended)
+            return &changes.at(index);
+    }
+    return nullptr;
+}
+
+PlotSignal SignalControls::onItsBus(const PlotSignal& signal) const
+{
+    const IdentifierChanges* changes = changesOf(signal.id, signal.extended);
+    if (changes == nullptr || changes->bus() == 0)
+        return signal;
+    return signal.onBus(changes->bus(), m_controller.session().busName(changes->bus()));
 }
 
 const MessageDefinition* SignalControls::shownMessage(int messageRow) const
@@ -216,7 +242,7 @@ void SignalControls::plotSignal(int messageRow, int signalRow)
         return;
     if (const std::optional<PlotSignal> signal
         = PlotSignal::ofDecoded(*shownMessage(messageRow), static_cast<std::size_t>(signalRow)))
-        m_plot.addSignal(*signal);
+        m_plot.addSignal(onItsBus(*signal));
 }
 
 } // namespace vexmoor

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "capture/changes/PlotSignal.h"
+
 #include <QObject>
 
 #include <cstdint>
@@ -8,6 +10,8 @@ class QMainWindow;
 class QMenu;
 
 namespace vexmoor {
+
+class IdentifierChanges;
 
 class CaptureController;
 struct MessageDefinition;
@@ -45,6 +49,9 @@ public:
     void plotSignal(int messageRow, int signalRow);
 
 private:
+    const IdentifierChanges* changesOf(std::uint32_t id, bool extended) const;
+    // A signal plotted from the Signals dock, on the bus whose frames the DBC decodes.
+    PlotSignal onItsBus(const PlotSignal& signal) const;
     // The editor for a signal of the message, shown; it goes when closed.
     frmSignalEditor* openEditor(const MessageDefinition& message, bool newMessage, const SignalDefinition& draft);
     // The editor for a signal of the identifier's message, or of one begun for it, which adds it.
