@@ -84,6 +84,18 @@ void ChangeViewDocks::buildMarking(QMenu& viewMenu, SuppressionControls& suppres
     }
     connect(&suppression, &SuppressionControls::maskChanged, m_candidates, &CandidatesPanel::suppressionChanged);
     connect(m_candidates, &CandidatesPanel::candidateChosen, this, &ChangeViewDocks::showCandidate);
+    // A value typed in the plot's form goes on the bus of the row selected when it is that identifier's,
+    // else on the first bus that carried it.
+    m_plot->setTypedValuePlacement([this](const PlotSignal& signal) {
+        if (!m_controller.rowsPerBus())
+            return signal;
+        const auto selected = m_table.model.identifierOfRow(m_table.view.selectedPosition() - 1);
+        if (selected && selected->id == signal.id && selected->extended == signal.extended)
+            return signal.onBus(selected->bus, selected->busName.toStdString());
+        const int position = positionOf(signal.id, signal.extended, std::nullopt);
+        const auto first = m_table.model.identifierOfRow(position - 1);
+        return first ? signal.onBus(first->bus, first->busName.toStdString()) : signal;
+    });
     connect(&m_controller, &CaptureController::rowsPerBusChanged, m_candidates, [this](bool on) {
         m_candidates->setBuses(&m_controller.session().ingestion().buses(), on);
         m_candidates->refresh();
@@ -115,11 +127,11 @@ void ChangeViewDocks::markTaken(std::size_t count)
     m_plot->refresh();
 }
 
-int ChangeViewDocks::positionOf(std::uint32_t id, bool extended, std::uint8_t bus) const
+int ChangeViewDocks::positionOf(std::uint32_t id, bool extended, std::optional<std::uint8_t> bus) const
 {
     for (int row = 0; row < m_table.model.rowCount(); ++row) {
         const auto identifier = m_table.model.identifierOfRow(row);
-        if (identifier && identifier->id == id && identifier->extended == extended && identifier->bus == bus)
+        if (identifier && identifier->id == id && identifier->extended == extended && (!bus || identifier->bus == *bus))
             return row + 1;
     }
     return 0;

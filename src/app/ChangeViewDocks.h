@@ -5,6 +5,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <functional>
+#include <optional>
 
 class QMainWindow;
 class QMenu;
@@ -55,7 +56,8 @@ private:
     void keepSuppressionInSessions(SuppressionControls& suppression);
     void markTaken(std::size_t count);
     // The row of the identifier counted from 1, or 0 when the table has none.
-    int positionOf(std::uint32_t id, bool extended, std::uint8_t bus) const;
+    // The first row of the identifier on the bus (on any, without one); 0 when none.
+    int positionOf(std::uint32_t id, bool extended, std::optional<std::uint8_t> bus) const;
 
     QMainWindow& m_window;
     CaptureController& m_controller;

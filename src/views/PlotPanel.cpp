@@ -284,17 +284,18 @@ void PlotPanel::addFromForm()
     const auto [id, extended] = *identifier;
     const int firstByte = m_firstByte->value();
     const int byteCount = m_byteCount->value();
+    const auto placed = [this](const PlotSignal& signal) { return m_placeTyped ? m_placeTyped(signal) : signal; };
     if (m_bit->currentIndex() > 0)
-        return addSignal(PlotSignal::ofBit(id, extended, firstByte, m_bit->currentIndex() - 1));
+        return addSignal(placed(PlotSignal::ofBit(id, extended, firstByte, m_bit->currentIndex() - 1)));
     if (firstByte + byteCount > CanFrame::kMaxFdLength) {
         showMessage(QStringLiteral("Bytes %1-%2 run past the last byte of a CAN FD frame, 63.")
                         .arg(firstByte)
                         .arg(firstByte + byteCount - 1));
         return;
     }
-    addSignal(PlotSignal::ofBytes(id, extended, firstByte, byteCount,
-                                  m_order->currentIndex() == 0 ? PlotSignal::Order::BigEndian
-                                                               : PlotSignal::Order::LittleEndian));
+    addSignal(placed(PlotSignal::ofBytes(id, extended, firstByte, byteCount,
+                                         m_order->currentIndex() == 0 ? PlotSignal::Order::BigEndian
+                                                                      : PlotSignal::Order::LittleEndian)));
 }
 
 void PlotPanel::removeSelected()

@@ -63,6 +63,8 @@ public:
     // Says where the history that values are filled from begins, once it no longer reaches back to the
     // first frame; it must outlive the panel.
     void showHistoryOf(const FrameHistory& history) { m_history = &history; }
+    // Puts a value typed in the form on its bus while rows are kept per bus; none: bus 0.
+    void setTypedValuePlacement(std::function<PlotSignal(const PlotSignal&)> place) { m_placeTyped = std::move(place); }
     // The moment under a point of the chart view, in microseconds on the frames' clock; nothing
     // before the first value gave the plot its zero.
     std::optional<std::int64_t> timeAt(QPoint viewPosition) const;
@@ -127,6 +129,7 @@ private:
     QPointF m_drawnRange;
     std::uint64_t m_drawnRevision = 0;
     bool m_drawn = false;
+    std::function<PlotSignal(const PlotSignal&)> m_placeTyped;
 };
 
 } // namespace vexmoor

@@ -1,3 +1,4 @@
+#include "app/BusStatusParts.h"
 #include "app/ConnectionControls.h"
 #include "app/frmMain.h"
 #include "capture/CaptureTestSupport.h"
@@ -99,6 +100,48 @@ TEST_F(frmMainConnectTest, APulledAdapterLeavesItsReasonInTheStatusBarAndTheRows
     EXPECT_FALSE(action("mnuToolsDisconnect")->isEnabled());
     EXPECT_EQ(window.session().table().rowCount(), 1);
     EXPECT_TRUE(messageBox.shown.empty());
+}
+
+// An interface added beside the one open has its own part of the status bar, named by its bus; the bus
+// is renamed from there, the rows of the old name go on under the new one, and a pulled interface
+// leaves a note while the other goes on. Disconnect closes both.
+TEST_F(frmMainConnectTest, AnAddedInterfaceHasItsOwnPartRenamedThereAndReportedWhenPulled)
+{
+    action("mnuViewRowsPerBus")->trigger();
+    PseudoTerminal first;
+    ScriptedSlcanAdapter firstAdapter(first, &ScriptedSlcanAdapter::willingAdapter);
+    auto second = std::make_unique<PseudoTerminal>();
+    auto secondAdapter = std::make_unique<ScriptedSlcanAdapter>(*second, &ScriptedSlcanAdapter::willingAdapter);
+    answerSlcanOn(first);
+    action("mnuToolsConnectInterface")->trigger();
+    answerSlcanOn(*second);
+    action("mnuToolsAddInterface")->trigger();
+
+    auto* parts = window.findChild<vexmoor::BusStatusParts*>();
+    ASSERT_NE(parts->partOf(QStringLiteral("slcan1")), nullptr);
+    EXPECT_EQ(parts->partOf(QStringLiteral("slcan1"))->text(),
+              QStringLiteral("slcan1: slcan on %1 at 250k").arg(second->devicePath()));
+    EXPECT_EQ(statusText(), QStringLiteral("slcan0: slcan on %1 at 250k").arg(first.devicePath()));
+    second->write("t1231AA\r");
+    ASSERT_TRUE(eventually([&] { return window.session().table().rowCount() == 1; }));
+
+    parts->setAskName([](const QString&) { return QStringLiteral("body"); });
+    parts->rename(window.controller().addedSources().front());
+    ASSERT_NE(parts->partOf(QStringLiteral("body")), nullptr);
+    second->write("t1231AB\r");
+    first.write("t1231AC\r");
+    ASSERT_TRUE(eventually([&] { return window.session().table().rowCount() == 2; }));
+    EXPECT_EQ(window.session().busName(window.session().table().row(1).bus), "body");
+    EXPECT_EQ(window.session().table().cell(1, vexmoor::MessageColumn::MsgCount), "2");
+
+    secondAdapter->stop();
+    second->hangUp();
+    ASSERT_TRUE(eventually([&] { return window.controller().addedSources().empty(); }));
+    ASSERT_NE(parts->partOf(QStringLiteral("body")), nullptr);
+    EXPECT_TRUE(parts->partOf(QStringLiteral("body"))->text().startsWith(QStringLiteral("body disconnected: ")));
+    EXPECT_EQ(statusText(), QStringLiteral("slcan on %1 at 250k").arg(first.devicePath()));
+    action("mnuToolsDisconnect")->trigger();
+    EXPECT_FALSE(window.controller().hasSource());
 }
 
 } // namespace
