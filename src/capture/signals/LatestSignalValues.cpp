@@ -41,8 +41,11 @@ void LatestSignalValues::frameIngested(const CanFrame& frame, const FrameFacts* 
     if (m_decoder == nullptr)
         return;
     if (!m_bus.empty()) {
-        const std::string_view bus
-            = facts != nullptr ? facts->interfaceName : std::string_view(m_recordBus != nullptr ? *m_recordBus : "");
+        std::string_view bus;
+        if (facts != nullptr)
+            bus = facts->interfaceName;
+        else if (m_recordBus != nullptr)
+            bus = *m_recordBus;
         if (bus != m_bus)
             return;
     }
