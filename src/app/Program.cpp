@@ -3,6 +3,7 @@
 #include "app/SessionControls.h"
 #include "app/frmMain.h"
 #include "capture/record/SystemTimeOfDay.h"
+#include "cli/AnatomyCommand.h"
 #include "cli/CaptureCommand.h"
 #include "cli/CommandLine.h"
 #include "cli/DbcCommand.h"
@@ -38,6 +39,8 @@ int Program::run(int argc, char** argv)
         return ReplayCommand(std::cin, std::cout, std::cerr, clock).run(options);
     case CommandLine::Mode::Rank:
         return RankCommand(std::cin, std::cout, std::cerr).run(options);
+    case CommandLine::Mode::Anatomy:
+        return AnatomyCommand(std::cin, std::cout, std::cerr).run(options);
     case CommandLine::Mode::Dbc:
         return DbcCommand(std::cout, std::cerr).run(options);
     case CommandLine::Mode::Capture: {

@@ -20,6 +20,7 @@ constexpr std::string_view kUsage
       "       vexmoor --rank LOG --marks FILE [--top N] [--window BEFORE,AFTER] [--interface NAME]\n"
       "                     [--session FILE] [--save-session OUT] [--rows-per-bus]\n"
       "       vexmoor --dbc FILE [--save-dbc OUT]\n"
+      "       vexmoor --anatomy LOG [--interface NAME] [--rows-per-bus] [--save-dbc OUT]\n"
       "\n"
       "Without arguments, opens the message table window.\n"
       "\n"
@@ -56,6 +57,12 @@ constexpr std::string_view kUsage
       "  --top N         write only the N best bits (default: every bit that flipped near a mark)\n"
       "  --window BEFORE,AFTER  seconds before and after each mark in which a flip follows it\n"
       "                  (default 1,3; each 0 to 60)\n"
+      "  --anatomy LOG   propose the fields of every identifier's data in the log (candump, GVRET CSV\n"
+      "                  or the board's records): counters, checksums, constants, flags, enums and\n"
+      "                  values, as CSV on standard output:\n"
+      "                  id,start_bit,length,byte_order,signed,kind,detail\n"
+      "                  (start_bit and byte_order as a DBC file writes them: 1 little endian, 0 big\n"
+      "                  endian); with --save-dbc, also as a DBC file\n"
       "  --dbc FILE      a DBC signal database: alone, it is checked and summed up in one line\n"
       "  --save-dbc OUT  write the checked database again to OUT (\"-\" for standard output)\n"
       "  --decode OUT    with --replay and --dbc (or a session's signals): every signal value of\n"
@@ -147,8 +154,9 @@ std::string checkDbcOptions(CommandLine::Options& options)
         options.mode = Mode::Dbc;
     if (!options.dbcPath.empty() && options.mode != Mode::Dbc && options.mode != Mode::Replay)
         return "--dbc reads a signal database alone or decodes a replay: use it alone or with --replay";
-    if (!options.saveDbcPath.empty() && options.mode != Mode::Dbc)
-        return "--save-dbc writes the database that --dbc reads: use it with --dbc alone";
+    if (!options.saveDbcPath.empty() && options.mode != Mode::Dbc && options.mode != Mode::Anatomy)
+        return "--save-dbc writes the database that --dbc reads, or the fields --anatomy proposes: use it with --dbc "
+               "alone or with --anatomy";
     if (!options.decodePath.empty()
         && (options.mode != Mode::Replay || (options.dbcPath.empty() && options.sessionPath.empty())))
         return "--decode writes the signals of a replay: use it with --replay and --dbc or --session";
@@ -161,6 +169,18 @@ std::string checkDbcOptions(CommandLine::Options& options)
     if (!options.decodePath.empty() && options.decodePath == options.bitStatsPath)
         return "--decode and --bit-stats cannot both write to '" + options.decodePath + "'";
     return checkSessionOptions(options);
+}
+
+// The anatomy writes its CSV to standard output, and its DBC file only where --save-dbc says.
+std::string checkAnatomyOptions(const CommandLine::Options& options)
+{
+    if (!options.sessionPath.empty() || !options.dbcPath.empty() || !options.decodePath.empty()
+        || !options.saveSessionPath.empty() || !options.bitStatsPath.empty() || options.minimumId
+        || options.csvPath != "-")
+        return "--anatomy takes only --interface, --rows-per-bus and --save-dbc";
+    if (options.saveDbcPath == "-")
+        return "--anatomy writes its CSV to standard output: give --save-dbc a file, not -";
+    return {};
 }
 
 CommandLine::Parsed failure(std::string error)
@@ -202,17 +222,20 @@ CommandLine::Parsed CommandLine::parse(const std::vector<std::string>& arguments
         if (name != "--replay" && name != "--capture" && name != "--chunk" && name != "--seconds" && name != "--min-id"
             && name != "--csv" && name != "--interface" && name != "--log" && name != "--bit-stats" && name != "--rank"
             && name != "--marks" && name != "--top" && name != "--window" && name != "--dbc" && name != "--save-dbc"
-            && name != "--decode" && name != "--session" && name != "--save-session")
+            && name != "--decode" && name != "--session" && name != "--save-session" && name != "--anatomy")
             return failure("unknown argument '" + arguments[index] + "' (see --help)");
         if (!value) {
             if (index + 1 == arguments.size())
                 return failure(name + " needs a value (see --help)");
             value = arguments[++index];
         }
-        if (name == "--replay" || name == "--capture" || name == "--rank") {
-            const Mode mode = name == "--replay" ? Mode::Replay : name == "--capture" ? Mode::Capture : Mode::Rank;
+        if (name == "--replay" || name == "--capture" || name == "--rank" || name == "--anatomy") {
+            const Mode mode = name == "--replay" ? Mode::Replay
+                : name == "--capture"            ? Mode::Capture
+                : name == "--rank"               ? Mode::Rank
+                                                 : Mode::Anatomy;
             if (options.mode != Mode::Window && options.mode != mode)
-                return failure("--replay, --capture and --rank cannot be used together");
+                return failure("--replay, --capture, --rank and --anatomy cannot be used together");
             options.mode = mode;
             options.source = *value;
         } else if (name == "--chunk") {
@@ -259,10 +282,15 @@ CommandLine::Parsed CommandLine::parse(const std::vector<std::string>& arguments
         }
     }
     if (options.rowsPerBus && options.mode != Mode::Replay && options.mode != Mode::Capture
-        && options.mode != Mode::Rank)
-        return failure("--rows-per-bus keeps a row per bus: use it with --replay, --capture or --rank");
-    if (!options.interfaceName.empty() && options.mode != Mode::Replay && options.mode != Mode::Rank)
-        return failure("--interface chooses among the interfaces of a log: use it with --replay or --rank");
+        && options.mode != Mode::Rank && options.mode != Mode::Anatomy)
+        return failure("--rows-per-bus keeps a row per bus: use it with --replay, --capture, --rank or --anatomy");
+    if (!options.interfaceName.empty() && options.mode != Mode::Replay && options.mode != Mode::Rank
+        && options.mode != Mode::Anatomy)
+        return failure("--interface chooses among the interfaces of a log: use it with --replay, --rank or --anatomy");
+    if (options.mode == Mode::Anatomy) {
+        if (const std::string error = checkAnatomyOptions(options); !error.empty())
+            return failure(error);
+    }
     const bool ranking = options.mode == Mode::Rank;
     if (!ranking && (!options.marksPath.empty() || options.top || options.window))
         return failure("--marks, --top and --window rank the bits of a log: use them with --rank");

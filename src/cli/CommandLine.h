@@ -12,10 +12,10 @@ namespace vexmoor {
 
 // The program's command line. Without arguments the program is the desktop window; the headless
 // modes replay a log or a recorded board stream, or capture from a serial port, and write the table
-// as CSV, or rank the bits of a log against marks.
+// as CSV, rank the bits of a log against marks, or propose the fields of a log's messages.
 class CommandLine final {
 public:
-    enum class Mode { Window, Help, Version, Replay, Capture, Rank, Dbc };
+    enum class Mode { Window, Help, Version, Replay, Capture, Rank, Dbc, Anatomy };
 
     static constexpr std::size_t kDefaultChunkBytes = 4096;
     static constexpr std::size_t kMaxChunkBytes = std::size_t { 1 } << 30;
