@@ -1,5 +1,7 @@
 #include "capture/formats/DecodedSignalsCsv.h"
 
+#include "capture/formats/TableCsvWriter.h"
+
 #include "capture/record/FrameFacts.h"
 #include "capture/record/RecordText.h"
 
@@ -11,22 +13,6 @@
 namespace vexmoor {
 
 namespace {
-
-// Quoted only where a comma, a quote or a line end would break the line, quotes doubled.
-void appendField(std::string_view text, std::string& line)
-{
-    if (text.find_first_of(",\"\r\n") == std::string_view::npos) {
-        line.append(text);
-        return;
-    }
-    line.push_back('"');
-    for (const char c : text) {
-        if (c == '"')
-            line.push_back('"');
-        line.push_back(c);
-    }
-    line.push_back('"');
-}
 
 // Seconds with six decimals, from whole microseconds, so that no rounding of a double creeps in.
 void appendSeconds(std::int64_t microseconds, std::string& line)
@@ -91,23 +77,23 @@ void DecodedSignalsCsv::appendLine(const CanFrame& frame, const FrameFacts* fact
     if (facts != nullptr)
         appendSeconds(frame.timestampUs, m_line);
     m_line.push_back(',');
-    appendField(facts != nullptr ? facts->interfaceName : kBoardInterface, m_line);
+    TableCsvWriter::appendUtf8Field(facts != nullptr ? facts->interfaceName : kBoardInterface, m_line);
     m_line.push_back(',');
     record::formatHexId(frame.id, frame.extended, m_id);
     m_line.append(m_id);
     m_line.push_back(',');
-    appendField(definition.name, m_line);
+    TableCsvWriter::appendUtf8Field(definition.name, m_line);
     m_line.push_back(',');
-    appendField(signal.name, m_line);
+    TableCsvWriter::appendUtf8Field(signal.name, m_line);
     m_line.push_back(',');
     appendRaw(value.raw, m_line);
     m_line.push_back(',');
     appendValue(value.physical, m_line);
     m_line.push_back(',');
-    appendField(signal.unit, m_line);
+    TableCsvWriter::appendUtf8Field(signal.unit, m_line);
     m_line.push_back(',');
     if (const auto text = valueDescriptionOf(signal, value.raw))
-        appendField(*text, m_line);
+        TableCsvWriter::appendUtf8Field(*text, m_line);
     m_line.append("\r\n");
     ++m_values;
 }
