@@ -9,6 +9,7 @@
 #include "capture/formats/DbcWriter.h"
 #include "capture/formats/LogFeed.h"
 #include "capture/ranking/BitRanking.h"
+#include "capture/ranking/FieldSegmentation.h"
 #include "capture/record/BoardRecord.h"
 #include "capture/record/CaptureSession.h"
 #include "capture/record/SystemTimeOfDay.h"
@@ -517,6 +518,43 @@ void BM_SessionRead(benchmark::State& benchmarkState)
     benchmarkState.counters["bytes"] = static_cast<double>(text.size());
 }
 BENCHMARK(BM_SessionRead)->Unit(benchmark::kMillisecond);
+
+// The live proposal of a message's fields at its worst: the identifier shown is one of 50,000 frames
+// in the history (the most a proposal reads), with a counter, a checksum, values and flags. It runs
+// once a second while the bit view is shown, so its time in milliseconds is tenths of a percent of a
+// core.
+void BM_AnatomyOfBusyIdentifier(benchmark::State& benchmarkState)
+{
+    constexpr int kFrames = 50'000;
+    FrameHistory history;
+    CanFrame frame;
+    frame.id = 0x1A4;
+    frame.length = 8;
+    std::uint32_t next = 0;
+    for (int index = 0; index < kFrames; ++index) {
+        next = next * 1103515245 + 12345;
+        const int speed = 3000 + index / 4 + static_cast<int>((next >> 16) % 5);
+        frame.data[0] = static_cast<std::uint8_t>(speed >> 8);
+        frame.data[1] = static_cast<std::uint8_t>(speed);
+        frame.data[2] = static_cast<std::uint8_t>(index / 5000 % 2 ? 0x10 : 0x00);
+        frame.data[3] = static_cast<std::uint8_t>(40 + index / 700);
+        frame.data[7] = static_cast<std::uint8_t>((index % 4) << 4);
+        int sum = 0;
+        for (int byte = 0; byte < 8; ++byte)
+            sum += (frame.data[byte] >> 4) + (frame.data[byte] & 0x0F);
+        frame.data[7] = static_cast<std::uint8_t>(frame.data[7] | ((8 - sum) & 0x0F));
+        frame.timestampUs = 1742339025086274 + index * 1000;
+        history.observe(frame);
+    }
+    for (auto _ : benchmarkState) {
+        std::vector<CanFrame> frames;
+        frames.reserve(kFrames);
+        history.forEachFrame(frame.id, false, [&frames](const CanFrame& each) { frames.push_back(each); });
+        benchmark::DoNotOptimize(vexmoor::FieldSegmentation::propose(frames));
+    }
+    benchmarkState.SetItemsProcessed(benchmarkState.iterations() * kFrames);
+}
+BENCHMARK(BM_AnatomyOfBusyIdentifier)->Unit(benchmark::kMillisecond);
 
 } // namespace
 
