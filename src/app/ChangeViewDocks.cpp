@@ -1,5 +1,6 @@
 #include "app/ChangeViewDocks.h"
 
+#include "app/AnatomyControls.h"
 #include "app/ChangedRowsFilter.h"
 #include "app/FrameHistoryControls.h"
 #include "app/MarkControls.h"
@@ -49,6 +50,8 @@ ChangeViewDocks::ChangeViewDocks(QMainWindow& window, QMenu& viewMenu, CaptureCo
     buildMarking(viewMenu, *suppression, messageBox, std::move(fileChooser));
     buildSignals(viewMenu, messageBox);
     new FrameHistoryControls(viewMenu, session.history(), this);
+    new AnatomyControls(window, viewMenu, controller,
+                        AnatomyControls::Views { m_table.view, m_table.model, *m_bitView, *m_signals });
     keepSuppressionInSessions(*suppression);
 }
 

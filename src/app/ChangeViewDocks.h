@@ -27,8 +27,8 @@ class UserMessageBox;
 
 // The views of change around the table, each a dock behind its View menu entry: the suppression and
 // the changed-rows filter, the bit view of the selected row, the plot, the marks and the candidates
-// they rank, the signals, and the frame history's limit. A candidate chosen selects its row and plots
-// its bit.
+// they rank, the signals, the frame history's limit and the fields proposed for the selected row. A
+// candidate chosen selects its row and plots its bit.
 class ChangeViewDocks final : public QObject {
     Q_OBJECT
 

@@ -3,6 +3,7 @@
 #include "capture/changes/PlotSignal.h"
 #include "capture/ranking/RankedBit.h"
 #include "capture/record/RecordText.h"
+#include "capture/signals/SignalDraft.h"
 #include "control/CaptureController.h"
 #include "dialogs/frmMessageEditor.h"
 #include "dialogs/frmSignalEditor.h"
@@ -12,6 +13,9 @@
 
 #include <QMainWindow>
 #include <QMenu>
+#include <QSignalBlocker>
+
+#include <algorithm>
 
 namespace vexmoor {
 
@@ -60,24 +64,59 @@ void SignalControls::defineRun(std::uint32_t id, bool extended, const SignalDefi
 
 void SignalControls::openEditorToAdd(std::uint32_t id, bool extended, const SignalDefinition& draft)
 {
-    DbcDocument& dbc = m_controller.dbc();
-    const MessageDefinition* known = dbc.database() != nullptr ? dbc.database()->message(id, extended) : nullptr;
-    MessageDefinition message;
-    if (known != nullptr) {
-        message = *known;
-    } else {
-        const IdentifierChanges* changes = changesOf(id, extended);
-        std::string hexId;
-        record::formatHexId(id, extended, hexId);
-        message.id = id;
-        message.extended = extended;
-        message.name = "MSG_" + hexId;
-        message.length = changes == nullptr || changes->length() == 0 ? 8 : changes->length();
-        message.sender = "Vector__XXX";
-    }
+    const MessageDefinition* known = knownMessage(id, extended);
+    const IdentifierChanges* changes = changesOf(id, extended);
+    const MessageDefinition message
+        = known != nullptr ? *known : newMessage(id, extended, changes != nullptr ? changes->length() : 0);
     auto* editor = openEditor(message, known == nullptr, draft);
     connect(editor, &QDialog::accepted, this,
             [this, editor] { m_controller.dbc().addSignal(editor->message(), editor->signal()); });
+}
+
+std::size_t SignalControls::addSignals(std::uint32_t id, bool extended, std::uint8_t frameLength,
+                                       const std::vector<SignalDefinition>& definitions)
+{
+    DbcDocument& dbc = m_controller.dbc();
+    const MessageDefinition* known = knownMessage(id, extended);
+    const IdentifierChanges* changes = changesOf(id, extended);
+    MessageDefinition message = known != nullptr
+        ? *known
+        : newMessage(id, extended, std::max<std::uint8_t>(frameLength, changes != nullptr ? changes->length() : 0));
+    std::size_t added = 0;
+    {
+        // Told once for all: each change told would have the latest values taken again from the whole
+        // frame history.
+        const QSignalBlocker quiet(&dbc);
+        for (const SignalDefinition& signal : definitions) {
+            if (!SignalDraft::nameProblem(message, signal.name).empty() || !SignalDraft::fitsIn(signal, message.length)
+                || !dbc.addSignal(message, signal))
+                continue;
+            message.signalDefinitions.push_back(signal);
+            ++added;
+        }
+    }
+    if (added > 0)
+        dbc.markModified();
+    return added;
+}
+
+const MessageDefinition* SignalControls::knownMessage(std::uint32_t id, bool extended) const
+{
+    const SignalDatabase* database = m_controller.dbc().database();
+    return database != nullptr ? database->message(id, extended) : nullptr;
+}
+
+MessageDefinition SignalControls::newMessage(std::uint32_t id, bool extended, std::uint8_t length)
+{
+    std::string hexId;
+    record::formatHexId(id, extended, hexId);
+    MessageDefinition message;
+    message.id = id;
+    message.extended = extended;
+    message.name = "MSG_" + hexId;
+    message.length = length == 0 ? 8 : length;
+    message.sender = "Vector__XXX";
+    return message;
 }
 
 frmSignalEditor* SignalControls::openEditor(const MessageDefinition& message, bool newMessage,

@@ -4,7 +4,9 @@
 
 #include <QObject>
 
+#include <cstddef>
 #include <cstdint>
+#include <vector>
 
 class QMainWindow;
 class QMenu;
@@ -39,6 +41,12 @@ public:
     void defineSignal(const RankedBit& candidate);
     // A run of bits dragged in the bit view: the editor, starting from that run.
     void defineRun(std::uint32_t id, bool extended, const SignalDefinition& run);
+    // Signals taken as they are, without the editor (fields proposed for the identifier): added to its
+    // message, begun as the editor begins one, at least frameLength bytes long, when the database has
+    // none. One whose name the message has already is left out, and so is one that does not fit the
+    // message's bytes. Returns how many were added.
+    std::size_t addSignals(std::uint32_t id, bool extended, std::uint8_t frameLength,
+                           const std::vector<SignalDefinition>& definitions);
     // The Signals dock's entries; rows count in the dock's order of messages and of their signals.
     void addSignalTo(int messageRow);
     void editSignal(int messageRow, int signalRow);
@@ -50,6 +58,10 @@ public:
 
 private:
     const IdentifierChanges* changesOf(std::uint32_t id, bool extended) const;
+    // The database's message of the identifier; nullptr for none.
+    const MessageDefinition* knownMessage(std::uint32_t id, bool extended) const;
+    // A message begun for the identifier, named after it, of length bytes (8 for 0).
+    static MessageDefinition newMessage(std::uint32_t id, bool extended, std::uint8_t length);
     // A signal plotted from the Signals dock, on the bus whose frames the DBC decodes.
     PlotSignal onItsBus(const PlotSignal& signal) const;
     // The editor for a signal of the message, shown; it goes when closed.

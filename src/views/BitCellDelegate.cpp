@@ -6,10 +6,18 @@
 
 namespace vexmoor {
 
+namespace {
+
+// Darker than the grid's lines, lighter than a signal's outline.
+const QColor kFieldBoundaryColor { 95, 95, 95 };
+
+} // namespace
+
 void BitCellDelegate::paint(QPainter* painter, const QStyleOptionViewItem& option, const QModelIndex& index) const
 {
     QStyledItemDelegate::paint(painter, option, index);
     painter->save();
+    paintField(painter, option, index);
     paintFlip(painter, option, index);
     paintSignalOutline(painter, option, index);
     if (index.data(BitGridModel::DraggedRole).toBool()) {
@@ -32,6 +40,27 @@ void BitCellDelegate::paintFlip(QPainter* painter, const QStyleOptionViewItem& o
     // The pen straddles its line: half a width in keeps the whole frame inside the cell.
     const qreal inset = kFlipFrameWidth / 2.0;
     painter->drawRect(QRectF(option.rect).adjusted(inset, inset, -inset, -inset));
+}
+
+void BitCellDelegate::paintField(QPainter* painter, const QStyleOptionViewItem& option, const QModelIndex& index)
+{
+    const QVariant kind = index.data(BitGridModel::FieldKindRole);
+    if (!kind.isValid())
+        return;
+    const QRect cell = option.rect;
+    painter->fillRect(QRect(cell.left(), cell.bottom() - kFieldBandHeight + 1, cell.width(), kFieldBandHeight),
+                      BitGridModel::fieldKindColor(static_cast<FieldKind>(kind.toInt())));
+    // Each boundary once: the cell on its left or above draws it, on its own right or bottom side.
+    const int edges = index.data(BitGridModel::FieldEdgesRole).toInt();
+    if ((edges & (BitGridModel::RightEdge | BitGridModel::BottomEdge)) == 0)
+        return;
+    QPen pen(kFieldBoundaryColor, 1, Qt::DashLine);
+    pen.setCosmetic(true);
+    painter->setPen(pen);
+    if ((edges & BitGridModel::RightEdge) != 0)
+        painter->drawLine(cell.topRight(), cell.bottomRight());
+    if ((edges & BitGridModel::BottomEdge) != 0)
+        painter->drawLine(cell.bottomLeft(), cell.bottomRight());
 }
 
 void BitCellDelegate::paintSignalOutline(QPainter* painter, const QStyleOptionViewItem& option,

@@ -42,6 +42,18 @@ QColor flipColor(bool risen)
     return QColor::fromHsv(table.hsvHue(), 255, 190);
 }
 
+// The field holding the bit, as its index in the anatomy's fields; -1 off the grid or past the frames
+// the proposal was made from.
+int fieldOf(const MessageAnatomy& anatomy, int byte, int bit)
+{
+    const int position = bitIndex(byte, bit);
+    if (byte < 0 || bit < 0 || bit >= kBitsPerByte
+        || static_cast<std::size_t>(position) >= anatomy.fieldOfPosition.size())
+        return -1;
+    const int field = anatomy.fieldOfPosition[static_cast<std::size_t>(position)];
+    return field >= 0 && static_cast<std::size_t>(field) < anatomy.fields.size() ? field : -1;
+}
+
 } // namespace
 
 const QColor BitGridModel::kSuppressedColor { 150, 150, 150 };
@@ -137,6 +149,55 @@ QVariant BitGridModel::signalData(int byte, int bit, int role) const
     edges |= ownerOf(byte, bit - 1) != owner ? RightEdge : 0;
     edges |= ownerOf(byte - 1, bit) != owner ? TopEdge : 0;
     edges |= ownerOf(byte + 1, bit) != owner ? BottomEdge : 0;
+    return edges;
+}
+
+void BitGridModel::setAnatomyLookup(AnatomyLookup lookup)
+{
+    m_anatomy = std::move(lookup);
+    anatomyChanged();
+}
+
+void BitGridModel::anatomyChanged()
+{
+    if (m_rows > 0)
+        emit dataChanged(index(0, Bit7), index(m_rows - 1, Bit0), { FieldKindRole, FieldEdgesRole, Qt::ToolTipRole });
+}
+
+const MessageAnatomy* BitGridModel::shownAnatomy() const
+{
+    if (!m_shown || !m_anatomy)
+        return nullptr;
+    // Without a proposal every field is a constant that says why: nothing worth tinting.
+    const MessageAnatomy* anatomy = m_anatomy(m_id, m_extended, m_bus);
+    return anatomy != nullptr && anatomy->proposed ? anatomy : nullptr;
+}
+
+int BitGridModel::fieldAt(int position) const
+{
+    const MessageAnatomy* anatomy = shownAnatomy();
+    return anatomy != nullptr && position >= 0 ? fieldOf(*anatomy, position / kBitsPerByte, position % kBitsPerByte)
+                                               : -1;
+}
+
+QVariant BitGridModel::fieldData(int byte, int bit, int role) const
+{
+    const MessageAnatomy* anatomy = shownAnatomy();
+    const int field = anatomy != nullptr ? fieldOf(*anatomy, byte, bit) : -1;
+    if (field < 0)
+        return {};
+    if (role == FieldKindRole)
+        return static_cast<int>(anatomy->fields[static_cast<std::size_t>(field)].kind);
+    // Only between two fields: the grid's border and bits past the proposal need no line.
+    const auto apart = [&](int otherByte, int otherBit) {
+        const int other = fieldOf(*anatomy, otherByte, otherBit);
+        return other >= 0 && other != field;
+    };
+    int edges = 0;
+    edges |= apart(byte, bit + 1) ? LeftEdge : 0;
+    edges |= apart(byte, bit - 1) ? RightEdge : 0;
+    edges |= apart(byte - 1, bit) ? TopEdge : 0;
+    edges |= apart(byte + 1, bit) ? BottomEdge : 0;
     return edges;
 }
 
@@ -249,6 +310,9 @@ QVariant BitGridModel::bitData(const IdentifierChanges& changes, int byte, int b
     case SignalEdgesRole:
     case DraggedRole:
         return signalData(byte, bit, role);
+    case FieldKindRole:
+    case FieldEdgesRole:
+        return fieldData(byte, bit, role);
     default:
         return {};
     }
@@ -289,6 +353,9 @@ QString BitGridModel::bitToolTip(const IdentifierChanges& changes, int byte, int
                                                       QString::fromStdString(signal.name));
         }
     }
+    if (const int field = fieldAt(index); field >= 0)
+        text += QLatin1Char('\n')
+            + QString::fromStdString(shownAnatomy()->fields[static_cast<std::size_t>(field)].description());
     return text;
 }
 
@@ -314,6 +381,27 @@ QColor BitGridModel::heatColor(double heat)
     static const QColor hot(255, 160, 130);
     const double clamped = std::min(heat, 1.0);
     return clamped < 0.5 ? blend(cold, warm, clamped * 2) : blend(warm, hot, (clamped - 0.5) * 2);
+}
+
+QColor BitGridModel::fieldKindColor(FieldKind kind)
+{
+    // Apart from the heat's blue, straw and coral, and from each other, and pale enough to read a
+    // signal's outline against.
+    switch (kind) {
+    case FieldKind::Counter:
+        return { 190, 160, 235 };
+    case FieldKind::Checksum:
+        return { 235, 150, 195 };
+    case FieldKind::Flag:
+        return { 120, 205, 185 };
+    case FieldKind::Enum:
+        return { 240, 185, 110 };
+    case FieldKind::Value:
+        return { 120, 175, 235 };
+    case FieldKind::Constant:
+        break;
+    }
+    return { 215, 215, 215 };
 }
 
 std::uint32_t BitGridModel::busiestFlips(const IdentifierChanges& changes) const

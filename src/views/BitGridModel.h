@@ -1,5 +1,7 @@
 #pragma once
 
+#include "capture/ranking/MessageAnatomy.h"
+
 #include <QAbstractTableModel>
 #include <QColor>
 
@@ -21,8 +23,8 @@ class SuppressionMask;
 
 // One identifier's data as a grid of bits: a row per byte of its latest frame, the bits most
 // significant first as a byte is read, then the byte in hex and decimal. Each bit tells its value,
-// how recently it flipped and how often. The identifier is looked up in the tracker at every
-// refresh and never held: clearing the tracker takes every identifier away.
+// how recently it flipped and how often, and the field proposed for it. The identifier is looked up
+// in the tracker at every refresh and never held: clearing the tracker takes every identifier away.
 class BitGridModel final : public QAbstractTableModel {
     Q_OBJECT
 
@@ -44,8 +46,15 @@ public:
         SignalEdgesRole,
         // Of a bit: whether it lies in the run being dragged.
         DraggedRole,
+        // Of a bit of a proposed field: the field's FieldKind, as an int; invalid without a proposal.
+        FieldKindRole,
+        // Of a bit of a proposed field: the sides (SignalEdge) whose neighbouring cell is another field's.
+        FieldEdgesRole,
     };
     enum SignalEdge { LeftEdge = 1, TopEdge = 2, RightEdge = 4, BottomEdge = 8 };
+
+    // The fields proposed for an identifier (and bus), or nullptr for none.
+    using AnatomyLookup = std::function<const MessageAnatomy*(std::uint32_t id, bool extended, std::uint8_t bus)>;
 
     static const QColor kSuppressedColor;
 
@@ -62,6 +71,14 @@ public:
     void setSignals(const FrameDecoder* decoder);
     // The bits, as positions byte * 8 + bit, that a drag in progress covers; empty when none.
     void setDraggedBits(std::vector<int> positions);
+    // Where the proposed fields of the shown identifier are read from; the bits are tinted by their
+    // field's kind and the fields' boundaries drawn. anatomyChanged() repaints them after a proposal.
+    void setAnatomyLookup(AnatomyLookup lookup);
+    void anatomyChanged();
+    // The proposal for the shown identifier; nullptr without one, or while the frames tell too little.
+    const MessageAnatomy* shownAnatomy() const;
+    // The index in shownAnatomy()'s fields of the field holding the bit, byte * 8 + bit; -1 for none.
+    int fieldAt(int position) const;
     void showNothing();
     std::optional<std::uint32_t> shownId() const;
     bool shownExtended() const { return m_extended; }
@@ -78,6 +95,8 @@ public:
 
     // The cold-to-hot tint of a heat from 0 to 1; invalid for 0, a bit that never flipped.
     static QColor heatColor(double heat);
+    // The soft tint of a proposed field's kind.
+    static QColor fieldKindColor(FieldKind kind);
 
 private:
     // What a row's paint depends on besides the clock: when any of it changes, the row is repainted.
@@ -100,6 +119,7 @@ private:
     QVariant byteData(const IdentifierChanges& changes, int byte, int column, int role) const;
     QString bitToolTip(const IdentifierChanges& changes, int byte, int bit) const;
     QVariant signalData(int byte, int bit, int role) const;
+    QVariant fieldData(int byte, int bit, int role) const;
     // The signal of the shown message that each bit belongs to (the first, where two share it).
     void matchSignals();
     const MessageDecoder* shownMessage() const;
@@ -123,6 +143,7 @@ private:
     const FrameDecoder* m_decoder = nullptr;
     std::vector<int> m_owners; // per bit position, the signal's index or -1
     std::vector<int> m_dragged; // sorted positions
+    AnatomyLookup m_anatomy;
 };
 
 } // namespace vexmoor

@@ -10,6 +10,7 @@
 #include <QAction>
 #include <QHeaderView>
 #include <QLabel>
+#include <QMenu>
 #include <QMouseEvent>
 #include <QStyle>
 #include <QTableView>
@@ -75,6 +76,8 @@ void BitViewPanel::buildGrid()
     m_grid->setMinimumWidth(rowTitles + 8 * kBitColumnWidth + 2 * kByteColumnWidth + 2 * m_grid->frameWidth()
                             + m_grid->style()->pixelMetric(QStyle::PM_ScrollBarExtent));
     connect(m_grid, &QTableView::clicked, this, &BitViewPanel::requestPlot);
+    m_grid->setContextMenuPolicy(Qt::CustomContextMenu);
+    connect(m_grid, &QTableView::customContextMenuRequested, this, &BitViewPanel::openBitMenu);
     m_grid->viewport()->installEventFilter(this);
 }
 
@@ -125,6 +128,25 @@ void BitViewPanel::endDrag(int position)
         return;
     if (const std::optional<SignalDefinition> run = SignalDraft::draggedRun(pressed, position))
         emit defineRequested(*id, m_model->shownExtended(), *run);
+}
+
+void BitViewPanel::openBitMenu(const QPoint& position)
+{
+    const int field = m_model->fieldAt(bitAt(position));
+    if (field < 0)
+        return;
+    // A copy: the proposal may be made anew while the menu is open.
+    const MessageAnatomy anatomy = *m_model->shownAnatomy();
+    QMenu menu(this);
+    QAction* accept = menu.addAction(QStringLiteral("Accept as Signal"));
+    accept->setObjectName(QStringLiteral("mnuBitAcceptField"));
+    QAction* acceptAll = menu.addAction(QStringLiteral("Accept All"));
+    acceptAll->setObjectName(QStringLiteral("mnuBitAcceptAllFields"));
+    QAction* chosen = menu.exec(m_grid->viewport()->mapToGlobal(position));
+    if (chosen == accept)
+        emit acceptRequested(anatomy, { field });
+    else if (chosen == acceptAll)
+        emit acceptAllRequested(anatomy);
 }
 
 void BitViewPanel::follow(const MessageTableView& view, const MessageTableModel& model)

@@ -60,6 +60,26 @@ bool movesAt(const IdentifierChanges& changes, std::int64_t nowUs)
     return nowUs - changes.lastFrameUs() < kMovingUs;
 }
 
+// Whether the byte's busy changes are a reading worth seeing: it holds a bit of a value, an enum or a
+// flag, and none of a counter or a checksum, which change with every frame by design.
+bool holdsReading(const MessageAnatomy& anatomy, int byte)
+{
+    bool reading = false;
+    for (int bit = 0; bit < 8; ++bit) {
+        const auto position = static_cast<std::size_t>(byte * 8 + bit);
+        if (position >= anatomy.fieldOfPosition.size())
+            continue;
+        const int field = anatomy.fieldOfPosition[position];
+        if (field < 0 || static_cast<std::size_t>(field) >= anatomy.fields.size())
+            continue;
+        const FieldKind kind = anatomy.fields[static_cast<std::size_t>(field)].kind;
+        if (kind == FieldKind::Counter || kind == FieldKind::Checksum)
+            return false;
+        reading = reading || kind == FieldKind::Value || kind == FieldKind::Enum || kind == FieldKind::Flag;
+    }
+    return reading;
+}
+
 } // namespace
 
 const QColor MessageTableModel::kUpColor { 144, 238, 144 };
@@ -254,7 +274,14 @@ std::int64_t MessageTableModel::lastShownFlipUs(const IdentifierChanges& changes
     return lastUs;
 }
 
-MessageTableModel::ByteLook MessageTableModel::byteLook(const IdentifierChanges& changes, int byte) const
+const MessageAnatomy* MessageTableModel::anatomyOf(const IdentifierChanges& changes) const
+{
+    const MessageAnatomy* anatomy = m_anatomy ? m_anatomy(changes.id(), changes.extended(), changes.bus()) : nullptr;
+    return anatomy != nullptr && anatomy->proposed ? anatomy : nullptr;
+}
+
+MessageTableModel::ByteLook MessageTableModel::byteLook(const IdentifierChanges& changes, int byte,
+                                                        const MessageAnatomy* anatomy) const
 {
     if (changes.byteDirection(byte) == 0)
         return {};
@@ -269,15 +296,17 @@ MessageTableModel::ByteLook MessageTableModel::byteLook(const IdentifierChanges&
     look.direction = shownUs == changedUs ? changes.byteDirection(byte) : 0;
     // The share counts every change of the byte; it greys the byte only while a bit not suppressed
     // moves too, which a painted byte's shown flip, younger than the fade, already says.
-    look.busy = changes.byteChangeShare(byte, m_nowUs) > kBusyShare;
+    look.busy
+        = changes.byteChangeShare(byte, m_nowUs) > kBusyShare && (anatomy == nullptr || !holdsReading(*anatomy, byte));
     return look;
 }
 
 QVariantList MessageTableModel::byteBackgrounds(const IdentifierChanges& changes) const
 {
     QVariantList colours;
+    const MessageAnatomy* anatomy = anatomyOf(changes);
     for (int byte = 0; byte < changes.length(); ++byte) {
-        const ByteLook look = byteLook(changes, byte);
+        const ByteLook look = byteLook(changes, byte, anatomy);
         if (look.strength <= 0) {
             colours.append(QColor());
             continue;
@@ -295,9 +324,10 @@ QVariantList MessageTableModel::byteBackgrounds(const IdentifierChanges& changes
 QStringList MessageTableModel::byteMarks(const IdentifierChanges& changes) const
 {
     QStringList marks;
+    const MessageAnatomy* anatomy = anatomyOf(changes);
     for (int byte = 0; byte < changes.length(); ++byte) {
         // A busy byte's direction tells nothing the grey has not: only a rare change is marked.
-        const ByteLook look = byteLook(changes, byte);
+        const ByteLook look = byteLook(changes, byte, anatomy);
         const bool marked = look.strength > 0 && !look.busy && look.direction != 0;
         marks.append(!marked ? QString() : look.direction > 0 ? kUpMark : kDownMark);
     }

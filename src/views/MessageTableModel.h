@@ -1,5 +1,6 @@
 #pragma once
 
+#include "capture/ranking/MessageAnatomy.h"
 #include "capture/record/MessageTable.h"
 
 #include <QAbstractTableModel>
@@ -9,6 +10,7 @@
 #include <cstdint>
 #include <functional>
 #include <optional>
+#include <utility>
 #include <vector>
 
 namespace vexmoor {
@@ -68,6 +70,9 @@ public:
     static const QString kUpMark;
     static const QString kDownMark;
 
+    // The fields proposed for an identifier (and bus), or nullptr for none.
+    using AnatomyLookup = std::function<const MessageAnatomy*(std::uint32_t id, bool extended, std::uint8_t bus)>;
+
     struct TrackedIdentifier {
         std::uint32_t id = 0;
         bool extended = false;
@@ -88,6 +93,11 @@ public:
     void setSuppression(const SuppressionMask* suppression);
     // Repaints the Data column after the mask changed.
     void suppressionChanged();
+    // A busy byte that holds a proposed value, enum or flag, and no counter or checksum, is painted as
+    // a rare change is: its moves are what the user looks for, not noise. anatomyChanged() repaints
+    // the Data column after a proposal.
+    void setAnatomyLookup(AnatomyLookup lookup) { m_anatomy = std::move(lookup); }
+    void anatomyChanged() { suppressionChanged(); }
     // The database whose message names the DBC Message column shows; nullptr for none. It must
     // outlive the model or be taken away first.
     void setSignalDatabase(const SignalDatabase* database);
@@ -132,7 +142,9 @@ private:
         int direction = 0; // of the change shown: +1 up, -1 down, 0 not known
         bool busy = false;
     };
-    ByteLook byteLook(const IdentifierChanges& changes, int byte) const;
+    ByteLook byteLook(const IdentifierChanges& changes, int byte, const MessageAnatomy* anatomy) const;
+    // The proposal for the changes' identifier, when one was made from frames that moved.
+    const MessageAnatomy* anatomyOf(const IdentifierChanges& changes) const;
     // The byte's suppressed bits, bit i of the byte as bit i.
     std::uint8_t suppressedBits(const IdentifierChanges& changes, int byte) const;
     // The last flip of the byte's bits outside suppressedBits (IdentifierChanges::kNever: none).
@@ -145,6 +157,7 @@ private:
     const SignalDatabase* m_database = nullptr;
     const SuppressionMask* m_suppression = nullptr;
     const BusNames* m_buses = nullptr;
+    AnatomyLookup m_anatomy;
     const FramesClock* m_clock;
     std::int64_t m_nowUs = 0;
     QTimer m_refreshTimer;

@@ -1,15 +1,18 @@
 // Saves a picture of the main window, filled from a board stream or by the emulators, for the README
 // and for looking at the window where there is no screen:
 //   vexmoor-screenshot STREAM|--emulate|--changes|--marks|--signals OUT.png [WIDTH HEIGHT]
+//   vexmoor-screenshot --anatomy OUT.png WIDTH HEIGHT LOG
 // --changes shows the hunt for a switch: the emulators run, the busy bits are suppressed, "Head
 // Lights" is switched on, off and on again, and the bit view and the plot show its bit. --marks
 // hunts it the other way: each switching is marked, and the marks and the candidates are shown.
+// --anatomy opens a candump log and shows the fields proposed for a brake message of a Honda.
 #include "app/frmMain.h"
 #include "capture/changes/PlotSignal.h"
 #include "capture/record/SystemTimeOfDay.h"
 #include "control/CaptureController.h"
 #include "platform/QtSerialPort.h"
 #include "platform/WidgetMessageBox.h"
+#include "sources/LogReplay.h"
 #include "views/MessageTableModel.h"
 #include "views/MessageTableView.h"
 #include "views/PlotPanel.h"
@@ -17,6 +20,7 @@
 #include <QAction>
 #include <QApplication>
 #include <QCheckBox>
+#include <QDockWidget>
 #include <QFile>
 #include <QTemporaryDir>
 #include <QTest>
@@ -55,8 +59,7 @@ void huntTheHeadLights(vexmoor::frmMain& window, bool marking)
     window.findChild<QAction*>(QStringLiteral("mnuViewSuppress"))->trigger();
     auto* headLights = emulatorWindow()->findChild<QCheckBox*>(QStringLiteral("Check1"));
     const vexmoor::SignalDatabase* database = window.controller().dbc().database();
-    const vexmoor::MessageDefinition* message
-        = database != nullptr ? database->message(kHeadLightsId, false) : nullptr;
+    const vexmoor::MessageDefinition* message = database != nullptr ? database->message(kHeadLightsId, false) : nullptr;
     const std::optional<vexmoor::PlotSignal> decoded
         = message != nullptr ? vexmoor::PlotSignal::ofDecoded(*message, 1) : std::nullopt;
     window.findChild<vexmoor::PlotPanel*>(QStringLiteral("dockPlot"))
@@ -104,12 +107,37 @@ void openInteriorSignals(vexmoor::frmMain& window, const QString& folder)
         signalsDock->trigger();
 }
 
+// A Civic's brake message: a 16-bit reading, flags, a counter and a nibble's checksum.
+constexpr std::uint32_t kBrakeId = 0x1A4;
+
+void showAnatomyOf(vexmoor::frmMain& window, const QString& log)
+{
+    window.controller().openLog(log, vexmoor::LogReplay::Mode::AtOnce);
+    QTest::qWait(3000);
+    for (int row = 0; row < window.tableModel().rowCount(); ++row) {
+        const auto identifier = window.tableModel().identifierOfRow(row);
+        if (identifier && identifier->id == kBrakeId && !identifier->extended)
+            window.tableView().selectRow(row);
+    }
+    for (const char* dock : { "mnuViewBitView", "mnuViewAnatomy" }) {
+        if (auto* action = window.findChild<QAction*>(QLatin1String(dock)); !action->isChecked())
+            action->trigger();
+    }
+    // The fields' details want room beside the bits.
+    window.resizeDocks({ window.findChild<QDockWidget*>(QStringLiteral("dockBitView")),
+                         window.findChild<QDockWidget*>(QStringLiteral("dockAnatomy")) },
+                       { 560, 1000 }, Qt::Horizontal);
+    window.resizeDocks({ window.findChild<QDockWidget*>(QStringLiteral("dockAnatomy")) }, { 420 }, Qt::Vertical);
+    QTest::qWait(1500);
+}
+
 } // namespace
 
 int main(int argc, char** argv)
 {
     const std::string_view usageLine
-        = "usage: vexmoor-screenshot STREAM|--emulate|--changes|--marks|--signals OUT.png [WIDTH HEIGHT]\n";
+        = "usage: vexmoor-screenshot STREAM|--emulate|--changes|--marks|--signals OUT.png [WIDTH HEIGHT]\n"
+          "       vexmoor-screenshot --anatomy OUT.png WIDTH HEIGHT LOG\n";
     // Answered before the application starts: help needs no screen.
     for (int index = 1; index < argc; ++index) {
         if (std::string_view(argv[index]) == "--help" || std::string_view(argv[index]) == "-h") {
@@ -120,6 +148,8 @@ int main(int argc, char** argv)
                          "  --changes   the hunt for the head lights' bit by eye: suppression, bit view and plot\n"
                          "  --marks     the same hunt with marks and the candidates\n"
                          "  --signals   the same hunt with the emulator's messages in a DBC file, in the Signals dock\n"
+                         "  --anatomy   the fields proposed for a Honda's brake message, from the candump log given\n"
+                         "              after WIDTH and HEIGHT\n"
                          "  --help, -h  show this text\n"
                          "Without a screen, run it with QT_QPA_PLATFORM=offscreen.\n";
             return std::cout.flush() ? 0 : 2;
@@ -134,8 +164,13 @@ int main(int argc, char** argv)
     const bool marks = QString::fromLocal8Bit(argv[1]) == QStringLiteral("--marks");
     const bool decoded = QString::fromLocal8Bit(argv[1]) == QStringLiteral("--signals");
     const bool changes = marks || decoded || QString::fromLocal8Bit(argv[1]) == QStringLiteral("--changes");
+    const bool anatomy = QString::fromLocal8Bit(argv[1]) == QStringLiteral("--anatomy");
+    if (anatomy && argc < 6) {
+        std::cerr << usageLine;
+        return 2;
+    }
     QFile stream(QString::fromLocal8Bit(argv[1]));
-    if (!emulate && !changes && !stream.open(QIODevice::ReadOnly)) {
+    if (!emulate && !changes && !anatomy && !stream.open(QIODevice::ReadOnly)) {
         std::cerr << "vexmoor-screenshot: cannot read " << argv[1] << '\n';
         return 2;
     }
@@ -149,7 +184,9 @@ int main(int argc, char** argv)
     const QTemporaryDir folder;
     if (decoded)
         openInteriorSignals(window, folder.path());
-    if (changes) {
+    if (anatomy) {
+        showAnatomyOf(window, QString::fromLocal8Bit(argv[5]));
+    } else if (changes) {
         huntTheHeadLights(window, marks);
     } else if (emulate) {
         // Both emulators, as a newcomer without hardware would run them, with the emulator window closed

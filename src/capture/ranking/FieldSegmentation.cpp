@@ -527,6 +527,16 @@ void index(MessageAnatomy& anatomy)
 
 } // namespace
 
+int FieldSegmentation::byteOrderEvidence(std::span<const CanFrame> frames)
+{
+    if (frames.size() < kMinFrames)
+        return 0;
+    std::size_t length = 0;
+    for (const CanFrame& frame : frames)
+        length = std::max(length, frame.dataLength());
+    return orderEvidence(statisticsOf(frames, length), std::vector<bool>(length * 8, true));
+}
+
 MessageAnatomy FieldSegmentation::propose(std::span<const CanFrame> frames, ByteOrder tieOrder)
 {
     MessageAnatomy anatomy;

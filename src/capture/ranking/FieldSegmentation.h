@@ -19,6 +19,9 @@ public:
     // tieOrder: the byte order taken where the frames show none (no number crosses a byte): a log's
     // other messages, where they show one, are the best guess.
     static MessageAnatomy propose(std::span<const CanFrame> frames, ByteOrder tieOrder = ByteOrder::LittleEndian);
+    // How many more byte boundaries the frames cross as big endian numbers than as little endian ones,
+    // as MessageAnatomy::bigEndianEvidence, but quicker: what a survey of a bus's byte order reads.
+    static int byteOrderEvidence(std::span<const CanFrame> frames);
 };
 
 } // namespace vexmoor
