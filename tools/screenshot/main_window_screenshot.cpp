@@ -2,10 +2,12 @@
 // and for looking at the window where there is no screen:
 //   vexmoor-screenshot STREAM|--emulate|--changes|--marks|--signals OUT.png [WIDTH HEIGHT]
 //   vexmoor-screenshot --anatomy OUT.png WIDTH HEIGHT LOG
+//   vexmoor-screenshot --buses OUT.png [WIDTH HEIGHT]
 // --changes shows the hunt for a switch: the emulators run, the busy bits are suppressed, "Head
 // Lights" is switched on, off and on again, and the bit view and the plot show its bit. --marks
 // hunts it the other way: each switching is marked, and the marks and the candidates are shown.
-// --anatomy opens a candump log and shows the fields proposed for a brake message of a Honda.
+// --anatomy opens a candump log and shows the fields proposed for a brake message of a Honda. --buses
+// opens a log of two buses that both carry 1A0, a row per bus.
 #include "app/frmMain.h"
 #include "capture/changes/PlotSignal.h"
 #include "capture/record/SystemTimeOfDay.h"
@@ -22,9 +24,11 @@
 #include <QCheckBox>
 #include <QDockWidget>
 #include <QFile>
+#include <QHeaderView>
 #include <QTemporaryDir>
 #include <QTest>
 
+#include <cstdio>
 #include <iostream>
 #include <optional>
 #include <string_view>
@@ -131,13 +135,60 @@ void showAnatomyOf(vexmoor::frmMain& window, const QString& log)
     QTest::qWait(1500);
 }
 
+// Ten seconds of two buses at 100 Hz: the body bus's 1A0 carries the doors and a lamp, the powertrain
+// bus's 1A0 a counter and the engine's speed; 2C4 is on the body bus only, 3C9 on the powertrain only.
+QString twoBusLog(const QString& folder)
+{
+    const QString path = folder + QStringLiteral("/two-buses.log");
+    QFile file(path);
+    if (!file.open(QIODevice::WriteOnly))
+        return path;
+    char line[96];
+    for (int tick = 0; tick < 1000; ++tick) {
+        const double seconds = 1765000000.0 + tick * 0.01;
+        const int doors = tick < 400 ? 0x00 : tick < 700 ? 0x04 : 0x05;
+        // Up from idle and down again, with a little noise.
+        const int rpm = 800 + (tick % 500 < 250 ? tick % 250 : 250 - tick % 250) * 6 + (tick * 13) % 5;
+        std::snprintf(line, sizeof line, "(%.6f) body 1A0#%02X00%02X\n", seconds, doors, tick / 250);
+        file.write(line);
+        std::snprintf(line, sizeof line, "(%.6f) powertrain 1A0#%02X%02X%02X00\n", seconds + 0.002, tick % 16, rpm >> 8,
+                      rpm & 0xFF);
+        file.write(line);
+        if (tick % 10 == 0) {
+            std::snprintf(line, sizeof line, "(%.6f) body 2C4#%02X11\n(%.6f) powertrain 3C9#%02X0000\n",
+                          seconds + 0.004, tick / 100, seconds + 0.006, 40 + tick / 50);
+            file.write(line);
+        }
+    }
+    return path;
+}
+
+void showTwoBuses(vexmoor::frmMain& window, const QString& folder)
+{
+    window.controller().setRowsPerBus(true);
+    window.controller().openLog(twoBusLog(folder), vexmoor::LogReplay::Mode::AtOnce);
+    QTest::qWait(1500);
+    for (int row = 0; row < window.tableModel().rowCount(); ++row) {
+        const auto identifier = window.tableModel().identifierOfRow(row);
+        if (identifier && identifier->id == 0x1A0 && identifier->busName == QStringLiteral("powertrain"))
+            window.tableView().selectRow(row);
+    }
+    if (auto* bitView = window.findChild<QAction*>(QStringLiteral("mnuViewBitView")); !bitView->isChecked())
+        bitView->trigger();
+    // The Bus column beside CAN_ID, where the picture can show it, as a user may drag it.
+    QHeaderView* header = window.tableView().horizontalHeader();
+    header->moveSection(header->visualIndex(vexmoor::MessageTableModel::kBusColumn), 1);
+    QTest::qWait(500);
+}
+
 } // namespace
 
 int main(int argc, char** argv)
 {
     const std::string_view usageLine
         = "usage: vexmoor-screenshot STREAM|--emulate|--changes|--marks|--signals OUT.png [WIDTH HEIGHT]\n"
-          "       vexmoor-screenshot --anatomy OUT.png WIDTH HEIGHT LOG\n";
+          "       vexmoor-screenshot --anatomy OUT.png WIDTH HEIGHT LOG\n"
+          "       vexmoor-screenshot --buses OUT.png [WIDTH HEIGHT]\n";
     // Answered before the application starts: help needs no screen.
     for (int index = 1; index < argc; ++index) {
         if (std::string_view(argv[index]) == "--help" || std::string_view(argv[index]) == "-h") {
@@ -148,6 +199,7 @@ int main(int argc, char** argv)
                          "  --changes   the hunt for the head lights' bit by eye: suppression, bit view and plot\n"
                          "  --marks     the same hunt with marks and the candidates\n"
                          "  --signals   the same hunt with the emulator's messages in a DBC file, in the Signals dock\n"
+                         "  --buses     a log of two buses that both carry 1A0, a row per bus\n"
                          "  --anatomy   the fields proposed for a Honda's brake message, from the candump log given\n"
                          "              after WIDTH and HEIGHT\n"
                          "  --help, -h  show this text\n"
@@ -165,12 +217,13 @@ int main(int argc, char** argv)
     const bool decoded = QString::fromLocal8Bit(argv[1]) == QStringLiteral("--signals");
     const bool changes = marks || decoded || QString::fromLocal8Bit(argv[1]) == QStringLiteral("--changes");
     const bool anatomy = QString::fromLocal8Bit(argv[1]) == QStringLiteral("--anatomy");
+    const bool buses = QString::fromLocal8Bit(argv[1]) == QStringLiteral("--buses");
     if (anatomy && argc < 6) {
         std::cerr << usageLine;
         return 2;
     }
     QFile stream(QString::fromLocal8Bit(argv[1]));
-    if (!emulate && !changes && !anatomy && !stream.open(QIODevice::ReadOnly)) {
+    if (!emulate && !changes && !anatomy && !buses && !stream.open(QIODevice::ReadOnly)) {
         std::cerr << "vexmoor-screenshot: cannot read " << argv[1] << '\n';
         return 2;
     }
@@ -186,6 +239,8 @@ int main(int argc, char** argv)
         openInteriorSignals(window, folder.path());
     if (anatomy) {
         showAnatomyOf(window, QString::fromLocal8Bit(argv[5]));
+    } else if (buses) {
+        showTwoBuses(window, folder.path());
     } else if (changes) {
         huntTheHeadLights(window, marks);
     } else if (emulate) {
