@@ -1,9 +1,9 @@
 #!/usr/bin/env bash
 # Makes the README's pictures under a virtual X display (Debian's xvfb): docs/main-window.png, the main
-# window filled by the emulators, docs/what-changed.png, the hunt for the head lights' bit by eye, and
-# docs/find-the-signal.png, the same hunt with marks and the ranking, docs/two-buses.png, a row per
-# bus, and, with ../shared/testdata,
-# docs/anatomy.png, the fields proposed for a message of a real capture.
+# window filled by the emulators; docs/what-changed.png, the hunt for the head lights' bit by eye;
+# docs/find-the-signal.png, the same hunt with marks and the ranking; docs/signals-dock.png, the same
+# with a DBC file; docs/two-buses.png, a row per bus; and, with ../shared/testdata, docs/anatomy.png,
+# the fields proposed for a message of a real capture.
 # ImageMagick, when present, keeps the files small.
 #   tools/screenshot.sh BUILD_DIR
 set -euo pipefail
