@@ -5,6 +5,7 @@
 #include <cmath>
 #include <cstdio>
 #include <functional>
+#include <map>
 #include <set>
 
 namespace vexmoor {
@@ -114,6 +115,14 @@ unsigned crcOf(const CrcTable& table, const std::array<std::uint8_t, CanFrame::k
     return crc;
 }
 
+// The CRC of the data with one byte more after it, that byte 0: any byte there (a data ID) only XORs a
+// constant onto it.
+unsigned crcWithByteAfter(const CrcTable& table, const std::array<std::uint8_t, CanFrame::kMaxFdLength>& data,
+                          std::size_t length, std::size_t checksumByte)
+{
+    return table[crcOf(table, data, length, checksumByte)];
+}
+
 const std::vector<Form>& forms()
 {
     static const std::vector<Form> all {
@@ -130,6 +139,11 @@ const std::vector<Form>& forms()
         { "CRC-8, polynomial 0x2F (AUTOSAR)", 8, Relation::Xor,
           [](const auto& data, std::size_t length, std::size_t skip) {
               return crcOf(autosarTable(), data, length, skip);
+          } },
+        // AUTOSAR's end-to-end protection feeds a data ID after the data, chosen by the counter.
+        { "CRC-8, polynomial 0x2F (AUTOSAR), with a data ID after the data", 8, Relation::Xor,
+          [](const auto& data, std::size_t length, std::size_t skip) {
+              return crcWithByteAfter(autosarTable(), data, length, skip);
           } },
     };
     return all;
@@ -170,6 +184,48 @@ std::optional<unsigned> constantOf(std::span<const CanFrame> frames, const Candi
             return std::nullopt;
     }
     return static_cast<unsigned>(std::max_element(counts.begin(), counts.end()) - counts.begin());
+}
+
+// The counter's bits of the frame, as one number: what chooses a data ID.
+std::uint64_t counterValue(const CanFrame& frame, const std::array<std::uint8_t, CanFrame::kMaxFdLength>& counter)
+{
+    std::uint64_t value = 0;
+    for (std::size_t byte = 0; byte < frame.dataLength(); ++byte)
+        if (counter[byte] != 0)
+            value = (value << 8) | (frame.data[byte] & counter[byte]);
+    return value;
+}
+
+// Whether a form leaves one constant per counter value, in nearly every frame of each.
+bool constantPerCounter(std::span<const CanFrame> frames, const Candidate& candidate, const Form& form,
+                        const std::array<std::uint8_t, CanFrame::kMaxFdLength>& hidden,
+                        const std::array<std::uint8_t, CanFrame::kMaxFdLength>& counter)
+{
+    constexpr double kStrayShare = 0.02;
+    constexpr std::size_t kFramesPerValue = 4;
+    const unsigned mask = (1u << candidate.bits) - 1;
+    std::map<std::uint64_t, std::map<unsigned, std::size_t>> counts;
+    for (const CanFrame& frame : frames) {
+        const unsigned value = combine(form.relation, candidate.of(frame),
+                                       form.reduce(othersOf(frame, candidate, hidden), frame.dataLength(),
+                                                   static_cast<std::size_t>(candidate.byte)),
+                                       mask);
+        ++counts[counterValue(frame, counter)][value];
+    }
+    // Each counter value needs frames enough to show its constant.
+    if (counts.size() < 2 || frames.size() < kFramesPerValue * counts.size())
+        return false;
+    std::size_t strays = 0;
+    for (const auto& [key, values] : counts) {
+        std::size_t total = 0;
+        std::size_t most = 0;
+        for (const auto& [value, count] : values) {
+            total += count;
+            most = std::max(most, count);
+        }
+        strays += total - most;
+    }
+    return static_cast<double>(strays) <= kStrayShare * static_cast<double>(frames.size());
 }
 
 std::string hexText(unsigned value)
@@ -277,44 +333,61 @@ bool better(const Passed& a, const Passed& b)
     return a.found.byte * 8 - a.found.lowBit > b.found.byte * 8 - b.found.lowBit;
 }
 
-std::optional<Passed> test(std::span<const CanFrame> frames, const Candidate& candidate, std::uint32_t id,
-                           std::array<std::uint8_t, CanFrame::kMaxFdLength> hidden,
-                           const std::array<std::uint8_t, CanFrame::kMaxFdLength>& counter, bool noCounter)
+// The first form the candidate follows, and how it reads: with the counter, without it, or (for a CRC)
+// with a constant of its own for each counter value.
+std::optional<std::string> formOf(std::span<const CanFrame> frames, const Candidate& candidate, std::uint32_t id,
+                                  std::array<std::uint8_t, CanFrame::kMaxFdLength> hidden,
+                                  const std::array<std::uint8_t, CanFrame::kMaxFdLength>& counter, bool noCounter)
 {
     const unsigned mask = (1u << candidate.bits) - 1;
-    for (const bool withoutCounter : { false, true }) {
-        if (withoutCounter && noCounter)
-            continue;
-        if (withoutCounter) {
-            for (std::size_t byte = 0; byte < hidden.size(); ++byte)
-                hidden[byte] |= counter[byte];
+    for (const Form& form : forms()) {
+        if (form.bits == candidate.bits) {
+            if (const auto constant = constantOf(frames, candidate, form, hidden))
+                return describe(form, *constant, id, mask);
         }
-        const auto form = std::find_if(forms().begin(), forms().end(), [&](const Form& each) {
-            return each.bits == candidate.bits && constantOf(frames, candidate, each, hidden).has_value();
-        });
-        if (form == forms().end())
-            continue;
-        Passed passed;
-        passed.found = { candidate.byte, candidate.lowBit, candidate.bits,
-                         describe(*form, *constantOf(frames, candidate, *form, hidden), id, mask) };
-        if (withoutCounter)
-            passed.found.form += ", without the counter";
-        std::array<std::size_t, 8> bitFlips {};
-        std::array<std::size_t, 256> steps {};
-        for (std::size_t index = 1; index < frames.size(); ++index) {
-            const unsigned flipped = candidate.of(frames[index]) ^ candidate.of(frames[index - 1]);
-            passed.changes += flipped != 0;
-            ++steps[(candidate.of(frames[index]) - candidate.of(frames[index - 1])) & mask];
-            for (int bit = 0; bit < candidate.bits; ++bit)
-                bitFlips[bit] += (flipped >> bit) & 1u;
+    }
+    if (noCounter)
+        return std::nullopt;
+    for (const Form& form : forms()) {
+        if (form.bits == candidate.bits && form.name[0] == 'C'
+            && constantPerCounter(frames, candidate, form, hidden, counter))
+            return std::string(form.name) + ", a constant per counter value";
+    }
+    for (std::size_t byte = 0; byte < hidden.size(); ++byte)
+        hidden[byte] |= counter[byte];
+    for (const Form& form : forms()) {
+        if (form.bits == candidate.bits) {
+            if (const auto constant = constantOf(frames, candidate, form, hidden))
+                return describe(form, *constant, id, mask) + ", without the counter";
         }
-        passed.weakestBitFlips = *std::min_element(bitFlips.begin(), bitFlips.begin() + candidate.bits);
-        constexpr double kCountingShare = 0.8;
-        passed.counts
-            = *std::max_element(steps.begin() + 1, steps.end()) >= kCountingShare * static_cast<double>(passed.changes);
-        return passed;
     }
     return std::nullopt;
+}
+
+std::optional<Passed> test(std::span<const CanFrame> frames, const Candidate& candidate, std::uint32_t id,
+                           const std::array<std::uint8_t, CanFrame::kMaxFdLength>& hidden,
+                           const std::array<std::uint8_t, CanFrame::kMaxFdLength>& counter, bool noCounter)
+{
+    std::optional<std::string> form = formOf(frames, candidate, id, hidden, counter, noCounter);
+    if (!form)
+        return std::nullopt;
+    const unsigned mask = (1u << candidate.bits) - 1;
+    Passed passed;
+    passed.found = { candidate.byte, candidate.lowBit, candidate.bits, std::move(*form) };
+    std::array<std::size_t, 8> bitFlips {};
+    std::array<std::size_t, 256> steps {};
+    for (std::size_t index = 1; index < frames.size(); ++index) {
+        const unsigned flipped = candidate.of(frames[index]) ^ candidate.of(frames[index - 1]);
+        passed.changes += flipped != 0;
+        ++steps[(candidate.of(frames[index]) - candidate.of(frames[index - 1])) & mask];
+        for (int bit = 0; bit < candidate.bits; ++bit)
+            bitFlips[bit] += (flipped >> bit) & 1u;
+    }
+    passed.weakestBitFlips = *std::min_element(bitFlips.begin(), bitFlips.begin() + candidate.bits);
+    constexpr double kCountingShare = 0.8;
+    passed.counts
+        = *std::max_element(steps.begin() + 1, steps.end()) >= kCountingShare * static_cast<double>(passed.changes);
+    return passed;
 }
 
 } // namespace

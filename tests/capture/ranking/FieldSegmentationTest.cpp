@@ -266,6 +266,17 @@ INSTANTIATE_TEST_SUITE_P(
                        [](Data& data) { data[7] = crc8(data.data(), 7, 0x2F, 0x00); },
                        { 63, 62, 61, 60, 59, 58, 57, 56 },
                        "CRC-8, polynomial 0x2F (AUTOSAR)" },
+        // AUTOSAR's end-to-end CRC, as some makers use it: a data ID chosen by the counter fed after the data.
+        ChecksumCase {
+            "Crc8AutosarWithADataIdPerCounterValue",
+            [](Data& data) {
+                std::array<std::uint8_t, 8> withId {};
+                std::copy(data.begin(), data.begin() + 7, withId.begin());
+                withId[7] = static_cast<std::uint8_t>(0x40 + 13 * (data[6] >> 4));
+                data[7] = static_cast<std::uint8_t>(crc8(withId.data(), 8, 0x2F, 0xFF) ^ 0xFF);
+            },
+            { 63, 62, 61, 60, 59, 58, 57, 56 },
+            "CRC-8, polynomial 0x2F (AUTOSAR), with a data ID after the data, a constant per counter value" },
         ChecksumCase { "SumOfBytesWithoutTheCounter",
                        [](Data& data) {
                            int sum = 0;
