@@ -14,17 +14,9 @@ testdata=$(cd "$(dirname "$0")/../.." && pwd)/shared/testdata
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 
-best_of_three() {
-    local label=$1 best="" line
-    shift
-    for _ in 1 2 3; do
-        line=$(/usr/bin/time -f '%e %M' "$@" 2>&1 >/dev/null | tail -n 1)
-        if [ -z "$best" ] || [ "$(echo "$line" | awk '{print $1}')" \< "$(echo "$best" | awk '{print $1}')" ]; then
-            best=$line
-        fi
-    done
-    echo "$best" | awk -v label="$label" '{printf "%-40s %6.2f s  %6.1f MB peak\n", label, $1, $2 / 1024}'
-}
+# shellcheck source=bench/best_of_three.sh
+. "$(dirname "$0")/best_of_three.sh"
+WIDTH=40
 
 "$build/tools/vexmoor-board-stream" --candump "$frames" 151 5 >"$work/generated.log"
 best_of_three "--anatomy, generated ($frames frames)" "$build/src/app/vexmoor" --anatomy "$work/generated.log"

@@ -149,8 +149,17 @@ double percent(int part, int whole)
 
 int main(int argc, char** argv)
 {
+    constexpr const char* kUsage = "usage: vexmoor-anatomy-score LOG DBC [--misses [ID]]\n";
+    if (argc > 1 && (std::string(argv[1]) == "--help" || std::string(argv[1]) == "-h")) {
+        std::printf("%s\nScores the fields proposed for the log's messages against the DBC file's signals that\n"
+                    "change in the log: found exactly, counters and checksums labelled, fields crossing a\n"
+                    "signal's edge. --misses lists the signals missed, and with ID (hex) the fields of that\n"
+                    "message.\n",
+                    kUsage);
+        return 0;
+    }
     if (argc < 3) {
-        std::fprintf(stderr, "usage: vexmoor-anatomy-score LOG DBC [--misses]\n");
+        std::fprintf(stderr, "%s", kUsage);
         return 2;
     }
     const bool misses = argc > 3 && std::string(argv[3]) == "--misses";

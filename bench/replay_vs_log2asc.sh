@@ -18,17 +18,8 @@ fd=${FD:-0}
     >"$work/drive.log"
 [ "$fd" = 1 ] || "$build/tools/vexmoor-board-stream" "$frames" 151 5 >"$work/drive.txt"
 
-best_of_three() {
-    local label=$1 best="" line
-    shift
-    for _ in 1 2 3; do
-        line=$(/usr/bin/time -f '%e %M' "$@" 2>&1 >/dev/null | tail -n 1)
-        if [ -z "$best" ] || [ "$(echo "$line" | awk '{print $1}')" \< "$(echo "$best" | awk '{print $1}')" ]; then
-            best=$line
-        fi
-    done
-    echo "$best" | awk -v label="$label" '{printf "%-34s %6.2f s  %6.1f MB peak\n", label, $1, $2 / 1024}'
-}
+# shellcheck source=bench/best_of_three.sh
+. "$(dirname "$0")/best_of_three.sh"
 
 echo "$frames frames, $(du -m "$work/drive.log" | cut -f1) MB of candump log"
 best_of_three "vexmoor --replay (candump log)" "$build/src/app/vexmoor" --replay "$work/drive.log" --csv "$work/a.csv"
