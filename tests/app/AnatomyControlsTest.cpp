@@ -95,6 +95,29 @@ TEST_F(AnatomyControlsTest, AcceptAllAddsEveryFieldThatMovedOnceToANewDatabase)
         << "no duplicates";
 }
 
+// A message whose frames show no byte order (its number never crosses a byte) takes the order the bus's
+// other messages show: 1A0's number carries from byte 3 into byte 2, big endian.
+TEST_F(AnatomyControlsTest, AMessageThatShowsNoByteOrderTakesTheOrderOfTheBus)
+{
+    constexpr std::uint32_t kWithinAByte = 0x3C0;
+    int wandering = 100;
+    for (int index = 0; index < 200; ++index) {
+        wandering += index * 7 % 5 - 2;
+        window.session().ingestFrame(
+            vexmoor::test::makeFrame(kWithinAByte, { 0, static_cast<std::uint8_t>(wandering) },
+                                     { .timestampUs = 1'700'000'010'000'000 + index * 10'000 }),
+            "can0");
+    }
+    window.tableModel().refresh();
+    window.tableView().selectRow(1);
+    action("mnuViewAnatomy")->trigger();
+    const auto proposed = [&] { return controls->proposals().find(kWithinAByte, false, 0); };
+    ASSERT_TRUE(eventually([&] { return proposed() != nullptr; }));
+    EXPECT_EQ(proposed()->bigEndianEvidence, 0);
+    for (const vexmoor::ProposedField& field : proposed()->fields)
+        EXPECT_EQ(field.byteOrder, vexmoor::ByteOrder::BigEndian) << field.description();
+}
+
 // Proposing costs time: only while the bit view or the dock shows the fields; clearing the data
 // forgets them.
 TEST_F(AnatomyControlsTest, ProposesOnlyWhileTheFieldsAreShownAndForgetsThemWithTheData)

@@ -74,6 +74,27 @@ TEST_F(AnatomyCommandTest, NamesTheBusFirstWithRowsPerBus)
     EXPECT_NE(out.str().find("\r\ncan0,1A0,0,4,"), std::string::npos) << out.str();
 }
 
+// 2B0's number carries from byte 1 into byte 0, big endian; 3C0's never leaves byte 1, so it takes the
+// order the log's other messages show.
+TEST_F(AnatomyCommandTest, TakesTheLogsByteOrderForAMessageThatShowsNone)
+{
+    std::string log;
+    char line[96];
+    int rising = 200;
+    int wandering = 100;
+    for (int tick = 0; tick < 300; ++tick) {
+        rising += 1 + tick * 7 % 5;
+        wandering += tick * 7 % 5 - 2;
+        std::snprintf(line, sizeof line, "(%d.0) can0 2B0#%02X%02X\n(%d.5) can0 3C0#00%02X\n", 1000 + tick, rising >> 8,
+                      rising & 0xFF, 1000 + tick, wandering);
+        log += line;
+    }
+    std::ofstream(folder / "orders.log", std::ios::binary) << log;
+    ASSERT_EQ(run({ "--anatomy", (folder / "orders.log").string() }), 0) << err.str();
+    EXPECT_NE(out.str().find("\r\n2B0,7,16,0,+,value,"), std::string::npos) << out.str();
+    EXPECT_NE(out.str().find("\r\n3C0,15,8,0,"), std::string::npos) << out.str();
+}
+
 TEST_F(AnatomyCommandTest, SavesTheFieldsThatMovedAsADbcFileThatReadsBack)
 {
     const std::string dbc = (folder / "proposed.dbc").string();
