@@ -266,19 +266,26 @@ std::vector<int> runOf(std::size_t byte, int high, int low)
     return run;
 }
 
-// Whether the bit above the run's top carries from it, flipping about every other time the top does: the
-// run is then the low end of a number that moves by one a frame, not a counter. A rare flag above a
-// counter flips with it now and then, but far less often.
-bool carriedOn(const BitStatistics& statistics, std::size_t byte, int high)
+// Whether the run is the low end of a number rather than a counter: the bit above it carries from its
+// top, flipping about every other time the top does (a number moving by one a frame), or, within the
+// byte, flips in most frames itself (a number moving by a steady few a frame, whose low bits count as
+// well). A rare flag above a counter flips with it now and then, but far less often; a checksum above it
+// is taken already.
+bool carriedOn(const BitStatistics& statistics, const std::vector<bool>& free, std::size_t byte, int high)
 {
     constexpr double kCarryRate = 0.3;
+    constexpr double kBusyRate = 0.5;
     const int top = static_cast<int>(byte * 8) + high;
     const auto carriesFrom = [&](int above, ByteOrder order) {
-        return statistics.movedAt(above) && statistics.flips[above] >= kCarryRate * statistics.flips[top]
+        return free[above] && statistics.movedAt(above) && statistics.flips[above] >= kCarryRate * statistics.flips[top]
             && carries(statistics, order, above, top);
     };
-    if (high < 7)
-        return carriesFrom(top + 1, ByteOrder::LittleEndian);
+    if (high < 7) {
+        const int above = top + 1;
+        return carriesFrom(above, ByteOrder::LittleEndian)
+            || (free[above] && statistics.movedAt(above) && statistics.rate(above) >= kBusyRate);
+    }
+    // Across bytes a busy neighbour may be a checksum not found yet: only a carry tells there.
     return (byte > 0 && carriesFrom(top - 15, ByteOrder::BigEndian))
         || (byte + 1 < statistics.length && carriesFrom(top + 1, ByteOrder::LittleEndian));
 }
@@ -300,7 +307,7 @@ void findCounters(std::span<const CanFrame> frames, const BitStatistics& statist
                 if (!std::all_of(run.begin(), run.end(),
                                  [&](int each) { return found.free[each] && statistics.movedAt(each); }))
                     continue;
-                if (carriedOn(statistics, byte, high))
+                if (carriedOn(statistics, found.free, byte, high))
                     continue;
                 ProposedField field = fieldOf(run, ByteOrder::LittleEndian, FieldKind::Counter);
                 const std::optional<CounterFit> fit = counterFit(frames, field.positions());

@@ -149,6 +149,17 @@ INSTANTIATE_TEST_SUITE_P(
                                { 43, 42, 41, 40, 55, 54, 53, 52, 51, 50, 49, 48 },
                                FieldKind::Value,
                                "big endian" },
+                    // Its low three bits step by -1 modulo 8 every frame, as a counter would.
+                    KindCase { "ValueRisingByASteadySevenIsNoCounter",
+                               [](int index, Data& data) {
+                                   slowValue(index, data);
+                                   const int value = 100 + index * 7;
+                                   data[5] = static_cast<std::uint8_t>(value >> 8);
+                                   data[6] = static_cast<std::uint8_t>(value & 0xFF);
+                               },
+                               { 47, 46, 45, 44, 43, 42, 41, 40, 55, 54, 53, 52, 51, 50, 49, 48 },
+                               FieldKind::Value,
+                               "big endian" },
                     KindCase { "ValueAcrossBytesLittleEndian",
                                [](int index, Data& data) {
                                    slowValue(index, data);
