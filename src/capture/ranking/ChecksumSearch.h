@@ -14,7 +14,8 @@ namespace vexmoor {
 // one of the forms in common use, over every frame given. Sums and XORs may add a constant (which the
 // identifier's own nibbles or bytes often are); a CRC's initial value and final XOR, and an identifier
 // fed in before the data, only XOR a constant onto it for data of one length, so each form is tested
-// up to a constant.
+// up to a constant. AUTOSAR's end-to-end CRC feeds a data ID after the data, chosen by the counter: a
+// constant for each counter value.
 class ChecksumSearch final {
 public:
     struct Found {
