@@ -5,7 +5,6 @@
 #include <algorithm>
 #include <bit>
 #include <map>
-#include <set>
 #include <string>
 #include <unordered_set>
 
